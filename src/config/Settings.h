@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "Binding.h"
+
+// Everything the player can configure. One global record, built with the defaults
+// before main, filled from "Pigmora.ini" at start-up, edited in place by the options
+// screens and written back whole when the main menu closes.
+class Settings {
+public:
+  Settings();
+
+  std::map<int, Binding> KeyBindings;       // SDL key symbol -> binding
+  std::map<int, Binding> JoystickBindings;  // joystick code -> binding
+  int Threshold = 20000;
+  int Antialias = 0;
+  int BoardColumns = 7;
+  int BoardRows = 13;
+  int Fullscreen = 0;
+  int Frequency = 44100;
+  int Stereo = 0;
+  int Music = 1;
+  int Effects = 1;
+  int DisplayTime = 1;
+  int NumPlays = 0;
+
+  // 0 loaded, -2 there is no settings file (nothing changes then).
+  int loadSettings();
+  // 0 written, -1 the file could not be written (the old one is kept).
+  int saveSettings();
+  void resetBindings();
+  // Every input bound to (command, player): key names, then joystick tokens, each
+  // followed by one blank.
+  std::string bindingText(int command, int player) const;
+  void addBindings(const std::string& text, int command, int player);
+};
+
+extern Settings settings;
+
+// The settings file, in the working folder.
+extern const char* const SettingsFileName;

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages listed in tools/packages.txt that are missing.
+# Runs apt-get as root, or through sudo when we are not root.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+mapfile -t wanted < <(grep -v '^[[:space:]]*\(#\|$\)' "$here/packages.txt")
+missing=()
+for pkg in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing missing packages: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
