@@ -150,6 +150,11 @@ void Settings::addBindings(const std::string& text, int command, int player) {
 int Settings::loadSettings() {
   IniFile file;
   if (file.readFile(SettingsFileName) != 0) return -2;
+  applyDocument(file);
+  return 0;
+}
+
+void Settings::applyDocument(const IniFile& file) {
   KeyBindings.clear();
   JoystickBindings.clear();
   for (const StoredBinding& stored : storedBindings)
@@ -164,7 +169,6 @@ int Settings::loadSettings() {
   Effects = readNumber(file, "Sounds", "Effects", Effects);
   Frequency = readNumber(file, "Sounds", "Frequency", Frequency);
   Stereo = readNumber(file, "Sounds", "Stereo", Stereo);
-  return 0;
 }
 
 int Settings::saveSettings() {

@@ -5,6 +5,8 @@
 
 #include "Binding.h"
 
+class IniFile;
+
 // Everything the player can configure. One global record, built with the defaults
 // before main, filled from "Pigmora.ini" at start-up, edited in place by the options
 // screens and written back whole when the main menu closes.
@@ -28,6 +30,8 @@ public:
 
   // 0 loaded, -2 there is no settings file (nothing changes then).
   int loadSettings();
+  // The part of loading that works on a document already read.
+  void applyDocument(const IniFile& file);
   // 0 written, -1 the file could not be written (the old one is kept).
   int saveSettings();
   void resetBindings();
