@@ -1,0 +1,70 @@
+#include "MusicCapture.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <atomic>
+#include <mutex>
+
+namespace {
+
+struct Tap {
+  std::mutex lock;
+  std::vector<int16_t> samples;
+  size_t wanted = 0;
+};
+
+// Runs on SDL's audio thread after the music was mixed.
+void collect(void* data, Uint8* stream, int length) {
+  auto* tap = static_cast<Tap*>(data);
+  std::lock_guard<std::mutex> guard(tap->lock);
+  const auto* frames = reinterpret_cast<const int16_t*>(stream);
+  size_t count = static_cast<size_t>(length) / sizeof(int16_t);
+  size_t room = tap->wanted > tap->samples.size() ? tap->wanted - tap->samples.size() : 0;
+  tap->samples.insert(tap->samples.end(), frames, frames + std::min(count, room));
+}
+
+}  // namespace
+
+double Capture::seconds() const {
+  return rate && channels ? static_cast<double>(samples.size()) / (rate * channels) : 0.0;
+}
+
+Capture captureMusic(const std::string& path, double seconds, int rate, int channels) {
+  Capture capture;
+  if (Mix_OpenAudio(rate, AUDIO_S16SYS, channels, 1024) != 0) {
+    capture.error = std::string("cannot open audio: ") + Mix_GetError();
+    return capture;
+  }
+  int format = 0;
+  Mix_QuerySpec(&capture.rate, reinterpret_cast<Uint16*>(&format), &capture.channels);
+  Mix_Music* music = Mix_LoadMUS(path.c_str());
+  if (!music) {
+    capture.error = "cannot load " + path + ": " + Mix_GetError();
+    Mix_CloseAudio();
+    return capture;
+  }
+  Tap tap;
+  tap.wanted = static_cast<size_t>(seconds * capture.rate) * capture.channels;
+  Mix_SetPostMix(collect, &tap);
+  Mix_PlayMusic(music, -1);
+  // The audio thread runs at the pace of the device; give it up to twice the time.
+  Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(seconds * 2000) + 2000;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> guard(tap.lock);
+      if (tap.samples.size() >= tap.wanted) break;
+    }
+    if (SDL_GetTicks() > deadline) {
+      capture.error = "the mixer stopped delivering sound";
+      break;
+    }
+    SDL_Delay(10);
+  }
+  Mix_HaltMusic();
+  Mix_SetPostMix(nullptr, nullptr);
+  Mix_FreeMusic(music);
+  Mix_CloseAudio();
+  capture.samples = std::move(tap.samples);
+  return capture;
+}

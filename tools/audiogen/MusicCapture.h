@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Plays a music module through SDL_mixer and keeps what the mixer produced, so that
+// the modules can be listened to and measured exactly as the game will sound.
+// SDL and its audio subsystem must be started by the caller; the audio device must
+// not be open yet.
+struct Capture {
+  int rate = 0;
+  int channels = 0;
+  std::vector<int16_t> samples;  // interleaved
+  std::string error;             // empty when the capture worked
+
+  double seconds() const;
+};
+
+Capture captureMusic(const std::string& path, double seconds, int rate, int channels);
