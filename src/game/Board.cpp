@@ -1,0 +1,88 @@
+#include "Board.h"
+
+#include <cstdlib>
+
+#include "Colour.h"
+
+void Board::resize(int newWidth, int newHeight) {
+  rows.clear();
+  if (newWidth > 0 && newHeight > 0) {
+    width = newWidth;
+    height = newHeight;
+    rows.assign(height, std::vector<Cell>(width));
+  } else {
+    width = 0;
+    height = 0;
+  }
+}
+
+void Board::clear() {
+  for (auto& row : rows)
+    for (auto& cell : row) cell.makeEmpty();
+}
+
+void Board::setCell(int column, int row, int colour) {
+  Cell& cell = at(column, row);
+  cell.makeEmpty();
+  cell.colour = colour;
+}
+
+bool Board::moveCell(int fromColumn, int fromRow, int toColumn, int toRow) {
+  if (!inside(fromColumn, fromRow) || !inside(toColumn, toRow)) return false;
+  Cell& target = at(toColumn, toRow);
+  if (target.hasColour() || target.is(Cell::Exploding)) return false;
+  Cell& source = at(fromColumn, fromRow);
+  target = source;
+  source.makeEmpty();
+  return true;
+}
+
+bool Board::topRowOccupied() const {
+  if (height == 0) return false;
+  for (const Cell& cell : rows[height - 1])
+    if (cell.hasColour() || cell.is(Cell::Exploding)) return true;
+  return false;
+}
+
+bool Board::pushRow() {
+  if (rising) return true;
+  if (height == 0 || topRowOccupied()) return false;
+  rising = true;
+  riseOffset = -FixedOne;
+  // The top row is empty, so rotating it round to the bottom loses nothing.
+  for (int row = height - 1; row > 0; --row) rows[row].swap(rows[row - 1]);
+  for (int column = width - 1; column >= 0; --column) {
+    srand(rowSeed);
+    int r = rand();
+    rowSeed = static_cast<uint32_t>(r);
+    setCell(column, 0, r % 8);
+  }
+  return true;
+}
+
+bool Board::advanceRise(fixed_t amount) {
+  if (!rising) return false;
+  riseOffset += amount;
+  // Steps are multiples of 600 so the offset never lands on 0 exactly; >= keeps a row
+  // from sliding for ever should that ever change.
+  if (riseOffset >= 0) {
+    riseOffset = 0;
+    rising = false;
+    return false;
+  }
+  return true;
+}
+
+int Board::eraseColour(int colour) {
+  int count = 0;
+  for (auto& row : rows)
+    for (auto& cell : row) {
+      if (cell.colour != colour || cell.is(Cell::Exploding)) continue;
+      cell.flags = (cell.flags | Cell::Erased | Cell::Exploding) & ~Cell::Check;
+      cell.oldColour = colour;
+      cell.colour = Colour::Empty;
+      cell.timer = 0;
+      ++count;
+    }
+  return count;
+}

@@ -1,0 +1,25 @@
+#include "GameOverWait.h"
+
+#include <SDL.h>
+
+#include "Settings.h"
+
+void gameOverWait(const std::function<void()>& startOverMusic) {
+  Uint32 start = SDL_GetTicks();
+  if (settings.Music && startOverMusic) startOverMusic();
+  SDL_Event event;
+  // A failing event queue ends the wait instead of spinning for ever.
+  while (SDL_WaitEvent(&event)) {
+    switch (event.type) {
+      case SDL_KEYDOWN:
+      case SDL_JOYBUTTONDOWN:
+        if (SDL_GetTicks() - start > 2000) return;
+        break;
+      case SDL_QUIT:
+        SDL_PushEvent(&event);
+        return;
+      default:
+        break;
+    }
+  }
+}
