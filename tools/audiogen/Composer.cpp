@@ -1,5 +1,6 @@
 #include "Composer.h"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -44,11 +45,16 @@ int placeAbove(int pc, int low) {
   return low + ((pc - low) % 12 + 12) % 12;
 }
 
+// The overall level, in percent of the volumes written below. Mono output (the game's
+// default) mixes every channel at full strength, so this keeps its peaks below full
+// scale; stereo plays the same song about 6 dB quieter.
+constexpr int Loudness = 75;
+
 void setNote(S3mPattern& p, int row, int channel, int midi, int instrument, int volume) {
   S3mCell& cell = p.cells[row][channel];
   cell.note = s3mNote(midi);
   cell.instrument = static_cast<uint8_t>(instrument);
-  cell.volume = static_cast<uint8_t>(volume);
+  cell.volume = static_cast<uint8_t>(std::min(64, volume * Loudness / 100));
 }
 
 std::vector<std::string> tokens(const std::string& text) {

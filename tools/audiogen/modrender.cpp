@@ -1,5 +1,5 @@
 // Renders a music module through SDL_mixer into a WAV file, for listening and for
-// measuring with sox:  modrender <module> <out.wav> [seconds]
+// measuring with sox:  modrender <module> <out.wav> [seconds] [mono]
 
 #include <SDL.h>
 
@@ -19,7 +19,7 @@ void put(std::ofstream& out, uint32_t value, int bytes) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <module> <out.wav> [seconds]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <module> <out.wav> [seconds] [mono]\n", argv[0]);
     return 2;
   }
   double seconds = argc > 3 ? std::atof(argv[3]) : 20.0;
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "modrender: %s\n", SDL_GetError());
     return 1;
   }
-  Capture capture = captureMusic(argv[1], seconds, 44100, 2);
+  Capture capture = captureMusic(argv[1], seconds, 44100, argc > 4 ? 1 : 2);
   SDL_Quit();
   if (!capture.error.empty()) {
     std::fprintf(stderr, "modrender: %s\n", capture.error.c_str());
