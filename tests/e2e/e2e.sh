@@ -1,0 +1,309 @@
+#!/usr/bin/env bash
+# e2e.sh BUILD_DIR [FIRST_RUN_INI]: plays the real program in a real X window. Starts a
+# private Xvfb, runs the game from a scratch folder that holds the generated data, drives
+# it with xdotool as a player would, and checks what the player sees and keeps. The
+# screenshots stay in BUILD_DIR/e2e-screens for people to look at.
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+first_run_ini=${2:-$(dirname "$0")/first-run.ini}
+game=$build/pigmora
+data=$build/data
+xclose=$build/tools/xclose/xclose
+shots=$build/e2e-screens
+rm -rf "$shots"
+mkdir -p "$shots"
+scratch=$(mktemp -d)
+passed=0
+failed=0
+game_pid=""
+xvfb_pid=""
+
+cleanup() {
+  [ -n "$game_pid" ] && kill -9 "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+pass() { passed=$((passed + 1)); echo "ok: $*"; }
+fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
+check() { # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+# -- the display ---------------------------------------------------------------------
+exec 5< <(Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 2>"$scratch/xvfb.log")
+xvfb_pid=$!
+read -r -t 20 number <&5 || { echo "Xvfb did not start"; cat "$scratch/xvfb.log"; exit 1; }
+export DISPLAY=":$number"
+export SDL_AUDIODRIVER=dummy
+
+# -- helpers ----------------------------------------------------------------------------
+new_folder() { # a fresh working folder that reaches the generated data
+  local dir
+  dir=$(mktemp -d -p "$scratch")
+  for d in Sprites Font Backgrounds Sounds; do ln -s "$data/$d" "$dir/$d"; done
+  echo "$dir"
+}
+
+window=""
+start_game() { # start_game FOLDER [launcher...]: runs the game there, waits for its window
+  local dir=$1
+  shift
+  (cd "$dir" && exec "$@" "$game" >"$dir/stdout" 2>"$dir/stderr") &
+  game_pid=$!
+  window=""
+  for _ in $(seq 1 200); do
+    window=$(xdotool search --name '^Pigmora$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$window" ]
+}
+
+wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game hangs
+  local limit=$(($1 * 10))
+  for _ in $(seq 1 "$limit"); do
+    if ! kill -0 "$game_pid" 2>/dev/null; then
+      wait "$game_pid"
+      exit_code=$?
+      game_pid=""
+      return 0
+    fi
+    sleep 0.1
+  done
+  kill -9 "$game_pid" 2>/dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+  exit_code=124
+}
+
+press() { # press KEY...: one key at a time, as a person would type them
+  for key in "$@"; do
+    xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
+    sleep 0.25
+  done
+}
+
+shot() { # shot NAME: a screenshot of the game's window
+  import -window "$window" "$shots/$1.png" 2>/dev/null
+}
+
+pixel() { # pixel FILE X Y: "r g b" in 0..255
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)] %[fx:int(255*p{$2,$3}.g+.5)] %[fx:int(255*p{$2,$3}.b+.5)]" info: 2>/dev/null
+}
+
+same_colour() { # same_colour "r g b" "r g b": equal within the 16-bit screen's rounding
+  local a=($1) b=($2)
+  [ ${#a[@]} -eq 3 ] && [ ${#b[@]} -eq 3 ] || return 1
+  for i in 0 1 2; do
+    local d=$((a[i] - b[i]))
+    [ ${d#-} -le 12 ] || return 1
+  done
+}
+
+looks_like() { # looks_like SHOT BACKGROUND X Y...: the screen shows that picture there
+  local file=$1 picture=$2
+  shift 2
+  while [ $# -ge 2 ]; do
+    same_colour "$(pixel "$file" "$1" "$2")" "$(pixel "$picture" "$1" "$2")" || return 1
+    shift 2
+  done
+}
+
+differs_at() { # differs_at SHOT PICTURE X Y: the screen shows something else there
+  ! same_colour "$(pixel "$1" "$3" "$4")" "$(pixel "$2" "$3" "$4")"
+}
+
+screen_saver_timeout() { xset q 2>/dev/null | awk '/timeout:/ {print $2; exit}'; }
+
+menu_points=(620 460 20 460 620 20 10 240)
+at_menu() { shot "$1" && looks_like "$shots/$1.png" "$data/Backgrounds/menu.jpg" "${menu_points[@]}"; }
+
+wait_for_menu() { # the warning and title take four seconds
+  for _ in $(seq 1 40); do
+    at_menu "$1" && return 0
+    sleep 0.25
+  done
+  return 1
+}
+
+# -- a first run: greeting, menu, Exit -----------------------------------------------------
+timeout_before=$(screen_saver_timeout)
+dir=$(new_folder)
+if start_game "$dir"; then
+  sleep 0.5
+  shot 01-warning
+  check "the warning shows first" looks_like "$shots/01-warning.png" "$data/Backgrounds/Warning.png" 620 460 20 20
+  check "the screen saver waits as long as X allows while the game runs" [ "$(screen_saver_timeout)" = 32767 ]
+  check "the menu follows the warning and the title" wait_for_menu 02-menu
+  press Up Return
+  wait_for_exit 10
+  check "Up on the first item, then Return, ends the program with 0" [ "$exit_code" = 0 ]
+  check "the greeting lines" grep -qz '^Welcome to Pigmora version 1.1.Initializing SDL..0 joysticks detected!' "$dir/stdout"
+  check "the first run writes the documented settings file" cmp -s "$dir/Pigmora.ini" "$first_run_ini"
+  check "the screen saver is back as it was" [ "$(screen_saver_timeout)" = "$timeout_before" ]
+else
+  fail "the game opens its window"
+fi
+
+# -- Practice: play, pause, abort, game-over wait ------------------------------------------
+dir=$(new_folder)
+board_x=191 board_y=33
+if start_game "$dir" && wait_for_menu 10-menu; then
+  press Return
+  sleep 1
+  press Delete Delete Delete
+  sleep 1.5
+  shot 11-practice
+  check "Practice shows the one-player background" looks_like "$shots/11-practice.png" "$data/Backgrounds/1p.jpg" 5 470 635 470
+  check "pulled rows put pieces in the well" differs_at "$shots/11-practice.png" "$data/Backgrounds/1p.jpg" $((board_x + 16 + 5)) $((board_y + 16))
+  shot 12-cursor-before
+  press Right Right
+  sleep 0.5
+  shot 13-cursor-after
+  check "the cursor moves" bash -c "! cmp -s <(convert '$shots/12-cursor-before.png' -crop 224x40+191+420 rgb:-) <(convert '$shots/13-cursor-after.png' -crop 224x40+191+420 rgb:-)"
+  press Down
+  sleep 0.5
+  press Left Up
+  sleep 0.5
+  press p
+  sleep 0.7
+  shot 14-paused
+  press p Escape
+  sleep 0.3
+  press Return  # within two seconds of the end: ignored
+  sleep 0.5
+  shot 15-game-over
+  check "a key within two seconds of the end leaves the results up" differs_at "$shots/15-game-over.png" "$data/Backgrounds/menu.jpg" 620 460
+  sleep 2
+  press Return
+  sleep 0.5
+  check "after the wait a key goes back to the menu" at_menu 16-menu-again
+  press Up Return  # Practice is still highlighted, so Up reaches Exit
+  wait_for_exit 10
+  check "the menu keeps its place after a game" [ "$exit_code" = 0 ]
+else
+  fail "Practice: the game reaches its menu"
+fi
+
+# -- Survival and 2p Versus start and end ---------------------------------------------------
+dir=$(new_folder)
+if start_game "$dir" && wait_for_menu 20-menu; then
+  press Down Return
+  sleep 1.5
+  shot 21-survival
+  check "Survival plays" looks_like "$shots/21-survival.png" "$data/Backgrounds/1p.jpg" 5 470
+  press Escape
+  sleep 2.3
+  press Return
+  sleep 0.5
+  press Down Return
+  sleep 1.5
+  shot 22-versus
+  check "2p Versus plays on the two-player background" looks_like "$shots/22-versus.png" "$data/Backgrounds/ocean2p.jpg" 5 470 635 470
+  press Delete b
+  sleep 1
+  press Escape
+  sleep 2.3
+  press Return
+  sleep 0.5
+  check "both games end back in the menu" at_menu 23-menu
+  press Down Down Down Return
+  wait_for_exit 10
+  check "Exit after the games" [ "$exit_code" = 0 ]
+else
+  fail "Survival/Versus: the game reaches its menu"
+fi
+
+# -- an option and a captured key are kept ----------------------------------------------------
+dir=$(new_folder)
+if start_game "$dir" && wait_for_menu 30-menu; then
+  press Down Down Down Return       # Options
+  press Down Return                 # Sound
+  shot 31-sound
+  press Return                      # Sound FX: Disabled
+  press Down Down Down Down Return  # Done
+  press Down Return                 # Controls
+  shot 32-controls
+  press Return x                    # P1 Left also on X
+  sleep 0.3
+  shot 33-captured
+  for _ in $(seq 1 15); do press Down; done
+  press Return                      # Done
+  press Down Return                 # Options' Done
+  press Down Down Return            # Exit
+  wait_for_exit 10
+  check "leaving through the menu saves" [ "$exit_code" = 0 ]
+  check "the changed option is in the file" grep -qx 'Effects=0' "$dir/Pigmora.ini"
+  check "the captured key is in the file" grep -qx 'Left=X Left J1L ' "$dir/Pigmora.ini"
+else
+  fail "options: the game reaches its menu"
+fi
+
+# -- closing the window, Alt+F4 -----------------------------------------------------------------
+dir=$(new_folder)
+if start_game "$dir" && wait_for_menu 40-menu; then
+  press Down Down Down Return Return  # Options, Video
+  "$xclose" "$window"
+  wait_for_exit 10
+  check "closing the window in a submenu ends normally" [ "$exit_code" = 0 ]
+  check "... and saves the settings" test -s "$dir/Pigmora.ini"
+fi
+dir=$(new_folder)
+if start_game "$dir" && wait_for_menu 41-menu; then
+  press Return
+  sleep 1
+  "$xclose" "$window"
+  wait_for_exit 10
+  check "closing the window during a game ends at once" [ "$exit_code" = 0 ]
+  check "... without saving" [ ! -e "$dir/Pigmora.ini" ]
+fi
+dir=$(new_folder)
+if start_game "$dir" && wait_for_menu 42-menu; then
+  press alt+F4
+  wait_for_exit 10
+  check "Alt+F4 ends at once" [ "$exit_code" = 0 ]
+  check "... without saving" [ ! -e "$dir/Pigmora.ini" ]
+  check "... and still puts the screen saver back" [ "$(screen_saver_timeout)" = "$timeout_before" ]
+fi
+
+# -- a missing sprite -----------------------------------------------------------------------------
+dir=$(mktemp -d -p "$scratch")
+for d in Font Backgrounds Sounds; do ln -s "$data/$d" "$dir/$d"; done
+mkdir "$dir/Sprites"
+cp "$data/Sprites/"* "$dir/Sprites/"
+rm "$dir/Sprites/red.1.png"
+start_game "$dir"
+wait_for_exit 20
+check "a missing sprite ends with 1" [ "$exit_code" = 1 ]
+check "... naming the file" bash -c "tail -c 200 '$dir/stdout' | grep -q 'Unable to find resource <red.1.png> from ./Sprites/red.1.png\$'"
+
+# -- one whole session under valgrind ------------------------------------------------------------
+if [ "${PIGMORA_E2E_VALGRIND:-1}" = 1 ]; then
+  dir=$(new_folder)
+  if start_game "$dir" valgrind --error-exitcode=99 --errors-for-leak-kinds=none --log-file="$dir/valgrind.log"; then
+    for _ in $(seq 1 120); do at_menu 50-valgrind-menu && break; sleep 1; done
+    press Return
+    sleep 3
+    press Delete Down Right Up
+    sleep 2
+    press Escape
+    sleep 3
+    press Return
+    sleep 2
+    press Up Return
+    wait_for_exit 120
+    check "a session under valgrind ends cleanly" [ "$exit_code" = 0 ]
+    check "... with no invalid reads or writes" bash -c "! grep -q 'Invalid \\(read\\|write\\)' '$dir/valgrind.log'"
+  else
+    fail "the game opens its window under valgrind"
+  fi
+fi
+
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
