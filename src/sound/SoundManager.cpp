@@ -1,0 +1,105 @@
+#include "SoundManager.h"
+
+#include <memory>
+
+#include "DirectoryResourceSource.h"
+#include "Messages.h"
+#include "Settings.h"
+
+SoundManager* soundManager = nullptr;
+
+SoundManager::SoundManager() {
+  soundManager = this;
+}
+
+SoundManager::~SoundManager() {
+  if (soundManager == this) soundManager = nullptr;
+}
+
+void SoundManager::SoundListener::handle(int id, void* data, MessageBus*) {
+  if (!data) return;
+  const std::string& name = *static_cast<std::string*>(data);
+  if (id == PlaySound)
+    owner->playEffect(name);
+  else if (id == PlayMusic)
+    owner->playMusic(name);
+}
+
+int SoundManager::playEffect(std::string name) {
+  if (settings.Effects == 0) return 0;
+  return SoundPlayer::playEffect(name);
+}
+
+int SoundManager::playMusic(std::string name) {
+  if (settings.Music == 0) return 0;
+  return SoundPlayer::playMusic(name);
+}
+
+void SoundManager::musicSettingChanged() {
+  int setting = settings.Music;
+  if (setting == lastMusicSetting) return;
+  lastMusicSetting = setting;
+  std::string previous = currentMusic;
+  if (setting != 0 && !previous.empty()) {
+    // Forget the name first, or playMusic would take it for the music still playing.
+    currentMusic = "";
+    playMusic(previous);
+  } else {
+    Mix_HaltMusic();
+  }
+}
+
+int SoundManager::init() {
+  int channels = settings.Stereo != 0 ? 2 : 1;
+  int chunkSize = (settings.Frequency / 11025) * channels * 1024;
+  openAudio(settings.Frequency, AUDIO_S16LSB, channels, chunkSize);
+  loadSounds();
+  // The opposite of the setting, so that the call below always acts: with nothing
+  // started yet it records the setting and halts the music.
+  lastMusicSetting = settings.Music == 0 ? 1 : 0;
+  musicSettingChanged();
+  return 0;
+}
+
+namespace {
+
+// The effect files in loading order, with the names the game plays them by.
+const struct {
+  const char* name;
+  const char* file;
+} EffectFiles[] = {
+    {"MenuClick", "drop.wav"},   {"R0", "Reaction.wav"},  {"R1", "Reaction1.wav"},
+    {"R2", "Reaction2.wav"},     {"R3", "Reaction3.wav"}, {"R4", "Reaction4.wav"},
+    {"R5", "Reaction5.wav"},     {"R6", "Reaction6.wav"}, {"Laser", "Laser.wav"},
+    {"Explode", "Explode.wav"},  {nullptr, nullptr},  // "Drop" is bound here
+    {"Slide", "slide down.wav"}, {"Grab", "grab.wav"},
+};
+
+// Gives the last buffer back to its library, also when a load on the way threw.
+struct HeldResource {
+  Resource resource;
+  ~HeldResource() {
+    if (resource.owner) resource.owner->release(resource);
+  }
+};
+
+}  // namespace
+
+void SoundManager::loadSounds() {
+  std::unique_ptr<ResourceSource> library(openResourceLibrary("Sounds"));
+  loadMusic("./Sounds/ingame1.s3m", "1pMusic");
+  loadMusic("./Sounds/ingame2.s3m", "2pMusic");
+  loadMusic("./Sounds/menu.s3m", "MenuMusic");
+
+  HeldResource held;
+  for (const auto& effect : EffectFiles) {
+    if (!effect.name) {
+      // The same knock serves menu clicks and pieces landing.
+      auto click = effects.find("MenuClick");
+      if (click != effects.end()) effects["Drop"] = click->second;
+      continue;
+    }
+    held.resource = library->load(effect.file, false);
+    loadEffect(held.resource.data, held.resource.size, effect.name);
+  }
+}
