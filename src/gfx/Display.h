@@ -1,0 +1,85 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+#include "Animation.h"
+#include "FadingAnimation.h"
+#include "Font.h"
+#include "Listener.h"
+
+class Game;
+class Player;
+struct Cell;
+class GameLayout;
+
+// The one graphics object: the window, every image the game and the menus draw, the
+// fonts, and the frame renderer. Created and loaded once by the main menu, subscribed
+// to RenderFrame by each game.
+class Display : public Listener {
+public:
+  Display();
+  ~Display() override;
+  Display(const Display&) = delete;
+  Display& operator=(const Display&) = delete;
+
+  SDL_Surface* menuCursor = nullptr;
+  SDL_Surface* menuBackground = nullptr;  // may stay null: the menu then has a plain screen
+  int width = 640;
+  int height = 480;
+  int cellWidth = 32;
+  int cellHeight = 32;
+  int overhangX = 0;  // how far a piece image reaches left of its cell
+  int overhangY = 0;  // and above it
+  int frameCounter = 0;
+  int fullscreen = 0;   // the video mode in force
+  int modeChanged = 0;  // set with every new mode: the game background needs converting
+  SDL_Surface* smoothPieces[9] = {};
+  SDL_Surface* hardPieces[9] = {};
+  SDL_Surface** pieces = smoothPieces;  // the set the Antialias setting chose
+  Animation* sparkles = nullptr;
+  Animation* explosion = nullptr;
+  FadingAnimation* splats[9] = {};  // only the six colours that spread have one
+  SDL_Surface* playerCursor = nullptr;
+  SDL_Surface* emptyCursor = nullptr;
+  SDL_Surface* colourCursors[9] = {};
+  SDL_Surface* screen = nullptr;
+  Font* normalFont;
+  Font* highlightFont;
+  Font fonts[7];  // plain, red, yellow, orange, light blue, purple, green
+
+  // How long the warning and the title pictures stay up at start-up, in ms.
+  int splashTime = 2000;
+
+  // RenderFrame: data is the Game.
+  void handle(int id, void* data, MessageBus* bus) override;
+
+  // Opens the window, shows the warning, loads every image and font, shows the title.
+  // Throws Error when something the drawing needs is missing or the window cannot open.
+  int loadGraphics();
+  // Takes up the Fullscreen and Antialias settings.
+  void applyVideoSettings();
+  // A copy of the image in the screen's format with a magenta key where it was mostly
+  // transparent, for the sharp-edged piece set.
+  SDL_Surface* makeHardEdged(SDL_Surface* source);
+  void drawText(const std::string& text, int x, int y, Font* font);
+
+  // The playfield, drawn whole each frame; returns SDL_Flip's result.
+  int renderFrame(Game* game);
+  void renderPlayer(Player& player);
+  // Draws a cell whose board place is rect; rect.y is moved to where the image went.
+  void drawCell(SDL_Rect& rect, const Cell& cell);
+
+private:
+  SDL_Surface* icon = nullptr;
+  // The piece image of a colour; a wild piece takes a new true colour every frame.
+  SDL_Surface* pieceImage(int colour) const;
+  void blitFaded(SDL_Surface* image, SDL_Rect rect, uint8_t alpha);
+  void renderBank(const Player& player, const SDL_Rect& bank);
+  void renderWarningLine(const Player& player, int x0, int yTop);
+  void renderClock(const Game& game, const GameLayout& layout);
+};
+
+// The display of the running program, set by whoever creates it.
+extern Display* theDisplay;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "GameSetup.h"
+
+// Where everything of one game goes on the screen. The game reads only the GameSetup
+// part; the rectangles and the background are the renderer's.
+class GameLayout : public GameSetup {
+public:
+  // Loads the mode's background; a missing one leaves the screen black behind the boards.
+  explicit GameLayout(int mode);
+  ~GameLayout() override;
+  GameLayout(const GameLayout&) = delete;
+  GameLayout& operator=(const GameLayout&) = delete;
+
+  SDL_Surface* background = nullptr;
+  SDL_Surface* convertedBackground = nullptr;  // in the screen's format, made when drawn
+  std::vector<SDL_Rect> boardRects;            // one per player, 7 x 32 by 13 x 32
+  std::vector<SDL_Rect> bankRects;             // the stored power-ups, two players only
+  std::vector<SDL_Rect> scoreRects;            // the score, right-aligned
+  SDL_Rect clockRect = {0, 0, 639, 479};
+};

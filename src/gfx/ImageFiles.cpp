@@ -1,0 +1,23 @@
+#include "ImageFiles.h"
+
+#include <SDL_image.h>
+
+#include "Error.h"
+#include "ImageLoading.h"
+#include "ResourceSource.h"
+
+SDL_Surface* loadLibraryImage(ResourceSource* source, const std::string& name) {
+  Resource resource = source->load(name.c_str(), false);
+  SDL_Surface* surface = loadImageFromResource(resource);
+  if (resource.owner) resource.owner->release(resource);
+  if (!surface) throw Error{"Unable to decode resource <" + name + ">"};
+  return surface;
+}
+
+SDL_Surface* loadImageFile(const std::string& path, bool required) {
+  SDL_Surface* surface = IMG_Load(path.c_str());
+  if (!surface && required) {
+    throw Error{"Unable to load image <" + path + ">: " + std::string(IMG_GetError())};
+  }
+  return surface;
+}

@@ -1,0 +1,229 @@
+// The frame renderer of the Display: the game background, each player's board with its
+// pieces, animations, cursor, lasers, warning line, text column and score, then the
+// pause notice and the clock.
+
+#include <algorithm>
+#include <cstdio>
+
+#include "Display.h"
+#include "Game.h"
+#include "GameLayout.h"
+#include "PlayerController.h"
+#include "Settings.h"
+#include "StatusText.h"
+
+namespace {
+
+void fill(SDL_Surface* screen, int x, int y, int w, int h, Uint32 colour) {
+  SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
+  SDL_FillRect(screen, &rect, colour);
+}
+
+void setClip(SDL_Surface* screen, int x, int y, int w, int h) {
+  SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
+  SDL_SetClipRect(screen, &rect);
+}
+
+void blitAt(SDL_Surface* image, SDL_Surface* screen, int x, int y) {
+  if (!image) return;
+  SDL_Rect place = {Sint16(x), Sint16(y), 0, 0};
+  SDL_UpperBlit(image, nullptr, screen, &place);
+}
+
+}  // namespace
+
+void Display::handle(int, void* data, MessageBus*) {
+  renderFrame(static_cast<Game*>(data));
+}
+
+SDL_Surface* Display::pieceImage(int colour) const {
+  if (colour == 9) return pieces[frameCounter % 8];
+  if (colour < 0 || colour > 8) return nullptr;
+  return pieces[colour];
+}
+
+void Display::blitFaded(SDL_Surface* image, SDL_Rect rect, uint8_t alpha) {
+  if (!image) return;
+  // Put the image's blending back as it was afterwards: off for a sharp-edged piece,
+  // its own alpha channel for a smooth one, whose edges would otherwise turn solid.
+  Uint32 blending = image->flags & SDL_SRCALPHA;
+  Uint8 previous = image->format->alpha;
+  SDL_SetAlpha(image, SDL_SRCALPHA, alpha);
+  SDL_UpperBlit(image, nullptr, screen, &rect);
+  SDL_SetAlpha(image, blending, blending ? previous : 255);
+}
+
+void Display::drawCell(SDL_Rect& rect, const Cell& cell) {
+  rect.y = Sint16(rect.y - overhangY);
+  if (cell.is(Cell::Falling)) {
+    rect.y = Sint16(rect.y - ((cell.fall * cellHeight) >> 16) + cellHeight);
+  }
+  if (!cell.is(Cell::Exploding)) {
+    if (cell.colour != -1) blitAt(pieceImage(cell.colour), screen, rect.x, rect.y);
+    return;
+  }
+  SDL_Rect own = {Sint16(rect.x + overhangX), Sint16(rect.y + overhangY), rect.w, rect.h};
+  if (cell.colour == -1) {
+    // A destroyed piece fades out under its sparkles, or its explosion after a laser.
+    blitFaded(pieceImage(cell.oldColour), rect, uint8_t((65535 - cell.timer) >> 8));
+    Animation* burst = cell.is(Cell::LaserHit) ? explosion : sparkles;
+    if (burst) burst->draw(screen, &own, uint16_t(cell.timer & 0xffff));
+    return;
+  }
+  // A mixed piece cross-fades to its new colour while the splat of the colour that
+  // spread into it plays.
+  blitAt(pieceImage(cell.oldColour), screen, rect.x, rect.y);
+  blitFaded(pieceImage(cell.colour), rect, uint8_t(cell.timer >> 8));
+  if (cell.mixColour != -1) {
+    int32_t progress = (cell.timer * 5) / 4 - 16384;
+    if (progress >= 0 && sparkles) sparkles->draw(screen, &own, uint16_t(progress));
+    if (cell.mixColour >= 0 && cell.mixColour < 9 && splats[cell.mixColour]) {
+      splats[cell.mixColour]->draw(screen, &own, uint16_t(cell.timer));
+    }
+  } else if (sparkles) {
+    sparkles->draw(screen, &own, uint16_t(cell.timer));
+  }
+}
+
+void Display::renderBank(const Player& player, const SDL_Rect& bank) {
+  SDL_SetClipRect(screen, &bank);
+  int edge = bank.y + bank.h;
+  const auto& stored = player.bank.stored;
+  for (auto pair = stored.rbegin(); pair != stored.rend(); ++pair) {
+    if (edge <= bank.y) break;
+    edge -= cellHeight;
+    Cell plain;
+    plain.colour = pair->kind;
+    SDL_Rect rect = {Sint16(bank.x - overhangX), Sint16(edge), Uint16(cellWidth),
+                     Uint16(cellHeight)};
+    drawCell(rect, plain);
+  }
+}
+
+void Display::renderWarningLine(const Player& player, int x0, int yTop) {
+  const Board& board = player.board;
+  int waiting = board.width > 1 ? player.bank.incoming / (board.width - 1) : 0;
+  int lineRow = board.height - player.pendingRows - waiting - 1;
+  int y = yTop + lineRow * cellHeight - 1;
+  int right = x0 + board.width * cellWidth;
+  fill(screen, x0, y, board.width * cellWidth, 3, SDL_MapRGB(screen->format, 0, 0, 0));
+  Uint32 white = SDL_MapRGB(screen->format, 255, 255, 255);
+  for (int x = x0 + 5; x <= right; x += 10) {
+    int w = std::min(5, right - x);
+    if (w > 0) fill(screen, x, y + 1, w, 1, white);
+  }
+}
+
+void Display::renderPlayer(Player& player) {
+  if (!player.controller || !player.game) return;  // takes no part in this game
+  const Game& game = *player.game;
+  const GameLayout& layout = *static_cast<const GameLayout*>(game.layout);
+  const int i = player.controller->index;
+  const Board& board = player.board;
+  const int x0 = layout.boardRects[i].x, y0 = layout.boardRects[i].y;
+  const int W = board.width, H = board.height, cw = cellWidth, ch = cellHeight;
+  const int yTop = y0 + ((board.riseOffset * ch) >> 16);
+
+  if (!layout.bankRects.empty()) renderBank(player, layout.bankRects[i]);
+
+  SDL_SetClipRect(screen, nullptr);
+  const int cursorX = x0 + ((cw * player.cursorPos) >> 16);
+  const int cursorY = y0 + H * ch - playerCursor->h;
+  blitAt(playerCursor, screen, cursorX, cursorY);
+
+  const SDL_Rect boardArea = {Sint16(x0), Sint16(y0), Uint16(W * cw + 30), Uint16(H * ch)};
+  SDL_SetClipRect(screen, &boardArea);
+  for (int column = W - 1; column >= 0; --column) {
+    const int x = x0 + column * cw;
+    if (column == player.flightColumn) {
+      // Pieces in flight vanish into the cursor 1.5 rows above the board's bottom edge,
+      // and pass under the pieces of their column.
+      setClip(screen, 0, y0, 640, int((H - 1.5) * ch));
+      for (int k = player.flightCount - 1; k >= 0; --k) {
+        Cell flying;
+        flying.flags = Cell::Falling;
+        flying.colour = player.heldColour;
+        flying.fall = player.flightPos;
+        SDL_Rect rect = {Sint16(x0 + player.flightColumn * cw),
+                         Sint16(yTop + (player.flightRow + k) * ch), Uint16(cw), Uint16(ch)};
+        drawCell(rect, flying);
+      }
+      SDL_SetClipRect(screen, &boardArea);
+    }
+    for (int row = H - 1; row >= 0; --row) {
+      SDL_Rect rect = {Sint16(x), Sint16(yTop + row * ch), Uint16(cw), Uint16(ch)};
+      drawCell(rect, board.rows[row][column]);
+    }
+  }
+
+  const Uint32 beam =
+      SDL_MapRGB(screen->format, 0, 0, 127 + ((player.elapsed % 1000) * 127) / 1000);
+  for (const LaserShot& shot : player.lasers) {
+    int x = int((shot.column + 0.5) * cw + (x0 + overhangX) - 2.0);
+    int y = y0 + ((shot.pos * ch) >> 16) + shot.row * ch;
+    fill(screen, x, y, 5, ch, beam);
+  }
+
+  renderWarningLine(player, x0, yTop);
+
+  SDL_SetClipRect(screen, nullptr);
+  SDL_Surface* front = emptyCursor;
+  if (player.heldCount != 0) {
+    int held = player.heldColour == 9 ? frameCounter % 8 : player.heldColour;
+    if (held >= 0 && held < 9) front = colourCursors[held];
+  }
+  blitAt(front, screen, cursorX, cursorY);
+
+  const bool playing = player.alive && game.state != Over;
+  const auto lines =
+      playing ? statusLines(player, x0, y0, fonts) : resultLines(player, layout.mode, x0, y0);
+  for (const TextLine& line : lines) drawText(line.text, line.x, line.y, &fonts[line.font]);
+
+  char score[64];
+  std::snprintf(score, sizeof score, "%.03f", player.score);
+  const SDL_Rect& scoreRect = layout.scoreRects[i];
+  drawText(score, scoreRect.x + scoreRect.w - normalFont->textWidth(score), scoreRect.y,
+           normalFont);
+}
+
+void Display::renderClock(const Game& game, const GameLayout& layout) {
+  const Player& first = game.players[0];
+  int t = first.elapsed;
+  int minutes = t / 60000;
+  int seconds = (t - minutes * 60000) / 1000;
+  char text[64];
+  if (layout.mode == 2) {
+    std::snprintf(text, sizeof text, "%d:%02d\n(Level %d)", minutes, seconds, first.level - 4);
+  } else {
+    std::snprintf(text, sizeof text, "%d:%02d\n", minutes, seconds);
+  }
+  drawText(text, layout.clockRect.x, layout.clockRect.y, normalFont);
+}
+
+int Display::renderFrame(Game* game) {
+  GameLayout& layout = *static_cast<GameLayout*>(game->layout);
+  SDL_SetClipRect(screen, nullptr);
+  if (layout.background) {
+    if (modeChanged || !layout.convertedBackground) {
+      modeChanged = 0;
+      SDL_FreeSurface(layout.convertedBackground);
+      layout.convertedBackground = SDL_ConvertSurface(layout.background, screen->format, 0);
+    }
+  }
+  if (layout.convertedBackground) {
+    blitAt(layout.convertedBackground, screen, 0, 0);
+  } else {
+    SDL_FillRect(screen, nullptr, 0);
+  }
+
+  for (int i = 0; i < layout.playerCount && i < 2; ++i) renderPlayer(game->players[i]);
+
+  // The notice blinks by the clock, so it keeps its pace at any frame rate.
+  if (game->paused && (game->clock() / 300) % 2 == 1) {
+    Font& green = fonts[GreenFont];
+    drawText("PAUSED", width / 2 - green.textWidth("PAUSED") / 2, height / 2, &green);
+  }
+  ++frameCounter;
+  if (settings.DisplayTime) renderClock(*game, layout);
+  return SDL_Flip(screen);
+}

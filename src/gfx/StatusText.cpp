@@ -1,0 +1,97 @@
+#include "StatusText.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "Font.h"
+#include "Player.h"
+
+namespace {
+
+constexpr int LineSpacing = 30;
+
+__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...) {
+  char text[128];
+  va_list args;
+  va_start(args, pattern);
+  std::vsnprintf(text, sizeof text, pattern, args);
+  va_end(args);
+  return text;
+}
+
+// Adds lines one below the other, skipping those whose condition is false.
+class Column {
+public:
+  Column(int x, int y) : x(x), y(y) {}
+  void add(bool shown, const std::string& text, int font, int dx = 0) {
+    if (!shown) return;
+    y += LineSpacing;
+    lines.push_back({text, font, x + dx, y});
+  }
+  // A second piece of text on the line just added.
+  void append(const std::string& text, int font, int dx) {
+    lines.push_back({text, font, x + dx, y});
+  }
+  std::vector<TextLine> lines;
+
+private:
+  int x, y;
+};
+
+std::string ezReact(int minGroup) {
+  if (minGroup == 3) return "EZ React";
+  if (minGroup == 2) return "EZ React x2!";
+  return format("EZ React x2 (%i)!", 3 - minGroup);
+}
+
+}  // namespace
+
+std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* fonts) {
+  Column column(x0 + 15, y0);
+  column.add(p.chainCount > 1, format("%d chain!", p.chainCount - 1), PlainFont);
+  column.add(p.minGroup < 4, ezReact(p.minGroup), RedFont);
+  column.add(p.shieldTimer > 0, "Shield!", LightBlueFont);
+  column.add(p.laserChargedTimer > 0, "Laser charged!", LightBlueFont);
+  if (p.lasersTimer > 0 && p.laserCharges > 0) {
+    std::string count = format("%d ", p.laserCharges);
+    column.add(true, count, GreenFont);
+    column.append("Lasers", LightBlueFont, fonts[GreenFont].textWidth(count));
+  }
+  column.add(p.slowReactionsTimer > 0, "Slow reactions!", YellowFont);
+  column.add(p.slowTimer > 0, "Slowwwww...", YellowFont);
+  column.add(p.multiplierTimer > 0, format("%ux score!", unsigned(p.multiplierTimer / 6292 + 2)),
+             OrangeFont);
+  column.add(p.dudsAddedTimer > 0, "Duds added", OrangeFont);
+  column.add(p.doublerCharges != 0,
+             p.doublerCharges <= 1 ? std::string("Doubler!")
+                                   : format("Piece Doubler (%i)!", p.doublerCharges),
+             GreenFont);
+  column.add(p.wildsAddedTimer > 0, "Wilds Added!", PurpleFont);
+  column.add(p.messageTimer > 0, p.message, PlainFont, 15);
+  return column.lines;
+}
+
+std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0) {
+  Column column(x0 + 30, y0);
+  column.add(mode == 1, p.alive ? "You win!" : "You lose...", RedFont);
+  unsigned minutes = unsigned(p.elapsed) / 60000;
+  unsigned seconds = (unsigned(p.elapsed) - minutes * 60000) / 1000;
+  column.add(true, format("Time : %u:%02u ", minutes, seconds), PlainFont);
+  column.add(p.timeBonus > 0.0, format("Time Bonus!!  %.3f", p.timeBonus), RedFont);
+  column.add(p.maxChain > 0, format("Max Chain : %u", unsigned(p.maxChain - 1)), PlainFont);
+  column.add(p.maxChain > 0 && p.chainBonus > 0.0, format("Chain Bonus!!  %.3f", p.chainBonus),
+             RedFont);
+  column.add(p.totalPieces > 0, format("Reactions : %u", unsigned(p.totalPieces - 1)), PlainFont);
+  // Blue before orange, as players have always seen it.
+  static const struct {
+    int colour;
+    const char* pattern;
+  } counts[] = {{0, "Whites : %u"}, {1, "Reds : %u"},    {2, "Yellows : %u"},
+                {4, "Blues : %u"},  {3, "Oranges : %u"}, {5, "Purples : %u"},
+                {6, "Greens : %u"}, {7, "Blacks : %u"},  {8, "Duds : %u"}};
+  for (const auto& count : counts) {
+    int n = p.piecesByColour[count.colour];
+    column.add(n > 0, format(count.pattern, unsigned(n)), PlainFont);
+  }
+  return column.lines;
+}

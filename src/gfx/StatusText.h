@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Font;
+class Player;
+
+// The text column over a board: status lines while the player plays, results once the
+// player is out or the game is over. Worked out as a list first, so what shows where
+// does not depend on drawing it.
+
+// Entries of Display::fonts.
+enum TextFont {
+  PlainFont = 0,
+  RedFont,
+  YellowFont,
+  OrangeFont,
+  LightBlueFont,
+  PurpleFont,
+  GreenFont
+};
+
+struct TextLine {
+  std::string text;
+  int font;  // a TextFont
+  int x;
+  int y;
+};
+
+// The column starts 30 pixels below the board's corner (x0, y0); every line shown moves
+// the next one 30 pixels down. fonts are the display's seven, for the width of the
+// laser count that "Lasers" follows.
+std::vector<TextLine> statusLines(const Player& player, int x0, int y0, const Font* fonts);
+std::vector<TextLine> resultLines(const Player& player, int mode, int x0, int y0);
