@@ -1,0 +1,79 @@
+#include "Table.h"
+
+#include <algorithm>
+
+#include "Binding.h"
+
+namespace {
+const std::string letters = "WRYOBPGKD*";
+}
+
+int SoundLog::count(const std::string& name) const {
+  return static_cast<int>(std::count(names.begin(), names.end(), name));
+}
+
+Table::Table(int mode) : setup(mode) {
+  game.layout = &setup;
+  game.clock = [this] { return now; };
+  game.bus.subscribe(PlaySound, &sounds);
+  for (int i = 0; i < setup.playerCount; ++i) {
+    controllers[i].attach(&game, i);
+    player(i).pendingRows = 0;
+  }
+}
+
+void Table::frames(int count, int dt, int index) {
+  for (int i = 0; i < count; ++i) player(index).update(dt);
+}
+
+void Table::gameFrames(int count, int dt) {
+  for (int i = 0; i < count; ++i) {
+    now += dt;
+    game.bus.post(UpdateGame, nullptr);
+  }
+}
+
+void Table::press(std::initializer_list<int> commands, int index) {
+  for (int command : commands) {
+    Binding binding{command, index};
+    game.bus.post(PlayerCommand, &binding);
+  }
+}
+
+void draw(Player& player, const std::vector<std::string>& picture) {
+  Board& board = player.board;
+  board.clear();
+  int rows = static_cast<int>(picture.size());
+  for (int line = 0; line < rows; ++line) {
+    int row = rows - 1 - line;
+    for (int column = 0; column < board.width && column < (int)picture[line].size(); ++column) {
+      size_t colour = letters.find(picture[line][column]);
+      if (colour != std::string::npos) board.setCell(column, row, static_cast<int>(colour));
+    }
+  }
+}
+
+std::vector<std::string> picture(const Player& player, int rows) {
+  const Board& board = player.board;
+  std::vector<std::string> lines;
+  int top = rows > 0 ? rows - 1 : board.height - 1;
+  for (int row = top; row >= 0; --row) {
+    std::string line;
+    for (int column = 0; column < board.width; ++column) {
+      const Cell& cell = board.at(column, row);
+      if (cell.hasColour())
+        line += letters[cell.colour];
+      else
+        line += cell.is(Cell::Exploding) ? 'x' : '.';
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int pieceCount(const Player& player) {
+  int count = 0;
+  for (const auto& row : player.board.rows)
+    for (const Cell& cell : row) count += cell.hasColour() ? 1 : 0;
+  return count;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+// A game set up on a table for a test: the real Game, bus and controllers, a listener
+// that writes down every sound, and boards drawn as pictures.
+#include <string>
+#include <vector>
+
+#include "Game.h"
+#include "HumanController.h"
+#include "Listener.h"
+
+class SoundLog : public Listener {
+public:
+  void handle(int, void* data, MessageBus*) override {
+    names.push_back(*static_cast<std::string*>(data));
+  }
+  int count(const std::string& name) const;
+  std::vector<std::string> names;
+};
+
+class Table {
+public:
+  // Mode 0 Practice, 1 Versus (both players attached), 2 Survival. No rows are owed at
+  // the start, so that a test's board stays as drawn.
+  explicit Table(int mode = 0);
+
+  Player& player(int index = 0) { return game.players[index]; }
+  // Runs one player's update for frames of dt ms each.
+  void frames(int count, int dt, int index = 0);
+  // Posts UpdateGame with the game clock moving dt ms per frame.
+  void gameFrames(int count, int dt);
+  // Queues commands for a player, as key presses would.
+  void press(std::initializer_list<int> commands, int index = 0);
+
+  GameSetup setup;
+  Game game;
+  HumanController controllers[2];
+  SoundLog sounds;
+  uint32_t now = 1;
+};
+
+// Draws pieces on a board from a picture, top line first, bottom line last (row 0).
+// Letters: W R Y O B P G K (black) D (dud) * (wild), '.' empty. Missing rows stay empty.
+void draw(Player& player, const std::vector<std::string>& picture);
+// The lowest rows of the board as a picture in the same letters, top line first
+// (exploding empty cells 'x'); all rows when rows is 0.
+std::vector<std::string> picture(const Player& player, int rows = 0);
+// Pieces on the board (cells holding a colour).
+int pieceCount(const Player& player);
