@@ -25,8 +25,8 @@ Canvas splatFrame(int colour, int frame) {
     float angle = std::atan2(dy, dx);
     // Lobes around the rim, fixed per colour so every frame grows the same shape.
     float wobble = 0.0f;
-    for (int k = 2; k <= 5; ++k)
-      wobble += std::sin(angle * k + hashNoise(k, colour, salt) * 6.283f) * (0.13f / (k - 1)) *
+    for (int k = 3; k <= 7; ++k)
+      wobble += std::sin(angle * k + hashNoise(k, colour, salt) * 6.283f) * (0.12f / (k - 2)) *
                 (0.5f + hashNoise(k, 7, salt));
     return std::hypot(dx, dy) - radius * (1 + wobble * (0.4f + p));
   };
@@ -124,24 +124,25 @@ Canvas sparkleFrame(int frame) {
   float t = frame / 10.0f;
   // A soft ring of light opens in the first frames.
   float ringRadius = 3 + 14 * t;
-  float ringAlpha = 0.55f * (1 - t) * (1 - t);
+  float ringAlpha = 0.75f * (1 - t) * (1 - t);
   c.fillShape(
       [&](float x, float y) {
-        return std::fabs(std::hypot(x - kMid, y - kMid) - ringRadius) - 1.0f;
+        return std::fabs(std::hypot(x - kMid, y - kMid) - ringRadius) - 1.2f;
       },
       rgb(255, 250, 220, ringAlpha));
   Dice dice(700);
-  for (int i = 0; i < 8; ++i) {
-    float px = dice.range(6, 26), py = dice.range(6, 26);
-    float born = i * 0.075f + dice.range(0, 0.05f);
-    float life = dice.range(0.32f, 0.45f);
-    float size = dice.range(0.75f, 1.15f);
+  for (int i = 0; i < 10; ++i) {
+    float px = dice.range(5, 27), py = dice.range(5, 27);
+    // Births spread over the whole run so the last frames still glint as they fade.
+    float born = i * 0.062f + dice.range(-0.03f, 0.03f);
+    float life = dice.range(0.38f, 0.46f);
+    float size = dice.range(0.8f, 1.25f) * (1.0f - 0.35f * t);
     bool tilted = i % 2 == 1;
-    float age = (t - born) / life;
+    float age = (t * 0.95f + 0.06f - born) / life;
     if (age <= 0 || age >= 1) continue;
     float s = std::sin(age * kPi) * size;
     Colour tint =
-        i % 3 == 0 ? rgb(255, 236, 150) : (i % 3 == 1 ? rgb(200, 235, 255) : rgb(255, 255, 255));
+        i % 3 == 0 ? rgb(255, 230, 130) : (i % 3 == 1 ? rgb(190, 230, 255) : rgb(255, 255, 255));
     for (int y = 0; y < kCell; ++y) {
       for (int x = 0; x < kCell; ++x) {
         float dx = x + 0.5f - px, dy = y + 0.5f - py;
@@ -149,14 +150,15 @@ Canvas sparkleFrame(int frame) {
           float rx = (dx + dy) * 0.7071f, ry = (dy - dx) * 0.7071f;
           dx = rx, dy = ry;
         }
-        float reach = 6.5f * s;
+        float reach = 9.0f * s;
         float rays =
-            std::exp(-std::fabs(dx) / 0.7f - std::fabs(dy) / std::max(0.1f, reach * 0.45f)) +
-            std::exp(-std::fabs(dy) / 0.7f - std::fabs(dx) / std::max(0.1f, reach * 0.45f));
-        float core = std::exp(-(dx * dx + dy * dy) / std::max(0.05f, 2.2f * s * s));
-        float v = clamp01((rays * 0.9f + core) * s * 1.3f);
+            std::exp(-std::fabs(dx) / 0.8f - std::fabs(dy) / std::max(0.1f, reach * 0.4f)) +
+            std::exp(-std::fabs(dy) / 0.8f - std::fabs(dx) / std::max(0.1f, reach * 0.4f));
+        float core = std::exp(-(dx * dx + dy * dy) / std::max(0.05f, 3.0f * s * s));
+        float glow = std::exp(-(dx * dx + dy * dy) / std::max(0.05f, 14.0f * s * s)) * 0.35f;
+        float v = clamp01((rays + core + glow) * s * 1.5f);
         if (v < 0.01f) continue;
-        Colour col = mix(tint, rgb(255, 255, 255), core);
+        Colour col = mix(tint, rgb(255, 255, 255), clamp01(core * 1.2f));
         c.blend(x, y, col, v);
       }
     }

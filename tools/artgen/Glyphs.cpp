@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kHeight = 24;
 constexpr int kBaseline = 18;
-constexpr float kPen = 1.5f;
+constexpr float kPen = 1.0f;
 
 Canvas glyphImage(const Mask& body, int width) {
   Mask ring = dilate(body, 1.4f);
@@ -59,7 +59,7 @@ void makeFont(Output& out) {
   for (int code = 0x20; code <= 0xff; ++code) {
     if (code >= 0x7f && code < 0xa0) continue;  // control codes: shown as glyph 0
     char32_t character = char32_t(code);        // Latin-1 maps straight onto Unicode
-    int width = int(std::ceil(face.advance(character) + 3));
+    int width = int(std::ceil(face.advance(character) + 1));
     Mask body = emptyMask(width);
     face.render(body, std::u32string(1, character), kPen, kBaseline);
     char name[32];

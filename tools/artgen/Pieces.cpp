@@ -99,7 +99,6 @@ Canvas glossyPiece(int colour) {
   Canvas c(kSize, kSize);
   Colour base = pieceBase(colour);
   bool black = colour == Black;
-  bool light = colour == White || colour == Yellow;
   const float corner = 9.0f, bevel = 7.5f;
 
   // Rim: dark for the colours, pale for black so it stands out on dark wells.
@@ -113,11 +112,36 @@ Canvas glossyPiece(int colour) {
 
   Mask sign = symbolMask(colour);
   std::vector<float> raised = blurField(sign.cover, kSize, kSize, 1);
-  Colour signTint = black   ? rgb(150, 160, 190)
-                    : light ? scaled(base, 0.55f)
-                            : mix(base, rgb(255, 255, 255), 0.5f);
-  if (colour == White) signTint = rgb(120, 150, 205);
-
+  // Signs contrast strongly with their piece: pale on the saturated colours, deep on
+  // the light ones, with a dark engraved edge so the shape holds at a glance.
+  Colour signTint;
+  switch (colour) {
+    case White:
+      signTint = rgb(96, 128, 196);
+      break;
+    case Yellow:
+      signTint = rgb(176, 104, 0);
+      break;
+    case Red:
+      signTint = rgb(255, 214, 218);
+      break;
+    case Orange:
+      signTint = rgb(255, 238, 204);
+      break;
+    case Blue:
+      signTint = rgb(212, 230, 255);
+      break;
+    case Purple:
+      signTint = rgb(242, 214, 255);
+      break;
+    case Green:
+      signTint = rgb(214, 255, 220);
+      break;
+    default:
+      signTint = rgb(206, 212, 236);
+      break;
+  }
+  Mask edge = dilate(sign, 1.0f);
   Light L;
   float len = std::sqrt(L.x * L.x + L.y * L.y + L.z * L.z);
   L = {L.x / len, L.y / len, L.z / len};
@@ -138,8 +162,8 @@ Canvas glossyPiece(int colour) {
           py = std::clamp(py, 0, kSize - 1);
           return raised[size_t(py) * kSize + px];
         };
-        dzx -= (r(ix + 1, iy) - r(ix - 1, iy)) * 1.1f;
-        dzy -= (r(ix, iy + 1) - r(ix, iy - 1)) * 1.1f;
+        dzx -= (r(ix + 1, iy) - r(ix - 1, iy)) * 0.6f;
+        dzy -= (r(ix, iy + 1) - r(ix, iy - 1)) * 0.6f;
         float nx = -dzx * 3.2f, ny = -dzy * 3.2f, nz = 1;
         float nl = std::sqrt(nx * nx + ny * ny + nz * nz);
         nx /= nl, ny /= nl, nz /= nl;
@@ -148,7 +172,8 @@ Canvas glossyPiece(int colour) {
         // A gentle top-to-bottom falloff reads as a rounded surface.
         float vertical = 1.08f - 0.22f * (y - 3) / 32;
         float s = sign.at(ix, iy);
-        Colour surface = mix(base, signTint, s * 0.85f);
+        float ring = clamp01(edge.at(ix, iy) - s);
+        Colour surface = mix(scaled(base, 1.0f - 0.45f * ring), signTint, s * 0.92f);
         float lightness = (0.42f + 0.72f * diffuse) * vertical;
         Colour out = scaled(surface, lightness);
         float shine = spec * (black ? 0.9f : 0.75f);
