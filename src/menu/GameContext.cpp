@@ -1,0 +1,35 @@
+#include "GameContext.h"
+
+#include "Display.h"
+#include "Game.h"
+#include "GameLayout.h"
+#include "GameOverWait.h"
+#include "HumanController.h"
+#include "InputPoller.h"
+#include "Settings.h"
+#include "SoundManager.h"
+
+void GameContext::runGame(int mode) {
+  if (mode < 0 || mode > 2) return;
+  GameLayout layout(mode);
+  Game game;
+  game.layout = &layout;
+  HumanController controllers[2];
+  InputPoller poller;
+
+  game.bus.subscribe(PollInput, &poller);
+  game.bus.subscribe(RenderFrame, display);
+  if (sound) {
+    game.bus.subscribe(PlaySound, &sound->listener);
+    game.bus.subscribe(PlayMusic, &sound->listener);
+  }
+  for (int player = 0; player < layout.playerCount; ++player)
+    controllers[player].attach(&game, player);
+  game.run();
+}
+
+void GameContext::gameOverWait() {
+  ::gameOverWait([this] {
+    if (sound) sound->playMusic("Over");
+  });
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+class Display;
+class SoundManager;
+
+// How the main menu starts games: it lends the display and the sound to each game.
+class GameContext {
+public:
+  GameContext(Display* display, SoundManager* sound) : display(display), sound(sound) {}
+
+  // Plays one game of the mode (0 Practice, 1 two players, 2 Survival) to its end.
+  void runGame(int mode);
+  // Keeps the last frame up until a key or button after the first two seconds.
+  void gameOverWait();
+
+  Display* display;
+  SoundManager* sound;
+};

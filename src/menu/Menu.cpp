@@ -1,0 +1,161 @@
+#include "Menu.h"
+
+#include <SDL_image.h>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Display.h"
+#include "Font.h"
+#include "InputPoller.h"
+#include "Settings.h"
+#include "SoundManager.h"
+
+std::map<int, int>& menuAxisTable() {
+  static std::map<int, int> table;
+  return table;
+}
+
+Menu::Menu(const char* label, std::vector<MenuItem*> items, const char* backgroundName, Sint16 left,
+           Sint16 top)
+    : MenuItem(label), left(left), top(top), items(std::move(items)) {
+  if (!backgroundName) return;
+  std::string path = std::string("./Backgrounds/") + backgroundName;
+  background = IMG_Load(path.c_str());
+  if (!background)
+    std::fprintf(stderr, "Pigmora: cannot show %s (%s); the menu keeps the one behind it\n",
+                 path.c_str(), IMG_GetError());
+}
+
+Menu::~Menu() {
+  for (auto item = items.rbegin(); item != items.rend(); ++item) delete *item;
+  if (background && !borrowedBackground) SDL_FreeSurface(background);
+}
+
+int Menu::activate() {
+  run();
+  return 1;
+}
+
+void Menu::clickSound() {
+  if (soundManager) soundManager->playEffect("MenuClick");
+}
+
+int Menu::activateItem(MenuItem* item, int savedPointer) {
+  SDL_ShowCursor(savedPointer);
+  return item->activate();
+}
+
+void Menu::run() {
+  for (MenuItem* item : items) item->parent = this;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+  }
+  selected = 0;
+  int keepOpen = 1;
+  int savedPointer = SDL_ShowCursor(SDL_QUERY);
+  SDL_ShowCursor(SDL_ENABLE);
+  menuAxisTable();
+
+  bool skipRedraw = false;
+  while (keepOpen) {
+    // Asked on every pass; the sound manager ignores a request for what already plays.
+    if (soundManager) soundManager->playMusic("MenuMusic");
+    if (!skipRedraw) redraw();
+    skipRedraw = false;
+    if (!SDL_WaitEvent(&event)) continue;
+    skipRedraw = handle(event, keepOpen, savedPointer);
+  }
+  theDisplay->applyVideoSettings();
+  if (soundManager) soundManager->musicSettingChanged();
+}
+
+// Returns true when the event changed nothing worth a redraw.
+bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
+  const unsigned count = static_cast<unsigned>(items.size());
+  switch (event.type) {
+    case SDL_KEYDOWN: {
+      const SDL_keysym& key = event.key.keysym;
+      if ((key.mod & KMOD_ALT) && key.sym == SDLK_F4) std::exit(0);
+      if ((key.mod & KMOD_CTRL) && key.sym == SDLK_c) std::exit(0);
+      if (key.sym == SDLK_RETURN) {
+        keepOpen = activateItem(items[selected], savedPointer);
+      } else if (key.sym == SDLK_UP) {
+        selected = (selected + count - 1) % count;
+        clickSound();
+      } else if (key.sym == SDLK_DOWN) {
+        selected = (selected + 1) % count;
+        clickSound();
+      }
+      return false;
+    }
+    case SDL_MOUSEMOTION: {
+      if (event.motion.xrel == 0 && event.motion.yrel == 0) return false;
+      for (unsigned i = 0; i < count; ++i) {
+        if (!items[i]->contains(event.motion.x, event.motion.y)) continue;
+        if (i == selected) return true;
+        clickSound();
+        selected = i;
+        return false;
+      }
+      return false;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+      for (unsigned i = 0; i < count; ++i) {
+        if (!items[i]->contains(event.button.x, event.button.y)) continue;
+        selected = i;
+        clickSound();
+        redraw();
+        SDL_ShowCursor(savedPointer);
+        keepOpen = items[i]->click();
+      }
+      return false;
+    case SDL_JOYAXISMOTION: {
+      int direction = axisDirection(event.jaxis.value, settings.Threshold);
+      int& last = menuAxisTable()[event.jaxis.which + 256 * event.jaxis.axis];
+      if (direction == last) return true;
+      last = direction;
+      selected = (selected + count + direction) % count;
+      if (direction != 0) clickSound();
+      return false;
+    }
+    case SDL_JOYBUTTONDOWN:
+      keepOpen = activateItem(items[selected], savedPointer);
+      return false;
+    case SDL_QUIT: {
+      // Hand the request on, so every open menu closes in turn and the program ends
+      // through its normal shutdown.
+      SDL_Event again = event;
+      SDL_PushEvent(&again);
+      keepOpen = 0;
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+void Menu::redraw() {
+  SDL_Surface* screen = theDisplay->screen;
+  SDL_Surface* shown = nullptr;
+  for (const Menu* menu = this; menu && !shown; menu = menu->parent) shown = menu->background;
+  if (shown) {
+    SDL_Rect origin{0, 0, 0, 0};
+    SDL_BlitSurface(shown, nullptr, screen, &origin);
+  } else {
+    SDL_FillRect(screen, nullptr, 0);
+  }
+
+  Uint16 lineHeight = static_cast<Uint16>(theDisplay->normalFont->lineHeight());
+  Sint16 lineY = top;
+  for (unsigned i = 0; i < items.size(); ++i) {
+    if (i == selected && items.size() >= 2) {
+      items[i]->draw(screen, left, lineY, lineHeight, theDisplay->highlightFont);
+      SDL_Rect cursorAt{static_cast<Sint16>(left - theDisplay->menuCursor->w), lineY, 0, 0};
+      SDL_BlitSurface(theDisplay->menuCursor, nullptr, screen, &cursorAt);
+    } else {
+      items[i]->draw(screen, left, lineY, lineHeight, theDisplay->normalFont);
+    }
+    lineY = static_cast<Sint16>(lineY + lineHeight);
+  }
+  SDL_Flip(screen);
+}
