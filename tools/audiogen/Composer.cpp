@@ -163,9 +163,9 @@ void writeMelody(S3mPattern& p, const std::string& melody, const SongPlan& plan,
     if (token == "-") {
       if (plan.sustainedLead && leadSounding) {
         p.cells[row][LeadCh].command = Vibrato;
-        p.cells[row][LeadCh].info = 0x43;
+        p.cells[row][LeadCh].info = 0x51;
         p.cells[row + 1][LeadCh].command = Vibrato;
-        p.cells[row + 1][LeadCh].info = 0x43;
+        p.cells[row + 1][LeadCh].info = 0x51;
       }
     } else if (token == ".") {
       if (plan.sustainedLead && leadSounding) {

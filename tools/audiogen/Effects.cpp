@@ -1,5 +1,6 @@
 #include "Effects.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -87,6 +88,16 @@ Samples makeExplode() {
   Samples rumble = noiseBurst(0.9, 400.0, 80.0, 0.35, 29);
   mixInto(roar, rumble, 0, 1.5f);
   mixInto(roar, glide(0.4, 120.0, 40.0, 0.12, 0.1), 0, 0.8f);
+  // Saturating the peaks makes it louder for its size, like a blast overdriving a
+  // microphone.
+  normalise(roar, 1.0f);
+  for (float& s : roar) s = std::tanh(3.0f * s);
+  // ... and two more filter stages take the fizz that adds back off the top.
+  LowPass first, second;
+  for (size_t i = 0; i < roar.size(); ++i) {
+    double cutoff = 5000.0 * std::pow(0.08, static_cast<double>(i) / roar.size());
+    roar[i] = second.step(first.step(roar[i], cutoff, Rate), cutoff, Rate);
+  }
   return finish(roar, 0.003, 0.15);
 }
 
@@ -112,7 +123,9 @@ Samples makeReaction(int chain) {
       v += bright * std::sin(2 * Pi * f * 2.0 * t) * std::exp(-t / 0.12);
       v += bright * 0.6 * std::sin(2 * Pi * f * 3.01 * t) * std::exp(-t / 0.07);
       v += bright * bright * std::sin(2 * Pi * f * 4.2 * t) * std::exp(-t / 0.04);
-      out[i] += static_cast<float>(v * (strike[1] > 1.0 ? 0.8 : 1.0));
+      // A few milliseconds of attack, or the second strike would click.
+      double attack = std::min(1.0, t / 0.004);
+      out[i] += static_cast<float>(v * attack * (strike[1] > 1.0 ? 0.8 : 1.0));
     }
   }
   return finish(out, 0.002, 0.08);
