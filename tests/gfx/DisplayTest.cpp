@@ -10,12 +10,6 @@
 
 namespace {
 
-// Tests change the video and piece settings; each puts them back.
-struct SettingsGuard {
-  Settings saved = settings;
-  ~SettingsGuard() { settings = saved; }
-};
-
 std::string loadError(Display& display) {
   try {
     display.loadGraphics();

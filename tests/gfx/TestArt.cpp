@@ -123,10 +123,10 @@ TestArt::TestArt() {
     }
   }
   for (int f = 1; f <= 6; ++f) {
-    sprite("explosion." + std::to_string(f) + ".png", solidImage(32, 32, explosionColour(f)));
+    sprite("explosion." + std::to_string(f) + ".png", solidImage(32, 16, explosionColour(f)));
   }
   for (int f = 1; f <= 11; ++f) {
-    sprite("sparkles." + std::to_string(f) + ".png", solidImage(32, 32, sparkleColour(f)));
+    sprite("sparkles." + std::to_string(f) + ".png", solidImage(32, 16, sparkleColour(f)));
   }
   sprite("cursor1.png", cursorImage(40, CursorBackColour));
   sprite("cursor.front.empty.png", cursorImage(8, EmptyCursorColour));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Settings.h"
 #include "TempDir.h"
 
 // Plain images with known colours standing in for the game's art, so that tests can
@@ -32,6 +33,12 @@ SDL_Surface* opaqueImage(int w, int h, Rgb colour);
 void saveImage(SDL_Surface* image, const std::string& path);  // frees the image
 Rgb pixelAt(SDL_Surface* surface, int x, int y);
 
+// Tests change the video, piece and clock settings; each puts them back.
+struct SettingsGuard {
+  Settings saved = settings;
+  ~SettingsGuard() { settings = saved; }
+};
+
 // SDL's video for the length of a test, on the dummy driver.
 struct VideoSession {
   VideoSession();
@@ -41,7 +48,8 @@ struct VideoSession {
 // A working folder with every file the display reads, entered for the test's lifetime.
 // Pieces are 36 x 36 with their top and left 4-pixel bands transparent, so a cell shows
 // exactly its piece colour and nothing else. Glyph 0 is 8 x 12 white; digits are 6 wide;
-// 'J' (file "4a.png") is 5 wide and 'K' (file "4B.png") 7 wide.
+// 'J' (file "4a.png") is 5 wide and 'K' (file "4B.png") 7 wide. Sparkle and explosion
+// frames cover only the top half of a cell, so the piece under them shows below.
 struct TestArt {
   TempDir dir{true};
   TestArt();
