@@ -1,0 +1,70 @@
+#include "Invariants.h"
+
+void Invariants::fault(int index, const std::string& what) {
+  if (faults.size() < 20)
+    faults.push_back("frame " + std::to_string(frame) + ", player " + std::to_string(index) + ": " +
+                     what);
+}
+
+void Invariants::check(const Game& game) {
+  ++frame;
+  for (int i = 0; i < 2; ++i)
+    if (game.players[i].controller) checkPlayer(game.players[i], i, seen[i]);
+}
+
+void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
+  const Board& board = p.board;
+  int pieces = 0, explodingEmpty = 0;
+  for (int row = 0; row < board.height; ++row)
+    for (int column = 0; column < board.width; ++column) {
+      const Cell& cell = board.at(column, row);
+      auto where = [column, row] {
+        return " at " + std::to_string(column) + "," + std::to_string(row);
+      };
+      if (cell.colour < -1 || cell.colour > 9) fault(index, "colour out of range" + where());
+      if (cell.flags & ~0x1f) fault(index, "unknown flag" + where());
+      if (cell.hasColour()) ++pieces;
+      bool exploding = cell.is(Cell::Exploding);
+      if (exploding && !cell.hasColour()) ++explodingEmpty;
+      if (!cell.hasColour() && !exploding && (cell.flags || cell.fall || cell.timer))
+        fault(index, "empty cell with state" + where());
+      if (cell.is(Cell::Check) && !cell.hasColour()) fault(index, "check on no piece" + where());
+      if (exploding ? (cell.timer < 0 || cell.timer >= FixedOne) : cell.timer != 0)
+        fault(index, "timer out of range" + where());
+      if (cell.fall < 0 || (!cell.is(Cell::Falling) && cell.fall != 0))
+        fault(index, "fall out of range" + where());
+    }
+  if (p.cursorColumn < 0 || p.cursorColumn >= board.width) fault(index, "cursor off the board");
+  if (p.cursorPos < 0 || p.cursorPos > (board.width - 1) * FixedOne)
+    fault(index, "cursor position off the board");
+  if (p.actionState == Idle && (p.heldCount || p.flightCount || p.heldColour != -1))
+    fault(index, "idle hands hold something");
+  if (p.actionState == Holding && (p.heldCount <= 0 || p.flightCount != 0))
+    fault(index, "holding nothing");
+  if (p.actionState == GrabFlight && p.flightCount <= 0) fault(index, "empty grab flight");
+  if (p.actionState < GrabFlight || p.actionState > DropDone) fault(index, "unknown action");
+  for (const LaserShot& shot : p.lasers)
+    if (shot.column < 0 || shot.column >= board.width || shot.row < 0 || shot.row >= board.height)
+      fault(index, "laser off the board");
+
+  int total = pieces + p.heldCount + p.flightCount;
+  if (before.known) {
+    int pushed = board.rowSeed != before.rowSeed ? board.width : 0;
+    int doubled = p.doublerCharges < before.doublerCharges ? p.heldCount : 0;
+    bool dropEnded = (before.actionState == DropFlight || before.actionState == DropDone) &&
+                     p.actionState != DropFlight;
+    int discarded = dropEnded ? before.flightCount : 0;
+    if (total > before.pieces + pushed + doubled)
+      fault(index,
+            "pieces appeared: " + std::to_string(before.pieces) + " -> " + std::to_string(total));
+    if (total < before.pieces + pushed - explodingEmpty - discarded)
+      fault(index,
+            "pieces vanished: " + std::to_string(before.pieces) + " -> " + std::to_string(total));
+  }
+  before.known = true;
+  before.pieces = total;
+  before.rowSeed = board.rowSeed;
+  before.doublerCharges = p.doublerCharges;
+  before.flightCount = p.flightCount;
+  before.actionState = p.actionState;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Game.h"
+
+// Watches a whole game frame by frame and writes down every broken rule of play: a cell
+// in an impossible state, a cursor off the board, an action that holds what it should
+// not, or pieces appearing or vanishing other than by rows, doublers, explosions and
+// drops that found no room.
+class Invariants {
+public:
+  void check(const Game& game);
+  std::vector<std::string> faults;
+
+private:
+  struct Seen {
+    bool known = false;
+    int pieces = 0;
+    uint32_t rowSeed = 0;
+    int doublerCharges = 0;
+    int flightCount = 0;
+    int actionState = 0;
+  };
+  void checkPlayer(const Player& player, int index, Seen& seen);
+  void fault(int index, const std::string& what);
+  Seen seen[2];
+  long frame = 0;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "AutoPlayer.h"
+#include "Game.h"
+#include "HumanController.h"
+
+// A whole game with no window and no sound: the real Game, bus and controllers, set up
+// the way the launcher does, with automatic players at the keys and a clock that moves
+// by the given frame lengths in turn. Everything comes from the starting value, so the
+// same arguments always play the same game.
+class HeadlessGame : public Listener {
+public:
+  HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> frameLengths,
+               uint32_t limitMs = 60 * 60 * 1000);
+
+  // Plays to the end through the main loop; gives up (aborts) after limitMs of play.
+  void play();
+  void handle(int id, void* data, MessageBus* bus) override;
+
+  GameSetup setup;
+  Game game;
+  HumanController controllers[2];
+  std::unique_ptr<AutoPlayer> autoPlayers[2];
+  // Called after every pass of the loop, where the renderer would draw.
+  std::function<void(Game&)> onFrame;
+  bool gaveUp = false;
+  int64_t frames = 0;
+
+private:
+  std::vector<int32_t> frameLengths;
+  size_t nextFrame = 0;
+  uint32_t start;
+  uint32_t now;
+  uint32_t limit;
+};
+
+// A digest of everything on a board that the rules decide: colours, flags and progress.
+uint64_t boardDigest(const Board& board);
