@@ -136,6 +136,28 @@ Canvas mockTwoPlayer(const Output& out) {
   return screen;
 }
 
+// A menu screen as the menu loop draws it: lines one glyph height apart from (left,
+// top), the selected one in the red font with the menu cursor's right edge at left.
+Canvas mockMenu(const Output& out, const std::string& background,
+                const std::vector<std::string>& lines, int left, int top, size_t selected) {
+  Canvas screen = *find(out, background);
+  const Canvas* cursor = find(out, "Sprites/menucursor.png");
+  int lineHeight = find(out, "Font/0.png")->height();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    int y = top + int(i) * lineHeight;
+    bool chosen = i == selected && lines.size() > 1;
+    std::string text = lines[i];
+    size_t tab = text.find('\t');
+    if (tab != std::string::npos) {
+      writeText(screen, out, text.substr(tab + 1), left + 200, y);
+      text = text.substr(0, tab);
+    }
+    writeText(screen, out, text, left, y, chosen ? Colour{1, 0, 0, 1} : Colour{1, 1, 1, 1});
+    if (chosen) screen.draw(*cursor, left - cursor->width(), y);
+  }
+  return screen;
+}
+
 class Sheet {
 public:
   Sheet() : canvas(kSheetWidth, 6000, rgb(58, 60, 70)), label(dejavu("DejaVuSans-Bold.ttf"), 15) {}
@@ -216,6 +238,33 @@ void writeContactSheet(const Output& out, const std::string& path) {
 
   sheet.heading("Backgrounds (half size)");
   for (const auto* e : groups["Backgrounds"]) sheet.place(e->picture.resized(320, 240), 8, false);
+  sheet.heading("Mock menu screens (half size)");
+  sheet.place(
+      mockMenu(out, "Backgrounds/menu.jpg",
+               {"Practice", "Survival", "2p Versus", "Options", "About", "Exit"}, 200, 200, 1)
+          .resized(320, 240),
+      8, false);
+  sheet.place(mockMenu(out, "Backgrounds/menu.jpg",
+                       {"Pigmora", "Version 1.1", "A game of colours that mix and react,",
+                        "built from scratch by a small team.", "Pieces, sounds and music are made",
+                        "by programs of our own.", "Thanks for playing!", "Have fun!"},
+                       150, 150, 0)
+                  .resized(320, 240),
+              8, false);
+  sheet.place(mockMenu(out, "Backgrounds/Sound.jpg",
+                       {"Sound FX: <Enabled>", "Music: <Enabled>", "Mixing Rate: <44khz>",
+                        "Stereo: <Enabled>", "Done"},
+                       200, 200, 2)
+                  .resized(320, 240),
+              8, false);
+  sheet.place(
+      mockMenu(out, "Backgrounds/Controls.jpg",
+               {"P1 Left:\tLeft J1L ", "P1 Right:\tRight J1R ", "P1 Grab:\tUp J1B1 ",
+                "P1 Drop:\tDown J1B2 ", "P1 PowerUp:\tRCtrl ", "P1 Pull:\tRShift ", "P2 Left:\tA ",
+                "P2 Right:\tD ", "P2 Grab:\tW ", "P2 Drop:\tS ", "P2 PowerUp:\tLCtrl ",
+                "P2 Pull:\tLShift ", "Pause:\tP ", "Abort Game:\tEsc ", "Factory Defaults", "Done"},
+               104, 50, 4),
+      8, false);
   sheet.heading("Mock game screens (actual size)");
   sheet.place(mockOnePlayer(out), 12, false);
   sheet.place(mockTwoPlayer(out), 12, false);
