@@ -101,6 +101,30 @@ std::string bytesOf(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Key-coloured pixels that cannot be reached from the image's border: holes punched
+// through a keyed picture where a painted pixel happened to take the key colour.
+int keyHoles(SDL_Surface* s, bool (*isKey)(const Rgba&)) {
+  std::vector<char> key(size_t(s->w) * s->h), seen(key.size());
+  for (int y = 0; y < s->h; ++y)
+    for (int x = 0; x < s->w; ++x) key[size_t(y) * s->w + x] = isKey(pixel(s, x, y));
+  std::vector<std::pair<int, int>> todo;
+  for (int x = 0; x < s->w; ++x) todo.insert(todo.end(), {{x, 0}, {x, s->h - 1}});
+  for (int y = 0; y < s->h; ++y) todo.insert(todo.end(), {{0, y}, {s->w - 1, y}});
+  while (!todo.empty()) {
+    auto [x, y] = todo.back();
+    todo.pop_back();
+    if (x < 0 || y < 0 || x >= s->w || y >= s->h) continue;
+    size_t i = size_t(y) * s->w + x;
+    if (seen[i] || !key[i]) continue;
+    seen[i] = 1;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) todo.push_back({x + dx, y + dy});
+  }
+  int holes = 0;
+  for (size_t i = 0; i < key.size(); ++i) holes += key[i] && !seen[i];
+  return holes;
+}
+
 struct WorkingFolder {
   std::filesystem::path previous = std::filesystem::current_path();
   explicit WorkingFolder(const std::string& path) { std::filesystem::current_path(path); }
@@ -206,6 +230,7 @@ TEST(Art, CursorsAreKeyedInCyanAndPointAtTheVisibleCell) {
     EXPECT_EQ(cursor->w, back->w);
     EXPECT_EQ(cursor->h, back->h);
     EXPECT_TRUE(isCyan(pixel(cursor.get(), 0, 0)));
+    EXPECT_EQ(keyHoles(cursor.get(), isCyan), 0);
     Body shape = bodyOf(cursor.get(), true, {0, 255, 255, 0});
     ASSERT_GT(shape.weight, 40);
     // The cursor stands at its column's left edge; its pointer must sit over the cell.
@@ -238,6 +263,7 @@ TEST(Art, SplatsExplosionAndSparklesAreMovingAnimations) {
       ASSERT_TRUE(splat);
       EXPECT_EQ(splat->format->Amask, 0u);
       EXPECT_TRUE(isBlack(pixel(splat.get(), 0, 0))) << "black is the splats' colour key";
+      EXPECT_EQ(keyHoles(splat.get(), isBlack), 0) << "dark paint must not turn transparent";
       Body body = bodyOf(splat.get(), true, {0, 0, 0, 0});
       EXPECT_GT(body.weight, 20);
       if (previous) {

@@ -13,6 +13,27 @@ constexpr int kCell = 32;
 constexpr float kMid = 16.0f;
 constexpr float kPi = 3.14159265f;
 
+// Small see-through pockets enclosed by paint would show as pinholes once the colour key
+// is applied; they are filled with the splat's dark edge colour.
+void fillPinholes(Canvas& c, const Colour& fill) {
+  int w = c.width(), h = c.height();
+  std::vector<char> open(size_t(w) * h, 0);
+  std::vector<std::pair<int, int>> todo;
+  for (int x = 0; x < w; ++x) todo.insert(todo.end(), {{x, 0}, {x, h - 1}});
+  for (int y = 0; y < h; ++y) todo.insert(todo.end(), {{0, y}, {w - 1, y}});
+  while (!todo.empty()) {
+    auto [x, y] = todo.back();
+    todo.pop_back();
+    if (!c.inside(x, y) || open[size_t(y) * w + x] || c.at(x, y).a >= 0.5f) continue;
+    open[size_t(y) * w + x] = 1;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) todo.push_back({x + dx, y + dy});
+  }
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (c.at(x, y).a < 0.5f && !open[size_t(y) * w + x]) c.at(x, y) = fill;
+}
+
 // A paint splash thrown from the centre: the blob swells and droplets fly outward.
 Canvas splatFrame(int colour, int frame) {
   Canvas c(kCell, kCell);
@@ -52,7 +73,14 @@ Canvas splatFrame(int colour, int frame) {
     }
     return best;
   };
-  auto shape = [&](float x, float y) { return std::min(blob(x, y), drops_(x, y)); };
+  // Liquid joins smoothly: crevices between blob and drops fill instead of leaving
+  // pinholes that the colour key would punch through.
+  auto shape = [&](float x, float y) {
+    float a = blob(x, y), b = drops_(x, y);
+    const float k = 2.5f;
+    float h = std::max(k - std::fabs(a - b), 0.0f) / k;
+    return std::min(a, b) - h * h * k * 0.25f;
+  };
   c.fillShape([&](float x, float y) { return shape(x, y) - 0.9f; }, scaled(base, 0.3f));
   c.fillShape(shape, [&](float x, float y) {
     float dx = (x - kMid) / (radius + 3), dy = (y - kMid) / (radius + 3);
@@ -60,6 +88,7 @@ Canvas splatFrame(int colour, int frame) {
     Colour out = scaled(mix(base, rgb(255, 255, 255), 0.12f), light);
     return out;
   });
+  fillPinholes(c, scaled(base, 0.3f));
   // Wet highlight.
   c.fillShape(
       [&](float x, float y) {
