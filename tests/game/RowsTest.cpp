@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "Colour.h"
+#include "Table.h"
+
+namespace {
+// Milliseconds of 1 ms frames until the next row is pushed (the generator moves on).
+int msToNextRow(Table& table, int limit = 60000) {
+  Player& p = table.player();
+  uint32_t before = p.board.rowSeed;
+  for (int ms = 1; ms <= limit; ++ms) {
+    table.frames(1, 1);
+    if (p.board.rowSeed != before) return ms;
+  }
+  return -1;
+}
+}  // namespace
+
+TEST(Rows, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
+  Table table;
+  Player& p = table.player();
+  p.pendingRows = 2;
+  EXPECT_EQ(msToNextRow(table), 1);
+  EXPECT_EQ(msToNextRow(table), 110);  // waits for the first to slide in
+  EXPECT_EQ(p.pendingRows, 0);
+  EXPECT_EQ(msToNextRow(table), 8193);  // the interval counts from the last owed row
+  EXPECT_EQ(pieceCount(p), 21);
+}
+
+TEST(Rows, ShieldHoldsBackOwedRowsButNotTheSteadyInterval) {
+  Table table;
+  Player& p = table.player();
+  p.pendingRows = 3;
+  p.shieldTimer = 10000;
+  EXPECT_EQ(msToNextRow(table), 8193);
+  EXPECT_EQ(p.pendingRows, 3);
+  EXPECT_EQ(msToNextRow(table), 10000 - 8193 + 1);  // the shield ran out
+  EXPECT_EQ(p.pendingRows, 2);
+}
+
+TEST(Rows, SurvivalClimbsALevelEveryTwentySecondsAndRowsComeFaster) {
+  Table table(2);
+  Player& p = table.player();
+  while (p.level == 5 && p.elapsed < 30000) table.frames(1, 1);
+  EXPECT_EQ(p.level, 6);
+  EXPECT_EQ(p.elapsed, 20001);
+  EXPECT_EQ(p.rowInterval, 6826);  // 40960 / 6
+  msToNextRow(table);
+  EXPECT_EQ(msToNextRow(table), 6826);
+  table.frames(200, 1);  // the row slides in
+  p.level = 53;
+  p.rowInterval = 772;
+  p.levelTimer = 20001;
+  p.rowTimer = 0;
+  table.frames(1, 0);
+  EXPECT_EQ(p.level, 54);
+  EXPECT_EQ(p.rowInterval, 768);  // the floor
+  p.levelTimer = 20001;
+  table.frames(1, 0);
+  EXPECT_EQ(p.level, 54);  // no further
+}
+
+TEST(Rows, PracticeHasNoLevelsAndNoBonuses) {
+  Table table(0);
+  Player& p = table.player();
+  p.levelTimer = 50000;
+  p.elapsed = 400000;
+  p.maxChain = 12;
+  table.frames(1, 0);
+  EXPECT_EQ(p.level, 5);
+  p.board.setCell(0, 12, Colour::Red);
+  EXPECT_EQ(p.update(0), 0);
+  EXPECT_DOUBLE_EQ(p.score, 0.0);
+}
+
+TEST(Rows, SurvivalBonusesFollowTheLongestChainAndTheTimePlayed) {
+  struct Case {
+    int elapsed, maxChain;
+    double time, chain;
+  } cases[] = {{120000, 2, 0, 0},     {120001, 3, 10, 10},    {185000, 4, 35, 20},
+               {300000, 9, 220, 170}, {300001, 10, 250, 250}, {250000, 6, 90, 50}};
+  for (const Case& c : cases) {
+    Table table(2);
+    Player& p = table.player();
+    p.elapsed = c.elapsed;
+    p.maxChain = c.maxChain;
+    p.score = 1.0;
+    p.board.setCell(0, 12, Colour::Red);
+    EXPECT_EQ(p.update(0), 0);
+    EXPECT_DOUBLE_EQ(p.timeBonus, c.time) << c.elapsed;
+    EXPECT_DOUBLE_EQ(p.chainBonus, c.chain) << c.maxChain;
+    EXPECT_DOUBLE_EQ(p.score, 1.0 + c.time + c.chain);
+  }
+}
+
+TEST(Rows, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts) {
+  Table table(2);
+  Player& p = table.player();
+  p.elapsed = 200000;
+  p.pendingRows = 1;
+  // Four oranges fill the top row's left half; one of them is just finishing its change
+  // of colour. When it does, the owed row is refused, and in the same frame the four
+  // react: the player is out all the same, and keeps the time bonus.
+  for (int column = 0; column < 4; ++column) p.board.setCell(column, 12, Colour::Orange);
+  Cell& top = p.board.at(0, 12);
+  top.flags = Cell::Exploding;
+  top.oldColour = Colour::Yellow;
+  top.timer = FixedOne - 65;
+  EXPECT_EQ(p.update(1), 0);
+  EXPECT_FALSE(p.alive);
+  EXPECT_EQ(p.pendingRows, 0);
+  EXPECT_EQ(table.sounds.count("R0"), 1);
+  EXPECT_DOUBLE_EQ(p.timeBonus, 35.0);
+  EXPECT_DOUBLE_EQ(p.score, 35.0);
+}
