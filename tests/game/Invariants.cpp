@@ -51,9 +51,11 @@ void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
   if (before.known) {
     int pushed = board.rowSeed != before.rowSeed ? board.width : 0;
     int doubled = p.doublerCharges < before.doublerCharges ? p.heldCount : 0;
-    bool dropEnded = (before.actionState == DropFlight || before.actionState == DropDone) &&
-                     p.actionState != DropFlight;
-    int discarded = dropEnded ? before.flightCount : 0;
+    // A drop can start and land within one long frame.
+    bool dropEnded = (before.actionState == Holding || before.actionState == DropFlight ||
+                      before.actionState == DropDone) &&
+                     (p.actionState == Idle || p.actionState == DropDone);
+    int discarded = dropEnded ? before.flightCount + before.heldCount : 0;
     if (total > before.pieces + pushed + doubled)
       fault(index,
             "pieces appeared: " + std::to_string(before.pieces) + " -> " + std::to_string(total));
@@ -66,5 +68,6 @@ void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
   before.rowSeed = board.rowSeed;
   before.doublerCharges = p.doublerCharges;
   before.flightCount = p.flightCount;
+  before.heldCount = p.heldCount;
   before.actionState = p.actionState;
 }

@@ -21,6 +21,7 @@ private:
     uint32_t rowSeed = 0;
     int doublerCharges = 0;
     int flightCount = 0;
+    int heldCount = 0;
     int actionState = 0;
   };
   void checkPlayer(const Player& player, int index, Seen& seen);

@@ -181,3 +181,17 @@ TEST(Reactions, EasierReactionsRecoverOneStepPerChain) {
   p.closeChain();  // something moved, but nothing reacted
   EXPECT_EQ(p.minGroup, 3);
 }
+
+TEST(Reactions, AChainWhoseExplosionsEndWithinOneLongFrameIsScoredOnce) {
+  Table table;
+  Player& p = table.player();
+  draw(p, {"RRRR..."});
+  check(p, 0, 0);
+  p.update(0);
+  EXPECT_EQ(p.chainCount, 1);
+  p.update(1500);  // the machine stalled: the whole explosion passes in one frame
+  for (int frame = 0; frame < 5; ++frame) p.update(16);
+  EXPECT_DOUBLE_EQ(p.score, 0.5 * 4 * 0.1);
+  EXPECT_EQ(p.totalPieces, 4);
+  EXPECT_EQ(p.chainCount, 0);
+}

@@ -1,0 +1,36 @@
+// Plays random headless games of every mode with uneven frame lengths, checking every
+// frame, for as long as asked:  game_soak [seconds] [first starting value]
+// CI runs it for a few seconds; run it for hours by hand (best in the sanitizer build).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "HeadlessGame.h"
+#include "Invariants.h"
+
+int main(int argc, char** argv) {
+  double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+  uint32_t first = argc > 2 ? static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10)) : 1;
+  const std::vector<int32_t> patterns[] = {{16}, {1, 16, 33}, {33}, {5, 40}, {2}};
+  auto begin = std::chrono::steady_clock::now();
+  long games = 0, faults = 0;
+  for (uint32_t start = first;; ++start) {
+    double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    if (spent >= seconds) break;
+    int mode = static_cast<int>(start % 3);
+    const auto& frames = patterns[(start / 3) % 5];
+    HeadlessGame headless(mode, start, frames);
+    Invariants invariants;
+    headless.onFrame = [&invariants](Game& game) { invariants.check(game); };
+    headless.play();
+    ++games;
+    bool broken = !invariants.faults.empty() || headless.gaveUp;
+    if (!broken) continue;
+    ++faults;
+    std::printf("game with starting value %u (mode %d):%s\n", start, mode,
+                headless.gaveUp ? " never ended" : "");
+    for (const std::string& fault : invariants.faults) std::printf("  %s\n", fault.c_str());
+  }
+  std::printf("%ld games played, %ld broke a rule\n", games, faults);
+  return faults == 0 ? 0 : 1;
+}
