@@ -20,7 +20,7 @@ void Animation::loadFrames(ResourceSource* source, const char* pattern, int coun
   for (int i = 1; i <= count; ++i) {
     char name[256];
     std::snprintf(name, sizeof name, pattern, i);
-    SDL_Surface* frame = loadLibraryImage(source, name);
+    SDL_Surface* frame = inScreenFormat(loadLibraryImage(source, name));
     frames.push_back(frame);
     if (b >= 0) {
       SDL_SetColorKey(frame, SDL_SRCCOLORKEY | SDL_RLEACCEL, SDL_MapRGB(frame->format, r, g, b));

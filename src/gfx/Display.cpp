@@ -144,7 +144,7 @@ int Display::loadGraphics() {
 
   for (int i = 0; i < 9; ++i) {
     std::string colour = ColourNames[i];
-    smoothPieces[i] = loadLibraryImage(sprites.get(), colour + ".1.png");
+    smoothPieces[i] = inScreenFormat(loadLibraryImage(sprites.get(), colour + ".1.png"));
     if (i >= 1 && i <= 6) {
       splats[i] = new FadingAnimation;
       splats[i]->loadFrames(sprites.get(), (colour + ".splat.%d.png").c_str(), 5, 0, 0, 0);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "DirectoryResourceSource.h"
+#include "ImageFiles.h"
 #include "ImageLoading.h"
 
 namespace {
@@ -94,10 +95,10 @@ int Font::load(const char* library, const char* folder, const uint8_t* tint) {
     // glyphs, so there is no point reading the rest.
     if (code == 0 && !glyphs[0]) return -1;
   }
-  if (tint) {
-    for (auto glyph : glyphs) {
-      if (glyph) tintSurface(glyph, tint);
-    }
+  for (auto& glyph : glyphs) {
+    if (!glyph) continue;
+    if (tint) tintSurface(glyph, tint);
+    glyph = inScreenFormat(glyph);
   }
   return 0;
 }

@@ -21,3 +21,12 @@ SDL_Surface* loadImageFile(const std::string& path, bool required) {
   }
   return surface;
 }
+
+SDL_Surface* inScreenFormat(SDL_Surface* image) {
+  if (!image || !SDL_GetVideoSurface()) return image;
+  SDL_Surface* converted =
+      image->format->Amask ? SDL_DisplayFormatAlpha(image) : SDL_DisplayFormat(image);
+  if (!converted) return image;
+  SDL_FreeSurface(image);
+  return converted;
+}

@@ -15,3 +15,8 @@ SDL_Surface* loadLibraryImage(ResourceSource* source, const std::string& name);
 // An image opened by path. Null when the file is missing or broken and `required` is
 // false (the caller goes on without it); an Error naming the path when it is true.
 SDL_Surface* loadImageFile(const std::string& path, bool required);
+
+// The image in the screen's own layout (with its alpha channel, if it has one), so that
+// drawing it needs no conversion of every pixel every frame. Frees the original. Without
+// a video mode the image is returned as it is.
+SDL_Surface* inScreenFormat(SDL_Surface* image);

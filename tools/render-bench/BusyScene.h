@@ -1,0 +1,9 @@
+#pragma once
+
+class Game;
+
+// Fills both boards of a two-player game with what a hectic moment shows at once:
+// stacks of every colour, pieces exploding, mixing, falling and in flight, a laser, a
+// rising row, stored power-ups and a full status column. `step` moves every animation
+// on, so that successive frames go through all their images and fades.
+void makeBusyScene(Game& game, int step);
