@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <string>
 
 Game::Game() : clock([] { return static_cast<uint32_t>(SDL_GetTicks()); }) {
@@ -36,7 +37,9 @@ void Game::togglePause() {
 
 void Game::updateGame() {
   uint32_t now = clock();
-  if (lastTicks != 0) frameDelta = static_cast<int32_t>(now - lastTicks);
+  // A frame longer than a minute (the machine was suspended) is taken as one minute: the
+  // rules' fixed-point steps would overflow on much longer ones.
+  if (lastTicks != 0) frameDelta = static_cast<int32_t>(std::min<uint32_t>(now - lastTicks, 60000));
   lastTicks = now;
   if (paused) return;
   int alive = 0;

@@ -157,3 +157,20 @@ TEST(GameObject, AbortWhileTheWinnersBoardSettlesIsFinal) {
   table.gameFrames(1, 16);
   EXPECT_EQ(table.game.state, Over);
 }
+
+TEST(GameObject, AFrameAfterTheMachineSleptIsCutToAMinute) {
+  Table table(0);
+  Player& p = table.player();
+  draw(p, {"R", ".", ".", "."});
+  p.board.at(0, 3).flags = Cell::Falling;
+  p.rowInterval = 1 << 30;  // no new rows in the way
+  table.gameFrames(1, 16);
+  table.gameFrames(1, 3600000);  // an hour asleep
+  EXPECT_EQ(table.game.frameDelta, 60000);
+  EXPECT_EQ(p.elapsed, 60000);
+  EXPECT_EQ(p.board.at(0, 2).colour, Colour::Red);  // a falling piece moves a row per frame
+  EXPECT_GT(p.board.at(0, 2).fall, 0);
+  table.gameFrames(3, 16);
+  EXPECT_EQ(picture(p, 4), (Lines{".......", ".......", ".......", "R......"}));
+  EXPECT_FALSE(p.board.at(0, 0).is(Cell::Falling));
+}
