@@ -3,44 +3,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <ostream>
 #include <stdexcept>
 
 namespace {
 
-// Keeps the colour a 16-bit screen can show exactly, as SDL reads it back.
-Rgb exact(Rgb c) {
-  int r = c.r >> 3, g = c.g >> 2, b = c.b >> 3;
-  return {Uint8(r * 255 / 31), Uint8(g * 255 / 63), Uint8(b * 255 / 31)};
+// What a 16-bit screen keeps of a colour, as SDL reads it back.
+Rgb exact(int r, int g, int b) {
+  return {Uint8((r >> 3) * 255 / 31), Uint8((g >> 2) * 255 / 63), Uint8((b >> 3) * 255 / 31)};
 }
+
+const char* const Names[9] = {"white",  "red",   "yellow", "orange", "blue",
+                              "purple", "green", "black",  "grey"};
 
 }  // namespace
 
-const Rgb PieceColours[9] = {exact({248, 252, 248}), exact({248, 0, 0}),  exact({248, 252, 0}),
-                             exact({248, 128, 0}),   exact({0, 0, 248}),  exact({128, 0, 248}),
-                             exact({0, 252, 0}),     exact({40, 40, 40}), exact({128, 128, 128})};
-const Rgb CursorBackColour = exact({200, 100, 48});
-const Rgb EmptyCursorColour = exact({64, 64, 200});
-const Rgb TitleColour = exact({248, 0, 248});
-const Rgb WarningColour = exact({0, 0, 248});
-const Rgb OnePlayerBackground = exact({16, 32, 64});
-const Rgb TwoPlayerBackground = exact({32, 16, 64});
+const Rgb PieceColours[9] = {exact(248, 252, 248), exact(248, 0, 0),  exact(248, 252, 0),
+                             exact(248, 128, 0),   exact(0, 0, 248),  exact(128, 0, 248),
+                             exact(0, 252, 0),     exact(40, 40, 40), exact(128, 128, 128)};
+const Rgb CursorBack = exact(200, 100, 48), EmptyCursor = exact(64, 64, 200),
+          Title = exact(248, 0, 248), Background1p = exact(16, 32, 64),
+          Background2p = exact(32, 16, 64);
 
-Rgb sparkleColour(int frame) {
-  return exact({Uint8(16 * frame), 200, 8});
-}
-Rgb explosionColour(int frame) {
-  return exact({200, Uint8(32 * frame), 8});
-}
-Rgb splatColour(int colour, int frame) {
-  return exact({Uint8(8 * colour), Uint8(40 * frame), 240});
-}
-Rgb cursorFrontColour(int colour) {
-  return exact({Uint8(24 * colour + 8), 8, 160});
-}
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-  return out << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
+Rgb artColour(ArtKind kind, int n) {
+  return exact(24 * kind + 8, 16 * n, 160);
 }
 
 SDL_Surface* solidImage(int w, int h, Rgb c, Uint8 alpha) {
@@ -50,7 +35,8 @@ SDL_Surface* solidImage(int w, int h, Rgb c, Uint8 alpha) {
   return image;
 }
 
-SDL_Surface* opaqueImage(int w, int h, Rgb c) {
+// Without an alpha channel, for the colour-keyed images.
+static SDL_Surface* keyedImage(int w, int h, Rgb c) {
   SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xff0000, 0xff00, 0xff, 0);
   SDL_FillRect(image, nullptr, SDL_MapRGB(image->format, c.r, c.g, c.b));
   return image;
@@ -73,82 +59,50 @@ Rgb pixelAt(SDL_Surface* surface, int x, int y) {
   return c;
 }
 
-VideoSession::VideoSession() {
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
-}
-VideoSession::~VideoSession() {
-  SDL_Quit();
-}
-
-namespace {
-
-const char* const Names[9] = {"white",  "red",   "yellow", "orange", "blue",
-                              "purple", "green", "black",  "grey"};
-
-// A piece: its colour fills the cell, the overhang bands above and left are clear.
-SDL_Surface* pieceImage(Rgb colour) {
-  SDL_Surface* image = solidImage(36, 36, colour);
-  Uint32 clear = SDL_MapRGBA(image->format, 0, 0, 0, 0);
-  SDL_Rect top = {0, 0, 36, 4}, left = {0, 0, 4, 36};
-  SDL_FillRect(image, &top, clear);
-  SDL_FillRect(image, &left, clear);
-  return image;
-}
-
-// Cyan is the cursors' key: a cyan column at the right edge must never show.
-SDL_Surface* cursorImage(int h, Rgb colour) {
-  SDL_Surface* image = opaqueImage(32, h, colour);
-  SDL_Rect edge = {31, 0, 1, Uint16(h)};
-  SDL_FillRect(image, &edge, SDL_MapRGB(image->format, 0, 255, 255));
-  return image;
-}
-
-}  // namespace
-
 TestArt::TestArt() {
   for (const char* folder : {"Sprites", "Font", "Backgrounds"})
     mkdir(dir.file(folder).c_str(), 0755);
-  auto sprite = [this](const std::string& name, SDL_Surface* image) {
-    saveImage(image, dir.file("Sprites/" + name));
+  auto save = [this](const std::string& name, SDL_Surface* image) {
+    saveImage(image, dir.file(name));
+  };
+  auto cursor = [](int h, Rgb c) {  // with a cyan column that must never show
+    SDL_Surface* image = keyedImage(32, h, c);
+    SDL_Rect edge = {31, 0, 1, Uint16(h)};
+    SDL_FillRect(image, &edge, SDL_MapRGB(image->format, 0, 255, 255));
+    return image;
   };
   for (int i = 0; i < 9; ++i) {
-    std::string name = Names[i];
-    sprite(name + ".1.png", pieceImage(PieceColours[i]));
-    sprite("cursor." + name + ".png", cursorImage(8, cursorFrontColour(i)));
-    if (i >= 1 && i <= 6) {
-      for (int f = 1; f <= 5; ++f) {
-        sprite(name + ".splat." + std::to_string(f) + ".png",
-               opaqueImage(32, 32, splatColour(i, f)));
-      }
+    std::string name = std::string("Sprites/") + Names[i];
+    SDL_Surface* piece = solidImage(36, 36, PieceColours[i]);
+    SDL_Rect top = {0, 0, 36, 4}, left = {0, 0, 4, 36};
+    SDL_FillRect(piece, &top, 0);
+    SDL_FillRect(piece, &left, 0);
+    save(name + ".1.png", piece);
+    save("Sprites/cursor." + std::string(Names[i]) + ".png", cursor(8, artColour(CursorFront, i)));
+    for (int f = 1; f <= 5 && i >= 1 && i <= 6; ++f) {
+      save(name + ".splat." + std::to_string(f) + ".png", keyedImage(32, 32, artColour(Splat, f)));
     }
   }
-  for (int f = 1; f <= 6; ++f) {
-    sprite("explosion." + std::to_string(f) + ".png", solidImage(32, 16, explosionColour(f)));
-  }
   for (int f = 1; f <= 11; ++f) {
-    sprite("sparkles." + std::to_string(f) + ".png", solidImage(32, 16, sparkleColour(f)));
+    std::string n = std::to_string(f) + ".png";
+    save("Sprites/sparkles." + n, solidImage(32, 16, artColour(Sparkle, f)));
+    if (f <= 6) save("Sprites/explosion." + n, solidImage(32, 16, artColour(Explosion, f)));
   }
-  sprite("cursor1.png", cursorImage(40, CursorBackColour));
-  sprite("cursor.front.empty.png", cursorImage(8, EmptyCursorColour));
-  sprite("menucursor.png", opaqueImage(16, 16, {0, 252, 248}));
-  sprite("icon.png", solidImage(32, 32, {248, 128, 0}));
-
-  auto background = [this](const std::string& name, Rgb colour) {
-    saveImage(opaqueImage(640, 480, colour), dir.file("Backgrounds/" + name));
-  };
-  background("Warning.png", WarningColour);
-  background("title.jpg", TitleColour);
-  background("menu.jpg", {0, 128, 0});
-  background("1p.jpg", OnePlayerBackground);
-  background("ocean2p.jpg", TwoPlayerBackground);
-
-  saveImage(solidImage(8, 12, {255, 255, 255}), dir.file("Font/0.png"));
-  for (char digit = '0'; digit <= '9'; ++digit) {
-    saveImage(solidImage(6, 12, {255, 255, 255}),
-              dir.file("Font/" + std::to_string(digit - '0' + 30) + ".png"));
+  save("Sprites/cursor1.png", cursor(40, CursorBack));
+  save("Sprites/cursor.front.empty.png", cursor(8, EmptyCursor));
+  save("Sprites/menucursor.png", keyedImage(16, 16, {0, 252, 248}));
+  save("Sprites/icon.png", solidImage(32, 32, {248, 128, 0}));
+  save("Backgrounds/Warning.png", keyedImage(640, 480, {0, 0, 248}));
+  save("Backgrounds/title.jpg", keyedImage(640, 480, Title));
+  save("Backgrounds/menu.jpg", keyedImage(640, 480, {0, 128, 0}));
+  save("Backgrounds/1p.jpg", keyedImage(640, 480, Background1p));
+  save("Backgrounds/ocean2p.jpg", keyedImage(640, 480, Background2p));
+  save("Font/0.png", solidImage(8, 12, {255, 255, 255}));
+  for (int digit = 0; digit <= 9; ++digit) {
+    save("Font/3" + std::to_string(digit) + ".png", solidImage(6, 12, {255, 255, 255}));
   }
-  saveImage(solidImage(5, 12, {255, 255, 255}), dir.file("Font/4a.png"));
-  saveImage(solidImage(7, 12, {255, 255, 255}), dir.file("Font/4B.png"));
+  save("Font/4a.png", solidImage(5, 12, {255, 255, 255}));
+  save("Font/4B.png", solidImage(7, 12, {255, 255, 255}));
 }
 
 void TestArt::remove(const std::string& name) const {
