@@ -110,8 +110,9 @@ int main(int argc, char** argv) {
     std::printf("render-bench: %d frames of a busy two-player game, 640x480 at 16 bits\n", frames);
     std::printf("  background blit (floor): %8.1f us\n", blit);
     std::printf("  flip alone:              %8.1f us\n", flip);
-    std::printf("  whole frame with flip:   %8.1f us  (%.2fx the floor, %.2fx floor + flip)\n",
-                frame, frame / blit, frame / (blit + flip));
+    std::printf("  whole frame with flip:   %8.1f us  (%.2fx the floor)\n", frame, frame / blit);
+    std::printf("  drawing, less the flip:  %8.1f us  (%.2fx the floor)\n", frame - flip,
+                (frame - flip) / blit);
     std::printf("  screenshot: %s%s\n", screenshot.c_str(), saved ? "" : " (NOT WRITTEN)");
     if (!saved) status = 1;
   } catch (const Error& error) {
