@@ -70,8 +70,9 @@ Menu* controlsMenu() {
 
 }  // namespace
 
-MainMenu::MainMenu() : Menu("", {}, nullptr, 200, 200) {
+MainMenu::MainMenu(int splashTime) : Menu("", {}, nullptr, 200, 200) {
   theDisplay = new Display();
+  theDisplay->splashTime = splashTime;
   theDisplay->loadGraphics();
   new SoundManager();  // it makes itself the process-wide sound manager
   soundManager->init();

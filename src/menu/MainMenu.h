@@ -7,7 +7,8 @@
 // sounds, and makes every screen of the front end; destroying it releases them all.
 class MainMenu : public Menu {
 public:
-  MainMenu();
+  // The warning and title pictures stay up for splashTime ms each while it loads.
+  explicit MainMenu(int splashTime = 2000);
   ~MainMenu() override;
 
   GameContext* gameContext = nullptr;

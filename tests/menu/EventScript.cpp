@@ -1,0 +1,107 @@
+#include "EventScript.h"
+
+namespace {
+// Long enough for a menu to redraw and start waiting again between two events.
+constexpr Uint32 Gap = 40;
+}  // namespace
+
+EventScript& EventScript::add(const SDL_Event& event) {
+  steps.push_back({event, Gap + pendingDelay});
+  pendingDelay = 0;
+  return *this;
+}
+
+EventScript& EventScript::pause(Uint32 ms) {
+  pendingDelay += ms;
+  return *this;
+}
+
+EventScript& EventScript::key(SDLKey key, SDLMod mod) {
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.state = SDL_PRESSED;
+  event.key.keysym.sym = key;
+  event.key.keysym.mod = mod;
+  return add(event);
+}
+
+EventScript& EventScript::axis(int joystick, int axis, int value) {
+  SDL_Event event{};
+  event.type = SDL_JOYAXISMOTION;
+  event.jaxis.which = static_cast<Uint8>(joystick);
+  event.jaxis.axis = static_cast<Uint8>(axis);
+  event.jaxis.value = static_cast<Sint16>(value);
+  return add(event);
+}
+
+EventScript& EventScript::button(int joystick, int index) {
+  SDL_Event event{};
+  event.type = SDL_JOYBUTTONDOWN;
+  event.jbutton.which = static_cast<Uint8>(joystick);
+  event.jbutton.button = static_cast<Uint8>(index);
+  event.jbutton.state = SDL_PRESSED;
+  return add(event);
+}
+
+EventScript& EventScript::mouseDown(int x, int y, int button) {
+  SDL_Event event{};
+  event.type = SDL_MOUSEBUTTONDOWN;
+  event.button.button = static_cast<Uint8>(button);
+  event.button.state = SDL_PRESSED;
+  event.button.x = static_cast<Uint16>(x);
+  event.button.y = static_cast<Uint16>(y);
+  return add(event);
+}
+
+EventScript& EventScript::mouseUp(int x, int y, int button) {
+  SDL_Event event{};
+  event.type = SDL_MOUSEBUTTONUP;
+  event.button.button = static_cast<Uint8>(button);
+  event.button.state = SDL_RELEASED;
+  event.button.x = static_cast<Uint16>(x);
+  event.button.y = static_cast<Uint16>(y);
+  return add(event);
+}
+
+EventScript& EventScript::mouseMove(int x, int y) {
+  SDL_Event event{};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.x = static_cast<Uint16>(x);
+  event.motion.y = static_cast<Uint16>(y);
+  event.motion.xrel = 1;
+  event.motion.yrel = 1;
+  return add(event);
+}
+
+EventScript& EventScript::quit() {
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  return add(event);
+}
+
+void EventScript::start() {
+  next = 0;
+  due = SDL_GetTicks() + (steps.empty() ? 0 : steps[0].delay);
+  timer = SDL_AddTimer(10, tick, this);
+}
+
+void EventScript::stop() {
+  if (timer) SDL_RemoveTimer(timer);
+  timer = nullptr;
+}
+
+bool EventScript::finished() const {
+  return next >= steps.size();
+}
+
+Uint32 EventScript::tick(Uint32 interval, void* self) {
+  EventScript& script = *static_cast<EventScript*>(self);
+  if (script.finished() || SDL_GetTicks() < script.due) return interval;
+  // Only once the previous event has been taken off the queue.
+  SDL_Event waiting;
+  if (SDL_PeepEvents(&waiting, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0) return interval;
+  SDL_PushEvent(&script.steps[script.next].event);
+  ++script.next;
+  if (!script.finished()) script.due = SDL_GetTicks() + script.steps[script.next].delay;
+  return interval;
+}
