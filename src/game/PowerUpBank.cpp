@@ -18,7 +18,7 @@ const char* const colourNames[] = {"White",  "Red",   "Yellow", "Orange", "Blue"
 
 PowerUpBank::PowerUpBank() {
   srand(static_cast<unsigned>(time(nullptr)));
-  seed = static_cast<uint32_t>(rand());
+  randomState = static_cast<uint32_t>(rand());
 }
 
 int PowerUpBank::playerCount() const {
@@ -217,9 +217,9 @@ void PowerUpBank::convert(int count, int perColumn, int target) {
     }
   }
   for (int i = 0; i < count && !candidates.empty(); ++i) {
-    srand(seed);
+    srand(randomState);
     int r = rand();
-    seed = static_cast<uint32_t>(r);
+    randomState = static_cast<uint32_t>(r);
     size_t pick = static_cast<size_t>(r) % candidates.size();
     candidates[pick]->colour = target;
     candidates.erase(candidates.begin() + pick);

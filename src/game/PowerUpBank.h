@@ -36,7 +36,7 @@ public:
   Player* player = nullptr;
   std::deque<Charge> charges;
   int32_t incoming = 0;
-  uint32_t seed = 0;
+  uint32_t randomState = 0;
   std::vector<Stored> stored;
 
   void charge(int colour, int count);

@@ -94,8 +94,9 @@ Canvas cursorFront(int colour) {
                 if (stone) {
                   out = scaled(out, 0.85f + 0.3f * fractalNoise(x * 0.4f, y * 0.4f, 3, 5));
                 } else {
-                  float spec = std::pow(std::max(0.0f, -0.25f * dx - 0.35f * dy + 0.9f * z), 30.0f);
-                  out = mix(out, rgb(255, 255, 255), clamp01(spec));
+                  float specular =
+                      std::pow(std::max(0.0f, -0.25f * dx - 0.35f * dy + 0.9f * z), 30.0f);
+                  out = mix(out, rgb(255, 255, 255), clamp01(specular));
                 }
                 if (colour == Black)
                   out = mix(out, rgb(180, 190, 225), smoothstep(0.78f, 1.0f, std::hypot(dx, dy)));

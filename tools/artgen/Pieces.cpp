@@ -168,7 +168,7 @@ Canvas glossyPiece(int colour) {
         float nl = std::sqrt(nx * nx + ny * ny + nz * nz);
         nx /= nl, ny /= nl, nz /= nl;
         float diffuse = std::max(0.0f, nx * L.x + ny * L.y + nz * L.z);
-        float spec = std::pow(std::max(0.0f, nx * hx + ny * hy + nz * hz), 28.0f);
+        float specular = std::pow(std::max(0.0f, nx * hx + ny * hy + nz * hz), 28.0f);
         // A gentle top-to-bottom falloff reads as a rounded surface.
         float vertical = 1.08f - 0.22f * (y - 3) / 32;
         float s = sign.at(ix, iy);
@@ -176,7 +176,7 @@ Canvas glossyPiece(int colour) {
         Colour surface = mix(scaled(base, 1.0f - 0.45f * ring), signTint, s * 0.92f);
         float lightness = (0.42f + 0.72f * diffuse) * vertical;
         Colour out = scaled(surface, lightness);
-        float shine = spec * (black ? 0.9f : 0.75f);
+        float shine = specular * (black ? 0.9f : 0.75f);
         out = mix(out, rgb(255, 255, 255), clamp01(shine));
         // Inner edge darkening so the silhouette stays crisp on any colour.
         float inside = -boxDistance(x, y, kCentre, kCentre, kHalf, kHalf, corner);

@@ -23,7 +23,7 @@ HeadlessGame::HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> l
   for (int i = 0; i < setup.playerCount; ++i) {
     controllers[i].attach(&game, i);
     // The banks' own choices would otherwise follow the wall clock.
-    game.players[i].bank.seed = startValue * 31u + static_cast<uint32_t>(i);
+    game.players[i].bank.randomState = startValue * 31u + static_cast<uint32_t>(i);
   }
 }
 
