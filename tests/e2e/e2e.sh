@@ -53,7 +53,7 @@ window=""
 start_game() { # start_game FOLDER [launcher...]: runs the game there, waits for its window
   local dir=$1
   shift
-  (cd "$dir" && exec "$@" "$game" >"$dir/stdout" 2>"$dir/stderr") &
+  (cd "$dir" && exec "$@" "${PROGRAM:-$game}" >"$dir/stdout" 2>"$dir/stderr") &
   game_pid=$!
   window=""
   for _ in $(seq 1 200); do
@@ -282,6 +282,24 @@ start_game "$dir"
 wait_for_exit 20
 check "a missing sprite ends with 1" [ "$exit_code" = 1 ]
 check "... naming the file" bash -c "tail -c 200 '$dir/stdout' | grep -q 'Unable to find resource <red.1.png> from ./Sprites/red.1.png\$'"
+
+# -- installed: the launcher keeps each player's settings in their own folder ----------------
+prefix=$scratch/prefix
+if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
+  home=$(mktemp -d -p "$scratch")
+  if XDG_DATA_HOME=$home/data PROGRAM=$prefix/bin/pigmora start_game "$home" && wait_for_menu 45-installed; then
+    press Up Return
+    wait_for_exit 10
+    check "the installed game runs from its launcher" [ "$exit_code" = 0 ]
+    check "... keeping the settings in the player's folder" cmp -s "$home/data/pigmora/Pigmora.ini" "$first_run_ini"
+    check "... and leaving the installed data alone" [ ! -e "$prefix/share/pigmora/Pigmora.ini" ]
+  else
+    fail "the installed game reaches its menu"
+  fi
+else
+  fail "cmake --install"
+  cat "$scratch/install.log"
+fi
 
 # -- one whole session under valgrind ------------------------------------------------------------
 if [ "${PIGMORA_E2E_VALGRIND:-1}" = 1 ]; then
