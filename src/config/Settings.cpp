@@ -65,14 +65,18 @@ const FactoryJoystick factoryJoysticks[] = {
 // The key called "[" would start a new section in the file, so it is stored under a
 // name of its own. Files that hold the bare "[" still read back (see IniFile).
 constexpr int LeftBracketCode = 91;
+// Written for a command left without any input: an empty value would read back as the
+// command's default inputs and take them away from wherever the player had put them.
+const char* const NothingBound = "None";
 const char* const LeftBracketStored = "LeftBracket";
 
 std::string storedKeyName(int code) {
   if (code == LeftBracketCode) return LeftBracketStored;
   std::string name = keyName(code);
-  // Names learnt from a hand-edited file all sit on code 0; write that code's own
-  // name rather than one that could break the file's structure.
-  if (name.find_first_of("[\r\n\t ") != std::string::npos) return "WeirdKey";
+  // Names learnt from a hand-edited file all sit on code 0. One holding "=" could pass
+  // for another key's line when the file is read back, and "[" for a section: write
+  // that code's own name instead.
+  if (code == 0 && name.find_first_of("[=\r\n\t ") != std::string::npos) return "WeirdKey";
   return name;
 }
 
@@ -132,6 +136,7 @@ void Settings::addBindings(const std::string& text, int command, int player) {
   std::istringstream tokens(text);
   std::string token;
   while (tokens >> token) {
+    if (token == NothingBound) continue;
     if (isJoystickToken(token)) {
       int code = joystickCode(token);
       if (code == InvalidJoystickCode) {
@@ -172,9 +177,15 @@ void Settings::applyDocument(const IniFile& file) {
 }
 
 int Settings::saveSettings() {
+  return document().writeFile(SettingsFileName) == 0 ? 0 : -1;
+}
+
+IniFile Settings::document() const {
   IniFile file;
-  for (const StoredBinding& stored : storedBindings)
-    file.setString(stored.section, stored.key, bindingText(stored.command, stored.player));
+  for (const StoredBinding& stored : storedBindings) {
+    std::string text = bindingText(stored.command, stored.player);
+    file.setString(stored.section, stored.key, text.empty() ? NothingBound : text);
+  }
   file.setInt("Misc", "NumPlays", NumPlays + 1);
   file.setInt("Joystick", "Threshold", Threshold);
   file.setInt("Graphics", "Antialias", Antialias);
@@ -183,5 +194,5 @@ int Settings::saveSettings() {
   file.setInt("Sounds", "Effects", Effects);
   file.setInt("Sounds", "Frequency", Frequency);
   file.setInt("Sounds", "Stereo", Stereo);
-  return file.writeFile(SettingsFileName) == 0 ? 0 : -1;
+  return file;
 }

@@ -34,6 +34,8 @@ public:
   void applyDocument(const IniFile& file);
   // 0 written, -1 the file could not be written (the old one is kept).
   int saveSettings();
+  // The document saveSettings writes.
+  IniFile document() const;
   void resetBindings();
   // Every input bound to (command, player): key names, then joystick tokens, each
   // followed by one blank.

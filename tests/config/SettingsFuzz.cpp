@@ -1,5 +1,5 @@
-// Feeds arbitrary documents to the settings reader: every lookup the game makes, the
-// binding texts they hold, and a rewrite of the result.
+// Feeds arbitrary documents to the settings reader, then checks that whatever it made of
+// them saves as a document that reads back to the very same settings.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -15,26 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   IniFile file;
   file.text.assign(reinterpret_cast<const char*>(data), size);
-  file.text.resize(file.text.find('\0') == std::string::npos ? size : file.text.find('\0'));
+  size_t nul = file.text.find('\0');
+  if (nul != std::string::npos) file.text.resize(nul);
 
   Settings loaded;
   loaded.applyDocument(file);
+  IniFile saved = loaded.document();
 
-  // Whatever was read must write out as a document that reads back the same.
-  IniFile rewritten;
-  for (int player = 0; player < 2; ++player)
-    for (int command = 0; command < 6; ++command)
-      rewritten.setString(player ? "P2Controls" : "P1Controls", std::to_string(command).c_str(),
-                          loaded.bindingText(command, player));
-  for (int player = 0; player < 2; ++player)
-    for (int command = 0; command < 6; ++command) {
-      std::string text = loaded.bindingText(command, player);
-      std::string back = rewritten.getString(player ? "P2Controls" : "P1Controls",
-                                             std::to_string(command).c_str(), "");
-      if (text != back) __builtin_trap();
-    }
-  file.setString("Misc", "NumPlays",
-                 std::string(reinterpret_cast<const char*>(data), size > 8 ? 8 : size));
-  (void)file.getInt("Misc", "NumPlays", 0);
+  Settings again;
+  again.applyDocument(saved);
+  again.NumPlays = loaded.NumPlays;  // the run count moves on by one per save
+  if (again.document().text != saved.text) __builtin_trap();
+  if (again.KeyBindings.size() > loaded.KeyBindings.size()) __builtin_trap();
   return 0;
 }

@@ -107,6 +107,7 @@ TEST_F(SettingsFile, SavingWhatWasLoadedGivesTheSameBytes) {
   EXPECT_EQ(keyBinding(91), (Binding{Command::Grab, 1}));
   EXPECT_EQ(settings.bindingText(Command::Drop, 0), "J1B2 J10B3 ");
   EXPECT_NE(saved().find("Grab=LeftBracket ] S J2B1 \n"), std::string::npos) << saved();
+  EXPECT_NE(saved().find("Drop== W J2B2 \n"), std::string::npos) << saved();
 }
 
 TEST_F(SettingsFile, AnOldBareBracketStillReadsAndLosesNothingAfterIt) {
@@ -201,4 +202,15 @@ TEST_F(SettingsFile, CarriageReturnLineEndsReadLikePlainOnes) {
   std::string expected = FirstRunFile;
   expected.replace(expected.find("NumPlays=1"), 10, "NumPlays=2");
   EXPECT_EQ(saved(), expected);
+}
+
+TEST_F(SettingsFile, ACommandLeftWithoutInputsStaysThatWay) {
+  // The player moved Pause's only key to player 2's pull-down.
+  settings.KeyBindings[keyCode("P")] = {Command::PullDown, 1};
+  ASSERT_EQ(settings.saveSettings(), 0);
+  EXPECT_NE(saved().find("Pause=None\n"), std::string::npos);
+  settings = Settings();
+  ASSERT_EQ(settings.loadSettings(), 0);
+  EXPECT_EQ(settings.bindingText(Command::Pause, 0), "");
+  EXPECT_EQ(settings.KeyBindings.at(keyCode("P")), (Binding{Command::PullDown, 1}));
 }
