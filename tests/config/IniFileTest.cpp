@@ -69,7 +69,7 @@ TEST(IniFile, ReadingAndWritingFiles) {
   EXPECT_EQ(file.readFile(dir.file("missing.ini").c_str()), -1);
   EXPECT_EQ(file.text, "kept");
 
-  dir.write("nul.ini", std::string("[A]\nx=1\n\n\0[B]\ny=2\n", 20));
+  dir.write("nul.ini", std::string("[A]\nx=1\n\n\0[B]\ny=2\n", 18));
   ASSERT_EQ(file.readFile(dir.file("nul.ini").c_str()), 0);
   EXPECT_EQ(file.text, "[A]\nx=1\n\n");  // a NUL byte ends the document
 
