@@ -304,7 +304,8 @@ fi
 # -- one whole session under valgrind ------------------------------------------------------------
 if [ "${PIGMORA_E2E_VALGRIND:-1}" = 1 ]; then
   dir=$(new_folder)
-  if start_game "$dir" valgrind --error-exitcode=99 --errors-for-leak-kinds=none --log-file="$dir/valgrind.log"; then
+  if start_game "$dir" valgrind --error-exitcode=99 --errors-for-leak-kinds=none \
+    --suppressions="$(cd "$(dirname "$0")" && pwd)/valgrind.supp" --log-file="$dir/valgrind.log"; then
     for _ in $(seq 1 120); do at_menu 50-valgrind-menu && break; sleep 1; done
     press Return
     sleep 3
@@ -318,6 +319,7 @@ if [ "${PIGMORA_E2E_VALGRIND:-1}" = 1 ]; then
     wait_for_exit 120
     check "a session under valgrind ends cleanly" [ "$exit_code" = 0 ]
     check "... with no invalid reads or writes" bash -c "! grep -q 'Invalid \\(read\\|write\\)' '$dir/valgrind.log'"
+    cp "$dir/valgrind.log" "$shots/valgrind.log"
   else
     fail "the game opens its window under valgrind"
   fi
