@@ -71,3 +71,11 @@ void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
   before.heldCount = p.heldCount;
   before.actionState = p.actionState;
 }
+
+std::vector<std::string> playChecked(HeadlessGame& headless) {
+  Invariants invariants;
+  headless.onFrame = [&invariants](Game& game) { invariants.check(game); };
+  headless.play();
+  if (headless.gaveUp) invariants.faults.push_back("the game never ended");
+  return invariants.faults;
+}

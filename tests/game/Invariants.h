@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Game.h"
+#include "HeadlessGame.h"
 
 // Watches a whole game frame by frame and writes down every broken rule of play: a cell
 // in an impossible state, a cursor off the board, an action that holds what it should
@@ -29,3 +30,7 @@ private:
   Seen seen[2];
   long frame = 0;
 };
+
+// Plays a whole game, checking every frame; returns the broken rules, a game that never
+// ended among them.
+std::vector<std::string> playChecked(HeadlessGame& headless);

@@ -1,79 +1,65 @@
-#include <gtest/gtest.h>
-
-#include "Colour.h"
 #include "Table.h"
 
 namespace {
 // Milliseconds of 1 ms frames until the next row is pushed (the generator moves on).
-int msToNextRow(Table& table, int limit = 60000) {
-  Player& p = table.player();
-  uint32_t before = p.board.rowSeed;
-  for (int ms = 1; ms <= limit; ++ms) {
+int msToNextRow(Table& table) {
+  uint32_t before = table.player().board.rowSeed;
+  for (int ms = 1; ms <= 60000; ++ms) {
     table.frames(1, 1);
-    if (p.board.rowSeed != before) return ms;
+    if (table.player().board.rowSeed != before) return ms;
   }
   return -1;
 }
 }  // namespace
 
-TEST(Rows, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
-  Table table;
-  Player& p = table.player();
-  p.pendingRows = 2;
-  EXPECT_EQ(msToNextRow(table), 1);
-  EXPECT_EQ(msToNextRow(table), 110);  // waits for the first to slide in
-  EXPECT_EQ(p.pendingRows, 0);
-  EXPECT_EQ(msToNextRow(table), 8193);  // the interval counts from the last owed row
-  EXPECT_EQ(pieceCount(p), 21);
-}
+using Rows = Practice;
 
-TEST(Rows, ShieldHoldsBackOwedRowsButNotTheSteadyInterval) {
-  Table table;
-  Player& p = table.player();
+TEST_F(Rows, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
+  p.pendingRows = 2;
+  EXPECT_EQ(msToNextRow(*this), 1);
+  EXPECT_EQ(msToNextRow(*this), 110);  // waits for the first to slide in
+  EXPECT_EQ(p.pendingRows, 0);
+  EXPECT_EQ(msToNextRow(*this), 8193);  // the interval counts from the last owed row
+  EXPECT_EQ(pieceCount(p), 21);
+  // A shield holds owed rows back, but not the steady interval.
   p.pendingRows = 3;
   p.shieldTimer = 10000;
-  EXPECT_EQ(msToNextRow(table), 8193);
+  EXPECT_EQ(msToNextRow(*this), 8192);  // a whole interval after the last row
   EXPECT_EQ(p.pendingRows, 3);
-  EXPECT_EQ(msToNextRow(table), 10000 - 8193 + 1);  // the shield ran out
+  EXPECT_EQ(msToNextRow(*this), 10000 - 8192 + 1);  // the shield ran out
   EXPECT_EQ(p.pendingRows, 2);
 }
 
-TEST(Rows, SurvivalClimbsALevelEveryTwentySecondsAndRowsComeFaster) {
-  Table table(2);
-  Player& p = table.player();
-  while (p.level == 5 && p.elapsed < 30000) table.frames(1, 1);
-  EXPECT_EQ(p.level, 6);
-  EXPECT_EQ(p.elapsed, 20001);
-  EXPECT_EQ(p.rowInterval, 6826);  // 40960 / 6
-  msToNextRow(table);
-  EXPECT_EQ(msToNextRow(table), 6826);
-  table.frames(200, 1);  // the row slides in
-  p.level = 53;
-  p.rowInterval = 772;
-  p.levelTimer = 20001;
-  p.rowTimer = 0;
-  table.frames(1, 0);
-  EXPECT_EQ(p.level, 54);
-  EXPECT_EQ(p.rowInterval, 768);  // the floor
-  p.levelTimer = 20001;
-  table.frames(1, 0);
-  EXPECT_EQ(p.level, 54);  // no further
-}
-
-TEST(Rows, PracticeHasNoLevelsAndNoBonuses) {
-  Table table(0);
-  Player& p = table.player();
+TEST_F(Rows, PracticeHasNoLevelsAndNoBonuses) {
   p.levelTimer = 50000;
   p.elapsed = 400000;
   p.maxChain = 12;
-  table.frames(1, 0);
+  frames(1, 0);
   EXPECT_EQ(p.level, 5);
   p.board.setCell(0, 12, Colour::Red);
   EXPECT_EQ(p.update(0), 0);
   EXPECT_DOUBLE_EQ(p.score, 0.0);
 }
 
-TEST(Rows, SurvivalBonusesFollowTheLongestChainAndTheTimePlayed) {
+TEST_F(Survival, ClimbsALevelEveryTwentySecondsAndRowsComeFasterDownToAFloor) {
+  while (p.level == 5 && p.elapsed < 30000) frames(1, 1);
+  EXPECT_EQ(p.level, 6);
+  EXPECT_EQ(p.elapsed, 20001);
+  msToNextRow(*this);
+  EXPECT_EQ(msToNextRow(*this), 6826);  // 40960 / 6
+  frames(200, 1);                       // the row slides in
+  p.level = 53;
+  p.rowInterval = 772;
+  p.levelTimer = 20001;
+  frames(1, 0);
+  EXPECT_EQ(p.level, 54);
+  EXPECT_EQ(p.rowInterval, 768);  // the floor
+  p.levelTimer = 20001;
+  frames(1, 0);
+  EXPECT_EQ(p.level, 54);  // no further
+}
+
+TEST(SurvivalEnd, BonusesFollowTheLongestChainAndTheTimePlayed) {
   struct Case {
     int elapsed, maxChain;
     double time, chain;
@@ -93,9 +79,7 @@ TEST(Rows, SurvivalBonusesFollowTheLongestChainAndTheTimePlayed) {
   }
 }
 
-TEST(Rows, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts) {
-  Table table(2);
-  Player& p = table.player();
+TEST_F(Survival, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts) {
   p.elapsed = 200000;
   p.pendingRows = 1;
   // Four oranges fill the top row's left half; one of them is just finishing its change
@@ -109,7 +93,7 @@ TEST(Rows, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts) {
   EXPECT_EQ(p.update(1), 0);
   EXPECT_FALSE(p.alive);
   EXPECT_EQ(p.pendingRows, 0);
-  EXPECT_EQ(table.sounds.count("R0"), 1);
+  EXPECT_EQ(sounds.count("R0"), 1);
   EXPECT_DOUBLE_EQ(p.timeBonus, 35.0);
   EXPECT_DOUBLE_EQ(p.score, 35.0);
 }

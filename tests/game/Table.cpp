@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "Binding.h"
-
 namespace {
 const std::string letters = "WRYOBPGKD*";
 }
@@ -40,7 +38,7 @@ void Table::press(std::initializer_list<int> commands, int index) {
   }
 }
 
-void draw(Player& player, const std::vector<std::string>& picture) {
+void draw(Player& player, const Lines& picture) {
   Board& board = player.board;
   board.clear();
   int rows = static_cast<int>(picture.size());
@@ -53,9 +51,9 @@ void draw(Player& player, const std::vector<std::string>& picture) {
   }
 }
 
-std::vector<std::string> picture(const Player& player, int rows) {
+Lines picture(const Player& player, int rows) {
   const Board& board = player.board;
-  std::vector<std::string> lines;
+  Lines lines;
   int top = rows > 0 ? rows - 1 : board.height - 1;
   for (int row = top; row >= 0; --row) {
     std::string line;
@@ -71,9 +69,14 @@ std::vector<std::string> picture(const Player& player, int rows) {
   return lines;
 }
 
-int pieceCount(const Player& player) {
+int pieceCount(const Player& player, int colour) {
   int count = 0;
   for (const auto& row : player.board.rows)
-    for (const Cell& cell : row) count += cell.hasColour() ? 1 : 0;
+    for (const Cell& cell : row)
+      count += cell.hasColour() && (colour == -2 || cell.colour == colour) ? 1 : 0;
   return count;
+}
+
+void check(Player& player, int column, int row) {
+  player.board.at(column, row).flags |= Cell::Check;
 }

@@ -2,12 +2,18 @@
 
 // A game set up on a table for a test: the real Game, bus and controllers, a listener
 // that writes down every sound, and boards drawn as pictures.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
+#include "Binding.h"
+#include "Colour.h"
 #include "Game.h"
 #include "HumanController.h"
 #include "Listener.h"
+
+using Lines = std::vector<std::string>;
 
 class SoundLog : public Listener {
 public:
@@ -15,7 +21,7 @@ public:
     names.push_back(*static_cast<std::string*>(data));
   }
   int count(const std::string& name) const;
-  std::vector<std::string> names;
+  Lines names;
 };
 
 class Table {
@@ -31,6 +37,7 @@ public:
   void gameFrames(int count, int dt);
   // Queues commands for a player, as key presses would.
   void press(std::initializer_list<int> commands, int index = 0);
+  void post(int id, int player = 0) { game.bus.post(id, &player); }
 
   GameSetup setup;
   Game game;
@@ -39,11 +46,27 @@ public:
   uint32_t now = 1;
 };
 
+// Test fixtures: a table of each mode, with its players at hand.
+struct Practice : ::testing::Test, Table {
+  Player& p = player();
+};
+struct Survival : ::testing::Test, Table {
+  Survival() : Table(2) {}
+  Player& p = player();
+};
+struct TwoPlayers : ::testing::Test, Table {
+  TwoPlayers() : Table(1) {}
+  Player& mine = player(0);
+  Player& theirs = player(1);
+};
+
 // Draws pieces on a board from a picture, top line first, bottom line last (row 0).
 // Letters: W R Y O B P G K (black) D (dud) * (wild), '.' empty. Missing rows stay empty.
-void draw(Player& player, const std::vector<std::string>& picture);
+void draw(Player& player, const Lines& picture);
 // The lowest rows of the board as a picture in the same letters, top line first
 // (exploding empty cells 'x'); all rows when rows is 0.
-std::vector<std::string> picture(const Player& player, int rows = 0);
-// Pieces on the board (cells holding a colour).
-int pieceCount(const Player& player);
+Lines picture(const Player& player, int rows = 0);
+// Pieces on the board: all of them, or those of one colour.
+int pieceCount(const Player& player, int colour = -2);
+// Marks a cell to be looked at for groups, as a landing piece is.
+void check(Player& player, int column, int row);
