@@ -23,7 +23,7 @@ const Rgb White = {255, 255, 255}, Black = {0, 0, 0};
 
 }  // namespace
 
-TEST(Font, ReadsLowerThenUpperCaseNamesAndStandsGlyphZeroInForMissingOnes) {
+TEST(Font, ReadsLowerThenUpperCaseNamesMeasuresAndDrawsLinesWithGlyphZeroStandingIn) {
   Fonts fonts;
   Font font;
   ASSERT_EQ(font.load("Font", "", nullptr), 0);
@@ -33,6 +33,18 @@ TEST(Font, ReadsLowerThenUpperCaseNamesAndStandsGlyphZeroInForMissingOnes) {
   // 'J' 5, 'K' 7, a missing 'x' as glyph 0 (8), '1' 6; a newline is a character here.
   EXPECT_EQ(font.textWidth("JKx1"), 26);
   EXPECT_EQ(font.textWidth("1\n1"), 20);
+
+  // A second line starts back at x, glyph 0's height lower.
+  SDL_Rect small = {0, 0, 5, 5};
+  SDL_SetClipRect(fonts.screen, &small);  // text ignores a clip left behind
+  font.draw(fonts.screen, "JJ\nK", 10, 20);
+  EXPECT_EQ(pixelAt(fonts.screen, 10, 20), White);  // "JJ": x 10..19, y 20..31
+  EXPECT_EQ(pixelAt(fonts.screen, 19, 31), White);
+  EXPECT_EQ(pixelAt(fonts.screen, 20, 20), Black);
+  EXPECT_EQ(pixelAt(fonts.screen, 10, 32), White);  // "K": x 10..16, y 32..43
+  EXPECT_EQ(pixelAt(fonts.screen, 16, 43), White);
+  EXPECT_EQ(pixelAt(fonts.screen, 17, 32), Black);
+  EXPECT_EQ(pixelAt(fonts.screen, 10, 44), Black);
 
   fonts.art.remove("Font/0.png");
   Font broken;
@@ -53,21 +65,4 @@ TEST(Font, TintMultipliesEveryChannelAndKeepsTheAlpha) {
   // 128 x 128 / 255 = 64.25, truncated.
   EXPECT_EQ(channels(blue.glyphs['A']), (std::vector<int>{64, 64, 128, 100}));
   EXPECT_EQ(channels(amber.glyphs['A']), (std::vector<int>{128, 64, 0, 100}));
-}
-
-TEST(Font, ASecondLineStartsBackAtXOneGlyphZeroHeightLower) {
-  Fonts fonts;
-  Font font;
-  font.load("Font", "", nullptr);
-  SDL_FillRect(fonts.screen, nullptr, 0);
-  SDL_Rect small = {0, 0, 5, 5};
-  SDL_SetClipRect(fonts.screen, &small);  // text ignores a clip left behind
-  font.draw(fonts.screen, "JJ\nK", 10, 20);
-  EXPECT_EQ(pixelAt(fonts.screen, 10, 20), White);  // "JJ": x 10..19, y 20..31
-  EXPECT_EQ(pixelAt(fonts.screen, 19, 31), White);
-  EXPECT_EQ(pixelAt(fonts.screen, 20, 20), Black);
-  EXPECT_EQ(pixelAt(fonts.screen, 10, 32), White);  // "K": x 10..16, y 32..43
-  EXPECT_EQ(pixelAt(fonts.screen, 16, 43), White);
-  EXPECT_EQ(pixelAt(fonts.screen, 17, 32), Black);
-  EXPECT_EQ(pixelAt(fonts.screen, 10, 44), Black);
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "Display.h"
@@ -13,15 +13,9 @@ namespace {
 
 // The generated art, entered as the game's working folder for the test's lifetime.
 struct GeneratedArt {
-  std::string previous;
-  GeneratedArt() {
-    char here[4096];
-    previous = getcwd(here, sizeof here) ? here : ".";
-    if (chdir(PIGMORA_DATA_DIR) != 0) ADD_FAILURE() << "no data folder " << PIGMORA_DATA_DIR;
-  }
-  ~GeneratedArt() {
-    if (chdir(previous.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << previous;
-  }
+  std::filesystem::path previous = std::filesystem::current_path();
+  GeneratedArt() { std::filesystem::current_path(PIGMORA_DATA_DIR); }
+  ~GeneratedArt() { std::filesystem::current_path(previous); }
 };
 
 }  // namespace
@@ -49,23 +43,23 @@ TEST(WholeGame, EveryModeIsDrawnFrameByFrameUntilTheResultsShow) {
       for (int i = 0; i < layout.playerCount; ++i) controllers[i].attach(&game, i);
       game.bus.subscribe(RenderFrame, &display);
 
-      const SDL_Rect& board = layout.boardRects[0];
       // Row 12, next to the cursor, in the first column: where the stack ends up.
-      int x = board.x + display.overhangX + 16, y = board.y + 12 * 32 + 16;
+      int x = layout.boardRects[0].x + display.overhangX + 16, y = layout.boardRects[0].y + 400;
+      auto empty = [&] {
+        return pixelAt(display.screen, x, y) == pixelAt(layout.convertedBackground, x, y);
+      };
       int frames = 0;
       bool emptyAtFirst = false;
       while (game.state != Over && frames < 5000) {
         now += 100;
         game.bus.post(UpdateGame, nullptr);
         game.bus.post(RenderFrame, &game);
-        if (++frames == 1) {
-          emptyAtFirst = pixelAt(display.screen, x, y) == pixelAt(layout.convertedBackground, x, y);
-        }
+        if (++frames == 1) emptyAtFirst = empty();
       }
       EXPECT_EQ(game.state, Over);
       EXPECT_EQ(display.frameCounter, frames);
       EXPECT_TRUE(emptyAtFirst);
-      EXPECT_FALSE(pixelAt(display.screen, x, y) == pixelAt(layout.convertedBackground, x, y));
+      EXPECT_FALSE(empty());
       for (int i = 0; i < layout.playerCount; ++i) EXPECT_FALSE(game.players[i].alive);
     }
     // The last frame, results and all, for people to look at.

@@ -41,37 +41,28 @@ struct Frame {
   Rgb cell(int column, int row, int dy = 24, int i = 0) {
     return at(left(i) + column * 32 + 16, top(i) + row * 32 + dy);
   }
-  Rgb shown(Uint8 r, Uint8 g, Uint8 b) {
-    Rgb c;
-    SDL_GetRGB(SDL_MapRGB(display.screen->format, r, g, b), display.screen->format, &c.r, &c.g,
-               &c.b);
-    return c;
-  }
 };
 
-const Rgb White = {255, 255, 255}, Black = {0, 0, 0}, &Red = PieceColours[Colour::Red],
+// Full channels read back exactly from the 16-bit screen.
+const Rgb White = {255, 255, 255}, Black = {0, 0, 0}, PureRed = {255, 0, 0},
+          PureGreen = {0, 255, 0}, &Red = PieceColours[Colour::Red],
           &Blue = PieceColours[Colour::Blue], &Green = PieceColours[Colour::Green];
 
 }  // namespace
 
-TEST(Playfield, RowZeroIsAtTheTopAndTheTopRowNextToTheCursor) {
+TEST(Playfield, RowZeroOnTopFallingPiecesRiseOffsetAndFlightsMoveWhatIsDrawn) {
   Frame frame;
-  frame.board().setCell(2, 0, Colour::Red);
+  frame.board().setCell(2, 0, Colour::Red);  // the top row, furthest from the cursor
   frame.board().setCell(5, 12, Colour::Blue);
+  frame.board().setCell(1, 5, Colour::Green);
+  frame.board().at(1, 5).flags = Cell::Falling;
+  frame.board().at(1, 5).fall = FixedOne / 2;
   frame.draw();
   EXPECT_EQ(frame.cell(2, 0, 0), Red);
   EXPECT_EQ(frame.cell(2, 0, 31), Red);
   EXPECT_EQ(frame.cell(2, 1, 0), Background1p);
   EXPECT_EQ(frame.cell(5, 12), Blue);
   EXPECT_EQ(frame.at(frame.left() + 2 * 32 - 1, frame.top() + 16), Background1p);
-}
-
-TEST(Playfield, FallingPiecesRiseOffsetAndFlightsMoveWhatIsDrawn) {
-  Frame frame;
-  frame.board().setCell(1, 5, Colour::Green);
-  frame.board().at(1, 5).flags = Cell::Falling;
-  frame.board().at(1, 5).fall = FixedOne / 2;
-  frame.draw();
   // Half way from row 6's place (below on screen) up to its own.
   EXPECT_EQ(frame.cell(1, 5, 15), Background1p);
   EXPECT_EQ(frame.cell(1, 5, 16), Green);
@@ -79,15 +70,14 @@ TEST(Playfield, FallingPiecesRiseOffsetAndFlightsMoveWhatIsDrawn) {
   EXPECT_EQ(frame.cell(1, 6, 16), Background1p);
 
   // A new row half slid in lifts everything by 16 pixels; nothing shows above the board.
-  frame.board().setCell(0, 0, Colour::Red);
   frame.board().riseOffset = -FixedOne / 2;
   frame.draw();
-  EXPECT_EQ(frame.cell(0, 0, 0), Red);
+  EXPECT_EQ(frame.cell(2, 0, 0), Red);
   EXPECT_EQ(frame.cell(1, 5, 0), Green);
-  EXPECT_EQ(frame.at(frame.left() + 16, frame.top() - 2), Background1p);
+  EXPECT_EQ(frame.at(frame.left() + 2 * 32 + 16, frame.top() - 2), Background1p);
   frame.board().riseOffset = -FixedOne;
   frame.draw();
-  EXPECT_EQ(frame.cell(0, 0, 0), Background1p);  // row 0 is clipped away
+  EXPECT_EQ(frame.cell(2, 0, 0), Background1p);  // row 0 is clipped away
 
   // Flights pass under their column's pieces and vanish 1.5 rows above the bottom edge.
   frame.board().riseOffset = 0;
@@ -128,35 +118,6 @@ TEST(Playfield, TheWarningLineStandsWherePendingAndWaitingRowsWillReach) {
   EXPECT_EQ(frame.at(x0 + 215, y), White);
   EXPECT_EQ(frame.at(x0 + 8, y + 2), Red);
   EXPECT_EQ(frame.at(x0 + 8, y - 2), Background1p);
-}
-
-TEST(Playfield, TheScoreEndsOnTheRightEdgeOfItsRectangle) {
-  Frame frame;
-  frame.player().score = 12.5;
-  frame.draw();
-  // "12.500": five 6-wide digits and the point drawn as glyph 0, 8 wide.
-  const SDL_Rect& r = frame.layout->scoreRects[0];
-  EXPECT_EQ(frame.at(r.x + r.w - 1, r.y + 2), White);
-  EXPECT_EQ(frame.at(r.x + r.w - 38, r.y + 2), White);
-  EXPECT_EQ(frame.at(r.x + r.w, r.y + 2), Background1p);
-  EXPECT_EQ(frame.at(r.x + r.w - 39, r.y + 2), Background1p);
-}
-
-TEST(Playfield, ThePauseNoticeBlinksByTheClockNotByFrames) {
-  Frame frame;
-  frame.game.paused = true;
-  auto noticeAt = [&](uint32_t ms) {
-    frame.game.clock = [ms] { return ms; };
-    frame.draw();  // "PAUSED", six 8-wide glyph 0s in green, centred
-    return frame.at(296, 240) == frame.shown(0, 255, 0);
-  };
-  EXPECT_FALSE(noticeAt(299));
-  EXPECT_TRUE(noticeAt(300));
-  EXPECT_TRUE(noticeAt(300));
-  EXPECT_TRUE(noticeAt(599));
-  EXPECT_FALSE(noticeAt(600));
-  frame.game.paused = false;
-  EXPECT_FALSE(noticeAt(900));
 }
 
 TEST(Playfield, TheCursorFrontShowsTheHeldColourOnlyWhilePiecesAreHeld) {
@@ -220,21 +181,45 @@ TEST(Playfield, TwoPlayersBanksShowTwelveAtMostAndALoserSeesResultsWhileTheOther
   EXPECT_EQ(frame.at(x, bank.y - 1), Background2p);
   EXPECT_EQ(frame.at(frame.layout->bankRects[0].x + 16, bottom - 1), Background2p);
   // "You lose..." in red 30 in and down; "2 chain!" in white 15 in.
-  EXPECT_EQ(frame.at(frame.left(0) + 30, frame.top(0) + 31), frame.shown(255, 0, 0));
+  EXPECT_EQ(frame.at(frame.left(0) + 30, frame.top(0) + 31), PureRed);
   EXPECT_EQ(frame.at(frame.left(1) + 15, frame.top(1) + 31), White);
   EXPECT_EQ(frame.at(frame.left(1) + 14, frame.top(1) + 31), Background2p);
 }
 
-TEST(Playfield, TheClockShowsTheTimeAndInSurvivalTheLevelUnlessSwitchedOff) {
+TEST(Playfield, ScoreClockLevelAndABlinkingPauseNotice) {
   for (int mode : {0, 2}) {
     Frame frame(mode);
+    frame.player().score = 12.5;
     frame.draw();
+    // The clock at the top left, the level line under it in Survival only.
     EXPECT_EQ(frame.at(1, 1), White);
     EXPECT_EQ(frame.at(1, 13), mode == 2 ? White : Background1p) << mode;
+    // "12.500" ends on the score rectangle's right edge: five 6-wide digits and the
+    // point drawn as glyph 0, 8 wide.
+    const SDL_Rect& r = frame.layout->scoreRects[0];
+    EXPECT_EQ(frame.at(r.x + r.w - 1, r.y + 2), White);
+    EXPECT_EQ(frame.at(r.x + r.w - 38, r.y + 2), White);
+    EXPECT_EQ(frame.at(r.x + r.w, r.y + 2), Background1p);
+    EXPECT_EQ(frame.at(r.x + r.w - 39, r.y + 2), Background1p);
     settings.DisplayTime = 0;
     frame.draw();
     EXPECT_EQ(frame.at(1, 1), Background1p);
   }
+  // "PAUSED", six 8-wide glyph 0s in green, centred, blinks by the clock, not by frames.
+  Frame frame;
+  frame.game.paused = true;
+  auto noticeAt = [&](uint32_t ms) {
+    frame.game.clock = [ms] { return ms; };
+    frame.draw();
+    return frame.at(296, 240) == PureGreen;
+  };
+  EXPECT_FALSE(noticeAt(299));
+  EXPECT_TRUE(noticeAt(300));
+  EXPECT_TRUE(noticeAt(300));
+  EXPECT_TRUE(noticeAt(599));
+  EXPECT_FALSE(noticeAt(600));
+  frame.game.paused = false;
+  EXPECT_FALSE(noticeAt(900));
 }
 
 TEST(Playfield, AGameWithoutItsBackgroundPictureIsDrawnOnBlack) {

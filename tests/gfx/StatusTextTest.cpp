@@ -30,7 +30,7 @@ struct Column {
 
 }  // namespace
 
-TEST(StatusLines, OnlyEffectsInForceShowEachInItsOrderFontAndPlace) {
+TEST(StatusLines, OnlyEffectsInForceShowEachInItsOrderFontAndPlaceCountedOnesWithTheirStrength) {
   Column column;
   Player p;
   p.chainCount = 1;     // a single reaction is no chain yet
@@ -60,29 +60,22 @@ TEST(StatusLines, OnlyEffectsInForceShowEachInItsOrderFontAndPlace) {
   // Twelve lines 30 apart, past the board's bottom if need be; the message further in.
   EXPECT_EQ(lines.back().y, 33 + 12 * 30);
   EXPECT_EQ(lines.back().x, 191 + 30);
-}
 
-TEST(StatusLines, CountedEffectsNameTheirStrength) {
-  Column column;
-  Player p;
+  // Counted effects name their strength.
+  Player q;
   Texts seen;
-  for (int minGroup : {2, 1, 0}) {
-    p.minGroup = minGroup;
-    seen.push_back(column.status(p).at(0).text);
-  }
-  p.minGroup = 4;
-  for (int timer : {6291, 6292, 12584}) {
-    p.multiplierTimer = timer;
-    seen.push_back(column.status(p).at(0).text);
-  }
-  p.multiplierTimer = 0;
-  p.doublerCharges = 2;
-  seen.push_back(column.status(p).at(0).text);
+  auto first = [&] { seen.push_back(column.status(q).at(0).text); };
+  for (int minGroup : {2, 1, 0}) q.minGroup = minGroup, first();
+  q.minGroup = 4;
+  for (int timer : {6291, 6292, 12584}) q.multiplierTimer = timer, first();
+  q.multiplierTimer = 0;
+  q.doublerCharges = 2;
+  first();
   EXPECT_EQ(seen, (Texts{"EZ React x2!", "EZ React x2 (2)!", "EZ React x2 (3)!", "2x score!",
                          "3x score!", "4x score!", "Piece Doubler (2)!"}));
 }
 
-TEST(ResultLines, OnePlayerStartsWithTheTimeTwoPlayersWithWhoWon) {
+TEST(ResultLines, TimeOrWhoWonFirstThenBonusesAndStatisticsWhenEarnedBlueBeforeOrange) {
   Player p;
   p.elapsed = 125999;
   auto lines = resultLines(p, 2, 191, 33);
@@ -91,21 +84,19 @@ TEST(ResultLines, OnePlayerStartsWithTheTimeTwoPlayersWithWhoWon) {
   EXPECT_EQ(texts(resultLines(p, 1, 31, 33)), (Texts{"You win!", "Time : 2:05 "}));
   p.alive = false;
   EXPECT_EQ(resultLines(p, 1, 31, 33)[0].text, "You lose...");
-}
 
-TEST(ResultLines, BonusesAndStatisticsShowWhenEarnedWithBlueBeforeOrange) {
-  Player p;
-  p.timeBonus = 10.0;
-  p.maxChain = 4;
-  p.chainBonus = 2.25;
-  p.totalPieces = 31;
-  for (int i = 0; i < 9; ++i) p.piecesByColour[i] = i + 1;
-  EXPECT_EQ(texts(resultLines(p, 0, 191, 33)),
+  Player q;
+  q.timeBonus = 10.0;
+  q.maxChain = 4;
+  q.chainBonus = 2.25;
+  q.totalPieces = 31;
+  for (int i = 0; i < 9; ++i) q.piecesByColour[i] = i + 1;
+  EXPECT_EQ(texts(resultLines(q, 0, 191, 33)),
             (Texts{"Time : 0:00 ", "Time Bonus!!  10.000", "Max Chain : 3", "Chain Bonus!!  2.250",
                    "Reactions : 30", "Whites : 1", "Reds : 2", "Yellows : 3", "Blues : 5",
                    "Oranges : 4", "Purples : 6", "Greens : 7", "Blacks : 8", "Duds : 9"}));
-  Player q;  // a chain bonus needs a chain; a zero bonus is no bonus
-  q.chainBonus = 5.0;
-  q.piecesByColour[8] = 2;
-  EXPECT_EQ(texts(resultLines(q, 0, 191, 33)), (Texts{"Time : 0:00 ", "Duds : 2"}));
+  Player r;  // a chain bonus needs a chain; a zero bonus is no bonus
+  r.chainBonus = 5.0;
+  r.piecesByColour[8] = 2;
+  EXPECT_EQ(texts(resultLines(r, 0, 191, 33)), (Texts{"Time : 0:00 ", "Duds : 2"}));
 }

@@ -28,17 +28,10 @@ Rgb artColour(ArtKind kind, int n) {
   return exact(24 * kind + 8, 16 * n, 160);
 }
 
-SDL_Surface* solidImage(int w, int h, Rgb c, Uint8 alpha) {
-  SDL_Surface* image =
-      SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xff0000, 0xff00, 0xff, 0xff000000);
-  SDL_FillRect(image, nullptr, SDL_MapRGBA(image->format, c.r, c.g, c.b, alpha));
-  return image;
-}
-
-// Without an alpha channel, for the colour-keyed images.
-static SDL_Surface* keyedImage(int w, int h, Rgb c) {
-  SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xff0000, 0xff00, 0xff, 0);
-  SDL_FillRect(image, nullptr, SDL_MapRGB(image->format, c.r, c.g, c.b));
+SDL_Surface* solidImage(int w, int h, Rgb c, int alpha) {
+  SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, alpha < 0 ? 24 : 32, 0xff0000,
+                                            0xff00, 0xff, alpha < 0 ? 0 : 0xff000000);
+  SDL_FillRect(image, nullptr, SDL_MapRGBA(image->format, c.r, c.g, c.b, Uint8(alpha)));
   return image;
 }
 
@@ -66,7 +59,7 @@ TestArt::TestArt() {
     saveImage(image, dir.file(name));
   };
   auto cursor = [](int h, Rgb c) {  // with a cyan column that must never show
-    SDL_Surface* image = keyedImage(32, h, c);
+    SDL_Surface* image = solidImage(32, h, c, Keyed);
     SDL_Rect edge = {31, 0, 1, Uint16(h)};
     SDL_FillRect(image, &edge, SDL_MapRGB(image->format, 0, 255, 255));
     return image;
@@ -80,7 +73,8 @@ TestArt::TestArt() {
     save(name + ".1.png", piece);
     save("Sprites/cursor." + std::string(Names[i]) + ".png", cursor(8, artColour(CursorFront, i)));
     for (int f = 1; f <= 5 && i >= 1 && i <= 6; ++f) {
-      save(name + ".splat." + std::to_string(f) + ".png", keyedImage(32, 32, artColour(Splat, f)));
+      save(name + ".splat." + std::to_string(f) + ".png",
+           solidImage(32, 32, artColour(Splat, f), Keyed));
     }
   }
   for (int f = 1; f <= 11; ++f) {
@@ -90,13 +84,13 @@ TestArt::TestArt() {
   }
   save("Sprites/cursor1.png", cursor(40, CursorBack));
   save("Sprites/cursor.front.empty.png", cursor(8, EmptyCursor));
-  save("Sprites/menucursor.png", keyedImage(16, 16, {0, 252, 248}));
+  save("Sprites/menucursor.png", solidImage(16, 16, {0, 252, 248}, Keyed));
   save("Sprites/icon.png", solidImage(32, 32, {248, 128, 0}));
-  save("Backgrounds/Warning.png", keyedImage(640, 480, {0, 0, 248}));
-  save("Backgrounds/title.jpg", keyedImage(640, 480, Title));
-  save("Backgrounds/menu.jpg", keyedImage(640, 480, {0, 128, 0}));
-  save("Backgrounds/1p.jpg", keyedImage(640, 480, Background1p));
-  save("Backgrounds/ocean2p.jpg", keyedImage(640, 480, Background2p));
+  save("Backgrounds/Warning.png", solidImage(640, 480, {0, 0, 248}, Keyed));
+  save("Backgrounds/title.jpg", solidImage(640, 480, Title, Keyed));
+  save("Backgrounds/menu.jpg", solidImage(640, 480, {0, 128, 0}, Keyed));
+  save("Backgrounds/1p.jpg", solidImage(640, 480, Background1p, Keyed));
+  save("Backgrounds/ocean2p.jpg", solidImage(640, 480, Background2p, Keyed));
   save("Font/0.png", solidImage(8, 12, {255, 255, 255}));
   for (int digit = 0; digit <= 9; ++digit) {
     save("Font/3" + std::to_string(digit) + ".png", solidImage(6, 12, {255, 255, 255}));

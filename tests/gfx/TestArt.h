@@ -24,8 +24,9 @@ extern const Rgb PieceColours[9], CursorBack, EmptyCursor, Title, Background1p, 
 enum ArtKind { Sparkle, Explosion, Splat, CursorFront };
 Rgb artColour(ArtKind kind, int n);  // frame n of an animation, or a colour's cursor front
 
-SDL_Surface* solidImage(int w, int h, Rgb colour, Uint8 alpha = 255);  // 32-bit with alpha
-void saveImage(SDL_Surface* image, const std::string& path);           // frees the image
+const int Keyed = -1;  // no alpha channel, for the colour-keyed images
+SDL_Surface* solidImage(int w, int h, Rgb colour, int alpha = 255);  // 32-bit with alpha
+void saveImage(SDL_Surface* image, const std::string& path);         // frees the image
 Rgb pixelAt(SDL_Surface* surface, int x, int y);
 
 // Tests change the video, piece and clock settings; each puts them back.
