@@ -17,10 +17,7 @@ TEST_F(BoardRules, FallingPieceLandsOnTheBottomRowAndIsCheckedForGroups) {
 TEST_F(BoardRules, ColumnDropsOneRowAtOnceWhenAnExplosionUnderItEnds) {
   draw(p, {"B", "G", "B", "R", "G", "B", "G", "B"});
   // Row 4 (the red) is destroyed; rows 5 to 7 rest on it.
-  Cell& red = p.board.at(0, 4);
-  red.oldColour = red.colour;
-  red.colour = -1;
-  red.flags = Cell::Exploding;
+  explode(p, 0, 4, Colour::Red);
   // An explosion lasts 1008 ms at 65 per ms, to the millisecond.
   for (int ms = 0; ms < 1008; ++ms) ASSERT_EQ(p.advance(1), 1) << ms;
   EXPECT_EQ(p.advance(1), 3);  // it ends: the three above move down together and fall on
@@ -44,19 +41,6 @@ TEST_F(BoardRules, SlowReactionsDoubleAnExplosionAndLaserHitsHalveIt) {
   }
   EXPECT_EQ(laserEnd, 505);  // 130 per ms, never slowed
   EXPECT_EQ(slowEnd, 2048);  // 65 halved, rounded down: 32 per ms
-}
-
-TEST_F(BoardRules, MoveCellRefusesOccupiedExplodingAndOutsideTargets) {
-  Board& board = p.board;
-  draw(p, {"RY"});
-  board.at(2, 0).flags = Cell::Exploding;  // being destroyed: empty, but not free
-  for (int column : {1, 2, 7}) EXPECT_FALSE(board.moveCell(0, 0, column, 0)) << column;
-  EXPECT_FALSE(board.moveCell(0, 0, 0, -1));
-  board.at(0, 0).flags = Cell::Check;
-  EXPECT_TRUE(board.moveCell(0, 0, 0, 1));
-  EXPECT_EQ(picture(p, 2), (Lines{"R......", ".Yx...."}));
-  EXPECT_TRUE(board.at(0, 1).is(Cell::Check));
-  EXPECT_EQ(board.at(0, 0).flags, 0);
 }
 
 TEST_F(BoardRules, NewRowSlidesInOverAbout110MillisecondsUnlessTheTopRowIsTaken) {

@@ -65,9 +65,7 @@ TEST_F(Commands, GrabMoveAndDropWaitForTheFlightAndTheCursor) {
 
 TEST_F(Commands, GrabTakesOnlyTheHeldColourNeverAReactingPieceAndDoublesWithACharge) {
   draw(p, {"...R...", "...B..."});
-  p.actionState = Holding;
-  p.heldColour = Colour::Blue;
-  p.heldCount = 2;
+  hold(p, Colour::Blue, 2);
   press({Grab});
   frames(1, 16);
   EXPECT_EQ(p.actionState, Holding);
@@ -100,9 +98,7 @@ TEST_F(Commands, DroppedPiecesWithoutRoomVanishAndTopThePlayerOut) {
   Lines stack(2, ".......");
   for (int row = 10; row >= 0; --row) stack.push_back(row % 2 ? "...G..." : "...B...");
   draw(p, stack);
-  p.actionState = Holding;
-  p.heldColour = Colour::Yellow;
-  p.heldCount = 3;
+  hold(p, Colour::Yellow, 3);
   press({Drop});
   while (p.actionState != Idle) frames(1, 16);
   EXPECT_EQ(picture(p, 13)[0], "...Y...");
@@ -122,10 +118,7 @@ TEST_F(Commands, PullDownDuringASlideDoesNothingButOntoAFullTopRowEndsThePlayer)
   frames(200, 1);  // the slide is over
   // The top row holds a piece in the last moment of its explosion: the refused row ends
   // the player, and the cell clearing in the same frame does not bring it back.
-  Cell& top = p.board.at(0, 12);
-  top.flags = Cell::Exploding;
-  top.oldColour = Colour::Red;
-  top.timer = FixedOne - 10;
+  explode(p, 0, 12, Colour::Red, FixedOne - 10);
   press({PullDown});
   EXPECT_EQ(p.update(1), 0);
   EXPECT_FALSE(p.alive);

@@ -22,11 +22,6 @@ public:
   int stopAfter = 3;
 };
 
-// Leaves something exploding on a player's board, so that it has not settled yet.
-void explodeSomething(Player& p) {
-  p.board.at(6, 0).flags = Cell::Exploding;
-  p.board.at(6, 0).oldColour = Colour::Blue;
-}
 }  // namespace
 
 using GameObject = TwoPlayers;
@@ -56,14 +51,7 @@ TEST_F(GameObject, BothBoardsGetTheSameRows) {
   EXPECT_EQ(picture(mine), picture(theirs));
 }
 
-TEST_F(GameObject, EachControllerTakesOnlyItsOwnPlayersCommands) {
-  press({Command::Grab}, 1);
-  press({Command::Left, Command::Right}, 0);
-  EXPECT_EQ(theirs.commands, (std::deque<int32_t>{Command::Grab}));
-  EXPECT_EQ(mine.commands, (std::deque<int32_t>{Command::Left, Command::Right}));
-}
-
-TEST_F(SinglePlayerGame, AttachingTakesEachPlaceOnceAndResetsThePlayer) {
+TEST_F(SinglePlayerGame, AttachingTakesEachPlaceOnceAndEachControllerOnlyItsPlayersCommands) {
   HumanController extra;
   for (int taken : {0, 2, -1}) EXPECT_EQ(extra.attach(&game, taken), 1) << taken;
   EXPECT_EQ(extra.index, -1);
@@ -73,6 +61,10 @@ TEST_F(SinglePlayerGame, AttachingTakesEachPlaceOnceAndResetsThePlayer) {
   EXPECT_EQ(player(1).controller, &extra);
   PowerUpMessage message{Colour::Black, 1, 0};
   EXPECT_EQ(game.bus.post(SendPowerUp, &message), 2);  // both banks listen
+  press({Command::Grab}, 1);
+  press({Command::Left, Command::Right}, 0);
+  EXPECT_EQ(player(1).commands, (std::deque<int32_t>{Command::Grab}));
+  EXPECT_EQ(p.commands, (std::deque<int32_t>{Command::Left, Command::Right}));
 }
 
 TEST_F(SinglePlayerGame, PauseFreezesPlayResumingDropsWhatWasPressedAndAbortEndsIt) {
@@ -93,39 +85,31 @@ TEST_F(SinglePlayerGame, PauseFreezesPlayResumingDropsWhatWasPressedAndAbortEnds
   EXPECT_EQ(game.state, Over);  // at once, though paused
 }
 
-TEST_F(SinglePlayerGame, OneTopOutEndsTheGameInTheSameUpdate) {
-  p.board.setCell(2, 12, Colour::Green);
-  gameFrames(1, 16);
-  EXPECT_EQ(game.state, Over);
-}
-
-TEST_F(GameObject, VersusEndsOnlyWhenTheWinnersBoardHasSettled) {
-  explodeSomething(mine);
-  theirs.board.setCell(3, 12, Colour::Red);
-  press({Command::Left}, 0);
-  gameFrames(1, 16);
-  EXPECT_EQ(game.state, Ending);
-  EXPECT_FALSE(theirs.alive);
-  int count = 0;
-  for (; game.state == Ending && count < 200; ++count) {
-    press({Command::Left}, 0);
-    gameFrames(1, 16);
+TEST(GameEnd, VersusEndsOnlyWhenTheWinnersBoardHasSettledOrOnAbort) {
+  for (bool abort : {true, false}) {
+    Table table(1);
+    Player &mine = table.player(0), &theirs = table.player(1);
+    explode(mine, 6, 0, Colour::Blue);  // not settled yet
+    theirs.board.setCell(3, 12, Colour::Red);
+    table.press({Command::Left}, 0);
+    table.gameFrames(1, 16);
+    ASSERT_EQ(table.game.state, Ending);
+    EXPECT_FALSE(theirs.alive);
+    if (abort) table.post(AbortGame);
+    table.gameFrames(1, 16);
+    EXPECT_EQ(table.game.state, abort ? Over : Ending);
+    if (abort) continue;
+    int count = 1;
+    for (; table.game.state == Ending && count < 200; ++count) {
+      table.press({Command::Left}, 0);
+      table.gameFrames(1, 16);
+    }
+    EXPECT_EQ(table.game.state, Over);
+    EXPECT_EQ(count, 64);  // the full 1008 ms: 63 frames of 16 after the first, of 0
+    EXPECT_FALSE(mine.board.at(6, 0).is(Cell::Exploding));
+    EXPECT_TRUE(mine.alive);
+    EXPECT_EQ(mine.cursorColumn, 2);  // only the command taken while Running moved it
   }
-  EXPECT_EQ(game.state, Over);
-  EXPECT_EQ(count, 64);  // the full 1008 ms: 63 frames of 16 after the first, of 0
-  EXPECT_FALSE(mine.board.at(6, 0).is(Cell::Exploding));
-  EXPECT_TRUE(mine.alive);
-  EXPECT_EQ(mine.cursorColumn, 2);  // only the command taken while Running moved it
-}
-
-TEST_F(GameObject, AbortWhileTheWinnersBoardSettlesIsFinal) {
-  explodeSomething(mine);
-  theirs.board.setCell(3, 12, Colour::Red);
-  gameFrames(1, 16);
-  ASSERT_EQ(game.state, Ending);
-  post(AbortGame);
-  gameFrames(1, 16);
-  EXPECT_EQ(game.state, Over);
 }
 
 TEST_F(SinglePlayerGame, AFrameAfterTheMachineSleptIsCutToAMinute) {
@@ -141,4 +125,7 @@ TEST_F(SinglePlayerGame, AFrameAfterTheMachineSleptIsCutToAMinute) {
   gameFrames(3, 16);
   EXPECT_EQ(picture(p, 4), (Lines{".......", ".......", ".......", "R......"}));
   EXPECT_FALSE(p.board.at(0, 0).is(Cell::Falling));
+  p.board.setCell(2, 12, Colour::Green);  // one top-out ends a one-player game at once
+  gameFrames(1, 16);
+  EXPECT_EQ(game.state, Over);
 }

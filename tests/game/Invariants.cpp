@@ -1,5 +1,7 @@
 #include "Invariants.h"
 
+#include <algorithm>
+
 void Invariants::fault(int index, const std::string& what) {
   if (faults.size() < 20)
     faults.push_back("frame " + std::to_string(frame) + ", player " + std::to_string(index) + ": " +
@@ -56,26 +58,30 @@ void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
                       before.actionState == DropDone) &&
                      (p.actionState == Idle || p.actionState == DropDone);
     int discarded = dropEnded ? before.flightCount + before.heldCount : 0;
-    if (total > before.pieces + pushed + doubled)
-      fault(index,
-            "pieces appeared: " + std::to_string(before.pieces) + " -> " + std::to_string(total));
+    std::string counts = ": " + std::to_string(before.pieces) + " -> " + std::to_string(total);
+    if (total > before.pieces + pushed + doubled) fault(index, "pieces appeared" + counts);
     if (total < before.pieces + pushed - explodingEmpty - discarded)
-      fault(index,
-            "pieces vanished: " + std::to_string(before.pieces) + " -> " + std::to_string(total));
+      fault(index, "pieces vanished" + counts);
   }
-  before.known = true;
-  before.pieces = total;
-  before.rowSeed = board.rowSeed;
-  before.doublerCharges = p.doublerCharges;
-  before.flightCount = p.flightCount;
-  before.heldCount = p.heldCount;
-  before.actionState = p.actionState;
+  before = {true,          total,       board.rowSeed, p.doublerCharges,
+            p.flightCount, p.heldCount, p.actionState};
 }
 
-std::vector<std::string> playChecked(HeadlessGame& headless) {
+std::vector<std::string> playChecked(HeadlessGame& headless, int shortestMs) {
   Invariants invariants;
   headless.onFrame = [&invariants](Game& game) { invariants.check(game); };
   headless.play();
-  if (headless.gaveUp) invariants.faults.push_back("the game never ended");
-  return invariants.faults;
+  std::vector<std::string>& faults = invariants.faults;
+  if (headless.gaveUp || headless.game.state != Over) faults.push_back("the game never ended");
+  int out = 0, playedMs = 0;
+  for (int i = 0; i < headless.setup.playerCount; ++i) {
+    const Player& p = headless.game.players[i];
+    out += p.alive ? 0 : 1;
+    playedMs = std::max(playedMs, p.elapsed);
+    // A player who tops out mid-chain keeps it open; the others must have settled.
+    if (p.score < 0 || (p.alive && p.chainCount)) faults.push_back("open chain or score < 0");
+  }
+  if (!out) faults.push_back("nobody topped out");
+  if (playedMs < shortestMs) faults.push_back("suspiciously short game");
+  return faults;
 }

@@ -31,6 +31,6 @@ private:
   long frame = 0;
 };
 
-// Plays a whole game, checking every frame; returns the broken rules, a game that never
-// ended among them.
-std::vector<std::string> playChecked(HeadlessGame& headless);
+// Plays a whole game, checking every frame and the end; returns the broken rules, a game
+// that never ended, ended with nobody out or sooner than shortestMs among them.
+std::vector<std::string> playChecked(HeadlessGame& headless, int shortestMs = 0);

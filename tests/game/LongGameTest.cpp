@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "HeadlessGame.h"
 #include "Invariants.h"
 
 // Whole games of every mode between automatic players at steady, uneven, slow and fast
@@ -11,19 +10,7 @@ TEST(RandomGames, EveryModeKeepsEveryRuleAndEndsByTopOut) {
     for (const auto& lengths : patterns)
       for (uint32_t g = 0; g < 3; ++g) {
         HeadlessGame headless(mode, 4000u + g * 104729u + mode, lengths);
-        SCOPED_TRACE("mode " + std::to_string(mode) + ", frames of " + std::to_string(lengths[0]) +
-                     " ms..., game " + std::to_string(g));
-        EXPECT_EQ(playChecked(headless), std::vector<std::string>{});
-        EXPECT_EQ(headless.game.state, Over);
-        int out = 0, playedMs = 0;
-        for (int i = 0; i < headless.setup.playerCount; ++i) {
-          const Player& p = headless.game.players[i];
-          out += p.alive ? 0 : 1;
-          EXPECT_GE(p.score, 0.0);
-          EXPECT_EQ(p.chainCount, 0);
-          playedMs = std::max(playedMs, p.elapsed);
-        }
-        EXPECT_GE(out, 1) << "nobody topped out";
-        EXPECT_GT(playedMs, 20000) << "suspiciously short game";
+        EXPECT_EQ(playChecked(headless, 20000), std::vector<std::string>{})
+            << "mode " << mode << ", frames of " << lengths[0] << " ms..., game " << g;
       }
 }

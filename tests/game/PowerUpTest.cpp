@@ -93,13 +93,17 @@ TEST_F(PowerUps, PurpleTurnsThreeOwnPiecesWild) {
   EXPECT_EQ(p.wildsAddedTimer, 3146);
 }
 
-TEST_F(Versus, SevenPiecesSendTheOpponentOneRowWhenTheChainCloses) {
+TEST_F(Versus, SevenPiecesSendTheOpponentOneRowWhenTheChainClosesAndTheMeterIsCapped) {
   land(*this, {"KKKKKKK"});
   EXPECT_EQ(theirs.bank.incoming, 7);
   EXPECT_EQ(mine.bank.incoming, 0);
   untilChainCloses(*this);
   EXPECT_EQ(theirs.pendingRows, 1);  // 7 / 6
   EXPECT_EQ(theirs.bank.incoming, 0);
+  PowerUpMessage lots{Colour::Black, 100, 0};
+  EXPECT_EQ(game.bus.post(SendDuds, &lots), 2);  // both banks hear it, only theirs takes it
+  EXPECT_EQ(theirs.bank.incoming, 54);           // capped at (13 - 4) * (7 - 1)
+  EXPECT_EQ(mine.bank.incoming, 0);
 }
 
 TEST_F(Versus, OrangeTurnsOpponentPiecesToDudsUnlessShielded) {
@@ -141,14 +145,4 @@ TEST_F(Versus, StoredPowerUpsAreUsedLastFirst) {
   frames(1, 16);  // nothing left: nothing happens
   EXPECT_TRUE(mine.bank.stored.empty());
   EXPECT_EQ(mine.minGroup, 3);
-}
-
-TEST_F(Versus, MeterIsCappedAndABankIgnoresItsOwnSender) {
-  PowerUpMessage lots{Colour::Black, 100, 0};
-  game.bus.post(SendDuds, &lots);
-  EXPECT_EQ(theirs.bank.incoming, 54);  // (13 - 4) * (7 - 1)
-  PowerUpMessage own{Colour::Black, 5, 1};
-  EXPECT_EQ(game.bus.post(SendDuds, &own), 2);
-  EXPECT_EQ(theirs.bank.incoming, 54);
-  EXPECT_EQ(mine.bank.incoming, 5);
 }

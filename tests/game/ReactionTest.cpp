@@ -99,13 +99,9 @@ TEST_F(Reactions, DroppedPiecesOnAFullColumnJoinTheGroupAtItsTop) {
   draw(p, full);
   p.cursorColumn = 0;
   p.cursorPos = 0;
-  p.actionState = Holding;
-  p.heldColour = Colour::Red;
-  p.heldCount = 3;
+  hold(p, Colour::Red, 3);
   // The board is still settling: an explosion elsewhere ends just as the drop lands.
-  Cell& settling = p.board.at(6, 0);
-  settling.flags = Cell::Exploding;
-  settling.timer = FixedOne - 2 * 16 * 65 + 1;
+  explode(p, 6, 0, Colour::Blue, FixedOne - 2 * 16 * 65 + 1);
   press({Command::Drop});
   frames(2, 16);
   // 2 on the board + 3 that found no room = 5: the board pieces explode, the rest vanish.

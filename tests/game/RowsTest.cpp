@@ -12,9 +12,7 @@ int msToNextRow(Table& table) {
 }
 }  // namespace
 
-using Rows = Practice;
-
-TEST_F(Rows, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
+TEST_F(Practice, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
   p.pendingRows = 2;
   EXPECT_EQ(msToNextRow(*this), 1);
   EXPECT_EQ(msToNextRow(*this), 110);  // waits for the first to slide in
@@ -28,17 +26,6 @@ TEST_F(Rows, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
   EXPECT_EQ(p.pendingRows, 3);
   EXPECT_EQ(msToNextRow(*this), 10000 - 8192 + 1);  // the shield ran out
   EXPECT_EQ(p.pendingRows, 2);
-}
-
-TEST_F(Rows, PracticeHasNoLevelsAndNoBonuses) {
-  p.levelTimer = 50000;
-  p.elapsed = 400000;
-  p.maxChain = 12;
-  frames(1, 0);
-  EXPECT_EQ(p.level, 5);
-  p.board.setCell(0, 12, Colour::Red);
-  EXPECT_EQ(p.update(0), 0);
-  EXPECT_DOUBLE_EQ(p.score, 0.0);
 }
 
 TEST_F(Survival, ClimbsALevelEveryTwentySecondsAndRowsComeFasterDownToAFloor) {
@@ -59,18 +46,22 @@ TEST_F(Survival, ClimbsALevelEveryTwentySecondsAndRowsComeFasterDownToAFloor) {
   EXPECT_EQ(p.level, 54);  // no further
 }
 
-TEST(SurvivalEnd, BonusesFollowTheLongestChainAndTheTimePlayed) {
+TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayedPracticeHasNone) {
   struct Case {
-    int elapsed, maxChain;
+    int mode, elapsed, maxChain;
     double time, chain;
-  } cases[] = {{120000, 2, 0, 0},     {120001, 3, 10, 10},    {185000, 4, 35, 20},
-               {300000, 9, 220, 170}, {300001, 10, 250, 250}, {250000, 6, 90, 50}};
+  } cases[] = {{2, 120000, 2, 0, 0},     {2, 120001, 3, 10, 10},    {2, 185000, 4, 35, 20},
+               {2, 300000, 9, 220, 170}, {2, 300001, 10, 250, 250}, {2, 250000, 6, 90, 50},
+               {0, 400000, 12, 0, 0}};
   for (const Case& c : cases) {
-    Table table(2);
+    Table table(c.mode);
     Player& p = table.player();
     p.elapsed = c.elapsed;
     p.maxChain = c.maxChain;
     p.score = 1.0;
+    p.levelTimer = 50000;
+    table.frames(1, 0);
+    EXPECT_EQ(p.level, c.mode == 2 ? 6 : 5);  // Practice has no levels either
     p.board.setCell(0, 12, Colour::Red);
     EXPECT_EQ(p.update(0), 0);
     EXPECT_DOUBLE_EQ(p.timeBonus, c.time) << c.elapsed;
@@ -85,11 +76,8 @@ TEST_F(Survival, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts)
   // Four oranges fill the top row's left half; one of them is just finishing its change
   // of colour. When it does, the owed row is refused, and in the same frame the four
   // react: the player is out all the same, and keeps the time bonus.
-  for (int column = 0; column < 4; ++column) p.board.setCell(column, 12, Colour::Orange);
-  Cell& top = p.board.at(0, 12);
-  top.flags = Cell::Exploding;
-  top.oldColour = Colour::Yellow;
-  top.timer = FixedOne - 65;
+  for (int column = 1; column < 4; ++column) p.board.setCell(column, 12, Colour::Orange);
+  explode(p, 0, 12, Colour::Yellow, FixedOne - 65).colour = Colour::Orange;
   EXPECT_EQ(p.update(1), 0);
   EXPECT_FALSE(p.alive);
   EXPECT_EQ(p.pendingRows, 0);

@@ -42,13 +42,11 @@ void draw(Player& player, const Lines& picture) {
   Board& board = player.board;
   board.clear();
   int rows = static_cast<int>(picture.size());
-  for (int line = 0; line < rows; ++line) {
-    int row = rows - 1 - line;
+  for (int line = 0; line < rows; ++line)
     for (int column = 0; column < board.width && column < (int)picture[line].size(); ++column) {
       size_t colour = letters.find(picture[line][column]);
-      if (colour != std::string::npos) board.setCell(column, row, static_cast<int>(colour));
+      if (colour != std::string::npos) board.setCell(column, rows - 1 - line, (int)colour);
     }
-  }
 }
 
 Lines picture(const Player& player, int rows) {
@@ -59,10 +57,7 @@ Lines picture(const Player& player, int rows) {
     std::string line;
     for (int column = 0; column < board.width; ++column) {
       const Cell& cell = board.at(column, row);
-      if (cell.hasColour())
-        line += letters[cell.colour];
-      else
-        line += cell.is(Cell::Exploding) ? 'x' : '.';
+      line += cell.hasColour() ? letters[cell.colour] : cell.is(Cell::Exploding) ? 'x' : '.';
     }
     lines.push_back(line);
   }
@@ -79,4 +74,19 @@ int pieceCount(const Player& player, int colour) {
 
 void check(Player& player, int column, int row) {
   player.board.at(column, row).flags |= Cell::Check;
+}
+
+Cell& explode(Player& player, int column, int row, int oldColour, fixed_t timer) {
+  Cell& cell = player.board.at(column, row);
+  cell.makeEmpty();
+  cell.flags = Cell::Exploding;
+  cell.oldColour = oldColour;
+  cell.timer = timer;
+  return cell;
+}
+
+void hold(Player& player, int colour, int count) {
+  player.actionState = Holding;
+  player.heldColour = colour;
+  player.heldCount = count;
 }

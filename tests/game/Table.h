@@ -70,3 +70,7 @@ Lines picture(const Player& player, int rows = 0);
 int pieceCount(const Player& player, int colour = -2);
 // Marks a cell to be looked at for groups, as a landing piece is.
 void check(Player& player, int column, int row);
+// Empties a cell into an explosion of the piece it held, already timer along.
+Cell& explode(Player& player, int column, int row, int oldColour, fixed_t timer = 0);
+// Puts pieces in the player's hands as if grabbed.
+void hold(Player& player, int colour, int count);
