@@ -5,48 +5,37 @@ namespace {
 // Writes down the messages of the main loop and ends the game after some passes.
 class LoopWatcher : public Listener {
 public:
+  explicit LoopWatcher(Game& game) : game(game) {}
   void handle(int id, void* data, MessageBus* bus) override {
     if (id == PlayMusic) log.push_back("music " + *static_cast<std::string*>(data));
+    if (id == PollInput && log.size() == 1) firstRowSeed = game.players[1].board.rowSeed;
     if (id == PollInput) log.push_back("poll");
     if (id == UpdateGame) log.push_back("update");
-    if (id == RenderFrame) {
-      log.push_back("render");
-      game = static_cast<Game*>(data);
-      int player = 0;
-      if (++passes == stopAfter) bus->post(AbortGame, &player);
-    }
+    if (id == RenderFrame) log.push_back(data == &game ? "render" : "render another game");
+    int player = 0;
+    if (id == RenderFrame && ++passes == 60) bus->post(AbortGame, &player);
   }
+  Game& game;
   Lines log;
-  Game* game = nullptr;
   int passes = 0;
-  int stopAfter = 3;
+  uint32_t firstRowSeed = 0;
 };
-
 }  // namespace
 
 using GameObject = TwoPlayers;
 using SinglePlayerGame = Practice;
 
-TEST_F(GameObject, MainLoopPlaysMusicOnceThenPollsUpdatesAndDrawsUntilOver) {
-  LoopWatcher watcher;
-  for (int id : {PollInput, PlayMusic, RenderFrame, UpdateGame}) game.bus.subscribe(id, &watcher);
-  now = 5000;
-  game.run();
-  EXPECT_EQ(watcher.log, (Lines{"music 2pMusic", "poll", "update", "render", "poll", "update",
-                                "render", "poll", "update", "render"}));
-  EXPECT_EQ(watcher.game, &game);
-  EXPECT_EQ(game.state, Over);
-  EXPECT_EQ(mine.board.rowSeed, 5000u);
-  EXPECT_EQ(theirs.board.rowSeed, 5000u);
-}
-
-TEST_F(GameObject, BothBoardsGetTheSameRows) {
+TEST_F(GameObject, MainLoopPlaysMusicOnceThenPollsUpdatesAndDrawsAndBothBoardsGetTheSameRows) {
   mine.pendingRows = theirs.pendingRows = 4;
-  LoopWatcher watcher;
-  watcher.stopAfter = 60;
-  game.bus.subscribe(RenderFrame, &watcher);
+  LoopWatcher watcher(game);
+  for (int id : {PollInput, PlayMusic, RenderFrame, UpdateGame}) game.bus.subscribe(id, &watcher);
   game.clock = [this] { return now += 16; };
   game.run();
+  EXPECT_EQ(Lines(watcher.log.begin(), watcher.log.begin() + 7),
+            (Lines{"music 2pMusic", "poll", "update", "render", "poll", "update", "render"}));
+  EXPECT_EQ(watcher.log.size(), 1 + 3 * 60u);  // the music once, then 60 passes
+  EXPECT_EQ(game.state, Over);
+  EXPECT_EQ(watcher.firstRowSeed, 1u + 16u);  // rows start from the time the game began
   EXPECT_EQ(pieceCount(mine), 28);
   EXPECT_EQ(picture(mine), picture(theirs));
 }
