@@ -3,6 +3,7 @@
 namespace {
 // Long enough for a menu to redraw and start waiting again between two events.
 constexpr Uint32 Gap = 40;
+constexpr Uint32 SettleTime = 15;
 }  // namespace
 
 EventScript& EventScript::add(const SDL_Event& event) {
@@ -97,10 +98,18 @@ bool EventScript::finished() const {
 Uint32 EventScript::tick(Uint32 interval, void* self) {
   EventScript& script = *static_cast<EventScript*>(self);
   if (script.finished() || SDL_GetTicks() < script.due) return interval;
-  // Only once the previous event has been taken off the queue.
+  // Only once the previous event has been taken off the queue, and a little while ago:
+  // a menu opened by it must have had time to clear the queue before it waits.
   SDL_Event waiting;
-  if (SDL_PeepEvents(&waiting, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0) return interval;
+  Uint32 now = SDL_GetTicks();
+  if (SDL_PeepEvents(&waiting, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0) {
+    script.emptySince = 0;
+    return interval;
+  }
+  if (script.emptySince == 0) script.emptySince = now;
+  if (now - script.emptySince < SettleTime) return interval;
   SDL_PushEvent(&script.steps[script.next].event);
+  script.emptySince = 0;
   ++script.next;
   if (!script.finished()) script.due = SDL_GetTicks() + script.steps[script.next].delay;
   return interval;

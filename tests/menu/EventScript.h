@@ -35,6 +35,7 @@ private:
   std::vector<Step> steps;
   size_t next = 0;
   Uint32 due = 0;
+  Uint32 emptySince = 0;
   SDL_TimerID timer = nullptr;
   Uint32 pendingDelay = 0;
 };
