@@ -6,6 +6,7 @@
 #include "InputPoller.h"
 #include "KeyNames.h"
 #include "MessageBus.h"
+#include "SdlEvents.h"
 #include "Settings.h"
 
 namespace {
@@ -41,35 +42,11 @@ protected:
   }
   void TearDown() override { SDL_Quit(); }
 
-  void press(SDLKey key, SDLMod mod = KMOD_NONE) {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = mod;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-  }
-  void release(SDLKey key) {
-    SDL_Event event{};
-    event.type = SDL_KEYUP;
-    event.key.keysym.sym = key;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-  }
-  void stick(int joystick, int axis, int value) {
-    SDL_Event event{};
-    event.type = SDL_JOYAXISMOTION;
-    event.jaxis.which = joystick;
-    event.jaxis.axis = axis;
-    event.jaxis.value = value;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-  }
-  void button(int joystick, int index) {
-    SDL_Event event{};
-    event.type = SDL_JOYBUTTONDOWN;
-    event.jbutton.which = joystick;
-    event.jbutton.button = index;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-  }
+  void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 0); }
+  void press(SDLKey key, SDLMod mod = KMOD_NONE) { push(SdlEvents::key(SDL_KEYDOWN, key, mod)); }
+  void release(SDLKey key) { push(SdlEvents::key(SDL_KEYUP, key)); }
+  void stick(int joystick, int axis, int value) { push(SdlEvents::axis(joystick, axis, value)); }
+  void button(int joystick, int index) { push(SdlEvents::button(joystick, index)); }
   std::vector<Heard> poll() {
     ear.heard.clear();
     bus.post(PollInput, nullptr);
@@ -160,9 +137,7 @@ TEST_F(InGameInput, AltF4CtrlCAndClosingTheWindowLeaveAtOnce) {
       ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
-        SDL_Event quit{};
-        quit.type = SDL_QUIT;
-        SDL_PushEvent(&quit);
+        push(SdlEvents::of(SDL_QUIT));
         poll();
         std::exit(3);
       },

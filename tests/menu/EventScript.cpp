@@ -1,5 +1,7 @@
 #include "EventScript.h"
 
+#include "SdlEvents.h"
+
 namespace {
 // Long enough for a menu to redraw and start waiting again between two events.
 constexpr Uint32 Gap = 40;
@@ -18,66 +20,30 @@ EventScript& EventScript::pause(Uint32 ms) {
 }
 
 EventScript& EventScript::key(SDLKey key, SDLMod mod) {
-  SDL_Event event{};
-  event.type = SDL_KEYDOWN;
-  event.key.state = SDL_PRESSED;
-  event.key.keysym.sym = key;
-  event.key.keysym.mod = mod;
-  return add(event);
+  return add(SdlEvents::key(SDL_KEYDOWN, key, mod));
 }
-
 EventScript& EventScript::axis(int joystick, int axis, int value) {
-  SDL_Event event{};
-  event.type = SDL_JOYAXISMOTION;
-  event.jaxis.which = static_cast<Uint8>(joystick);
-  event.jaxis.axis = static_cast<Uint8>(axis);
-  event.jaxis.value = static_cast<Sint16>(value);
-  return add(event);
+  return add(SdlEvents::axis(joystick, axis, value));
 }
-
 EventScript& EventScript::button(int joystick, int index) {
-  SDL_Event event{};
-  event.type = SDL_JOYBUTTONDOWN;
-  event.jbutton.which = static_cast<Uint8>(joystick);
-  event.jbutton.button = static_cast<Uint8>(index);
-  event.jbutton.state = SDL_PRESSED;
-  return add(event);
+  return add(SdlEvents::button(joystick, index));
 }
-
 EventScript& EventScript::mouseDown(int x, int y, int button) {
-  SDL_Event event{};
-  event.type = SDL_MOUSEBUTTONDOWN;
-  event.button.button = static_cast<Uint8>(button);
-  event.button.state = SDL_PRESSED;
-  event.button.x = static_cast<Uint16>(x);
-  event.button.y = static_cast<Uint16>(y);
-  return add(event);
+  return add(SdlEvents::mouse(SDL_MOUSEBUTTONDOWN, x, y, button));
 }
-
 EventScript& EventScript::mouseUp(int x, int y, int button) {
-  SDL_Event event{};
-  event.type = SDL_MOUSEBUTTONUP;
-  event.button.button = static_cast<Uint8>(button);
-  event.button.state = SDL_RELEASED;
-  event.button.x = static_cast<Uint16>(x);
-  event.button.y = static_cast<Uint16>(y);
-  return add(event);
+  return add(SdlEvents::mouse(SDL_MOUSEBUTTONUP, x, y, button));
 }
-
 EventScript& EventScript::mouseMove(int x, int y) {
-  SDL_Event event{};
-  event.type = SDL_MOUSEMOTION;
+  SDL_Event event = SdlEvents::of(SDL_MOUSEMOTION);
   event.motion.x = static_cast<Uint16>(x);
   event.motion.y = static_cast<Uint16>(y);
   event.motion.xrel = 1;
   event.motion.yrel = 1;
   return add(event);
 }
-
 EventScript& EventScript::quit() {
-  SDL_Event event{};
-  event.type = SDL_QUIT;
-  return add(event);
+  return add(SdlEvents::of(SDL_QUIT));
 }
 
 void EventScript::start() {
