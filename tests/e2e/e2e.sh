@@ -6,131 +6,22 @@
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
-first_run_ini=${2:-$(dirname "$0")/first-run.ini}
-game=$build/pigmora
-data=$build/data
-xclose=$build/tools/xclose/xclose
-shots=$build/e2e-screens
+here=$(cd "$(dirname "$0")" && pwd)
+first_run_ini=${2:-$here/first-run.ini}
+scratch=$(mktemp -d)
+source "$here/lib.sh"
 rm -rf "$shots"
 mkdir -p "$shots"
-scratch=$(mktemp -d)
-passed=0
-failed=0
-game_pid=""
-xvfb_pid=""
 
 cleanup() {
-  [ -n "$game_pid" ] && kill -9 "$game_pid" 2>/dev/null
+  stop_game
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-pass() { passed=$((passed + 1)); echo "ok: $*"; }
-fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
-check() { # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
-
-# -- the display ---------------------------------------------------------------------
-exec 5< <(Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 2>"$scratch/xvfb.log")
-xvfb_pid=$!
-read -r -t 20 number <&5 || { echo "Xvfb did not start"; cat "$scratch/xvfb.log"; exit 1; }
-export DISPLAY=":$number"
+start_xvfb
 export SDL_AUDIODRIVER=dummy
-
-# -- helpers ----------------------------------------------------------------------------
-new_folder() { # a fresh working folder that reaches the generated data
-  local dir
-  dir=$(mktemp -d -p "$scratch")
-  for d in Sprites Font Backgrounds Sounds; do ln -s "$data/$d" "$dir/$d"; done
-  echo "$dir"
-}
-
-window=""
-start_game() { # start_game FOLDER [launcher...]: runs the game there, waits for its window
-  local dir=$1
-  shift
-  (cd "$dir" && exec "$@" "${PROGRAM:-$game}" >"$dir/stdout" 2>"$dir/stderr") &
-  game_pid=$!
-  window=""
-  for _ in $(seq 1 200); do
-    window=$(xdotool search --name '^Pigmora$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -n "$window" ]
-}
-
-wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game hangs
-  local limit=$(($1 * 10))
-  for _ in $(seq 1 "$limit"); do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
-      wait "$game_pid"
-      exit_code=$?
-      game_pid=""
-      return 0
-    fi
-    sleep 0.1
-  done
-  kill -9 "$game_pid" 2>/dev/null
-  wait "$game_pid" 2>/dev/null
-  game_pid=""
-  exit_code=124
-}
-
-press() { # press KEY...: one key at a time, as a person would type them
-  for key in "$@"; do
-    xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
-    sleep 0.25
-  done
-}
-
-shot() { # shot NAME: a screenshot of the game's window
-  import -window "$window" "$shots/$1.png" 2>/dev/null
-}
-
-pixel() { # pixel FILE X Y: "r g b" in 0..255
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)] %[fx:int(255*p{$2,$3}.g+.5)] %[fx:int(255*p{$2,$3}.b+.5)]" info: 2>/dev/null
-}
-
-same_colour() { # same_colour "r g b" "r g b": equal within the 16-bit screen's rounding
-  local a=($1) b=($2)
-  [ ${#a[@]} -eq 3 ] && [ ${#b[@]} -eq 3 ] || return 1
-  for i in 0 1 2; do
-    local d=$((a[i] - b[i]))
-    [ ${d#-} -le 12 ] || return 1
-  done
-}
-
-looks_like() { # looks_like SHOT BACKGROUND X Y...: the screen shows that picture there
-  local file=$1 picture=$2
-  shift 2
-  while [ $# -ge 2 ]; do
-    same_colour "$(pixel "$file" "$1" "$2")" "$(pixel "$picture" "$1" "$2")" || return 1
-    shift 2
-  done
-}
-
-differs_at() { # differs_at SHOT PICTURE X Y: the screen shows something else there
-  ! same_colour "$(pixel "$1" "$3" "$4")" "$(pixel "$2" "$3" "$4")"
-}
-
-screen_saver_timeout() { xset q 2>/dev/null | awk '/timeout:/ {print $2; exit}'; }
-
-menu_points=(620 460 20 460 620 20 10 240)
-at_menu() { shot "$1" && looks_like "$shots/$1.png" "$data/Backgrounds/menu.jpg" "${menu_points[@]}"; }
-
-wait_for_menu() { # the warning and title take four seconds
-  for _ in $(seq 1 40); do
-    at_menu "$1" && return 0
-    sleep 0.25
-  done
-  return 1
-}
 
 # -- a first run: greeting, menu, Exit -----------------------------------------------------
 timeout_before=$(screen_saver_timeout)

@@ -1,0 +1,182 @@
+# The whole-program suite's helpers, sourced by e2e.sh (and by the check files it sources).
+# Every call to X, to ImageMagick and to the game runs under a time limit: a stuck step
+# fails its check with a message, the game is killed, and the suite goes on.
+#
+# Expects: $build (the build folder), $scratch (a temporary folder removed at the end).
+# Gives: start_game, stop_game, wait_for_exit, press, click, shot, pixel, looks_like,
+# differs_at, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
+# and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose.
+
+game=$build/pigmora
+data=$build/data
+xclose=$build/tools/xclose/xclose
+shots=$build/e2e-screens
+passed=0
+failed=0
+game_pid=""
+xvfb_pid=""
+window=""
+exit_code=""
+
+# Limits in seconds for one call of each kind; generous, since a valgrind session slows
+# the X server's answers too.
+x_limit=10
+window_limit=${PIGMORA_E2E_WINDOW_LIMIT:-30}
+
+pass() { passed=$((passed + 1)); echo "ok: $*"; }
+fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
+check() { # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+say() { echo "  ($*)"; }
+
+bounded() { timeout -k 2 "$x_limit" "$@"; }
+
+start_xvfb() { # start_xvfb: a private server; exports DISPLAY
+  local number
+  exec 5< <(exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 2>"$scratch/xvfb.log")
+  xvfb_pid=$!
+  if ! read -r -t 20 number <&5; then
+    echo "Xvfb did not start"
+    cat "$scratch/xvfb.log"
+    exit 1
+  fi
+  export DISPLAY=":$number"
+}
+
+new_folder() { # a fresh working folder that reaches the generated data
+  local dir
+  dir=$(mktemp -d -p "$scratch")
+  for d in Sprites Font Backgrounds Sounds; do ln -s "$data/$d" "$dir/$d"; done
+  echo "$dir"
+}
+
+viewable() { # viewable WINDOW: the window is mapped and on screen
+  bounded xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
+
+find_window() { # find_window PID: the game's own viewable window, once it has one
+  local deadline=$((SECONDS + window_limit)) found
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$1" 2>/dev/null || return 1
+    found=$(timeout -k 1 2 xdotool search --onlyvisible --pid "$1" --name '^Pigmora$' 2>/dev/null | head -n 1)
+    if [ -n "$found" ] && viewable "$found"; then
+      echo "$found"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+start_game() { # start_game FOLDER [wrapper...]: runs the game there, waits for its window
+  local dir=$1
+  shift
+  stop_game
+  (cd "$dir" && exec "$@" "${PROGRAM:-$game}" "${GAME_ARGS[@]}" >"$dir/stdout" 2>"$dir/stderr") &
+  game_pid=$!
+  window=$(find_window "$game_pid")
+  if [ -z "$window" ]; then
+    say "no viewable game window within ${window_limit} s"
+    stop_game
+    return 1
+  fi
+}
+GAME_ARGS=()
+
+stop_game() { # kills a game left running by a failed step
+  [ -n "$game_pid" ] || return 0
+  kill -9 "$game_pid" 2>/dev/null
+  wait "$game_pid" 2>/dev/null
+  game_pid=""
+}
+
+wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game hangs
+  local deadline=$((SECONDS + $1))
+  while [ $SECONDS -lt $deadline ]; do
+    if ! kill -0 "$game_pid" 2>/dev/null; then
+      wait "$game_pid"
+      exit_code=$?
+      game_pid=""
+      return 0
+    fi
+    sleep 0.1
+  done
+  say "the game was still running after $1 s; killed"
+  stop_game
+  exit_code=124
+}
+
+press() { # press KEY...: one key at a time, as a person would type them
+  local key
+  for key in "$@"; do
+    bounded xdotool windowfocus --sync "$window" key "$key" 2>/dev/null || say "key $key not sent"
+    sleep 0.25
+  done
+}
+
+click() { # click X Y: a left click at that point of the window
+  bounded xdotool mousemove --window "$window" "$1" "$2" click 1 2>/dev/null || say "click at $1,$2 not sent"
+  sleep 0.25
+}
+
+shot() { # shot NAME: a screenshot of the game's window, retried while it is not viewable
+  local attempt
+  rm -f "$shots/$1.png"
+  for attempt in 1 2 3; do
+    if viewable "$window" && bounded import -window "$window" "$shots/$1.png" 2>/dev/null; then
+      return 0
+    fi
+    sleep 0.5
+  done
+  say "no screenshot $1"
+  return 1
+}
+
+pixel() { # pixel FILE X Y: "r g b" in 0..255
+  bounded convert "$1" -format "%[fx:int(255*p{$2,$3}.r+.5)] %[fx:int(255*p{$2,$3}.g+.5)] %[fx:int(255*p{$2,$3}.b+.5)]" info: 2>/dev/null
+}
+
+same_colour() { # same_colour "r g b" "r g b": equal within the 16-bit screen's rounding
+  local a=($1) b=($2) i d
+  [ ${#a[@]} -eq 3 ] && [ ${#b[@]} -eq 3 ] || return 1
+  for i in 0 1 2; do
+    d=$((a[i] - b[i]))
+    [ ${d#-} -le 12 ] || return 1
+  done
+}
+
+looks_like() { # looks_like SHOT PICTURE X Y...: the screen shows that picture there
+  local file=$1 picture=$2
+  shift 2
+  while [ $# -ge 2 ]; do
+    same_colour "$(pixel "$file" "$1" "$2")" "$(pixel "$picture" "$1" "$2")" || return 1
+    shift 2
+  done
+}
+
+differs_at() { # differs_at SHOT PICTURE X Y: the screen shows something else there
+  ! same_colour "$(pixel "$1" "$3" "$4")" "$(pixel "$2" "$3" "$4")"
+}
+
+same_region() { # same_region SHOT SHOT GEOMETRY: the two shots agree inside WxH+X+Y
+  cmp -s <(bounded convert "$1" -crop "$3" rgb:-) <(bounded convert "$2" -crop "$3" rgb:-)
+}
+
+screen_saver_timeout() { bounded xset q 2>/dev/null | awk '/timeout:/ {print $2; exit}'; }
+
+menu_points=(620 460 20 460 620 20 10 240)
+at_menu() { shot "$1" && looks_like "$shots/$1.png" "$data/Backgrounds/menu.jpg" "${menu_points[@]}"; }
+
+wait_for_menu() { # wait_for_menu NAME [SECONDS]: the warning and title take four seconds
+  local deadline=$((SECONDS + ${2:-15}))
+  while [ $SECONDS -lt $deadline ]; do
+    at_menu "$1" && return 0
+    kill -0 "$game_pid" 2>/dev/null || return 1
+    sleep 0.25
+  done
+  say "no menu within ${2:-15} s"
+  return 1
+}
