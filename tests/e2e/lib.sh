@@ -31,6 +31,7 @@ check() { # check DESCRIPTION COMMAND...
   if "$@"; then pass "$what"; else fail "$what"; fi
 }
 say() { echo "  ($*)"; }
+not() { ! "$@"; }
 
 bounded() { timeout -k 2 "$x_limit" "$@"; }
 
@@ -53,6 +54,11 @@ new_folder() { # a fresh working folder that reaches the generated data
   echo "$dir"
 }
 
+alive() { # alive PID: running, not a zombie waiting to be reaped
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) && [[ $state != Z* ]]
+}
+
 viewable() { # viewable WINDOW: the window is mapped and on screen
   bounded xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
 }
@@ -60,7 +66,7 @@ viewable() { # viewable WINDOW: the window is mapped and on screen
 find_window() { # find_window PID: the game's own viewable window, once it has one
   local deadline=$((SECONDS + window_limit)) found
   while [ $SECONDS -lt $deadline ]; do
-    kill -0 "$1" 2>/dev/null || return 1
+    alive "$1" || return 1
     found=$(timeout -k 1 2 xdotool search --onlyvisible --pid "$1" --name '^Pigmora$' 2>/dev/null | head -n 1)
     if [ -n "$found" ] && viewable "$found"; then
       echo "$found"
@@ -95,8 +101,9 @@ stop_game() { # kills a game left running by a failed step
 
 wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game hangs
   local deadline=$((SECONDS + $1))
+  [ -n "$game_pid" ] || { say "no game to wait for"; exit_code=""; return 1; }
   while [ $SECONDS -lt $deadline ]; do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
+    if ! alive "$game_pid"; then
       wait "$game_pid"
       exit_code=$?
       game_pid=""
@@ -109,24 +116,39 @@ wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game 
   exit_code=124
 }
 
+# same_window: the game may replace its window (a new video mode does), so a window that
+# is no longer viewable is looked up again by the game's process.
+same_window() {
+  viewable "$window" && return 0
+  [ -n "$game_pid" ] || return 1
+  window=$(window_limit=10 find_window "$game_pid")
+  [ -n "$window" ]
+}
+
 press() { # press KEY...: one key at a time, as a person would type them
   local key
   for key in "$@"; do
+    same_window || say "no window for key $key"
     bounded xdotool windowfocus --sync "$window" key "$key" 2>/dev/null || say "key $key not sent"
     sleep 0.25
   done
 }
 
 click() { # click X Y: a left click at that point of the window
+  same_window || say "no window for the click"
   bounded xdotool mousemove --window "$window" "$1" "$2" click 1 2>/dev/null || say "click at $1,$2 not sent"
   sleep 0.25
+}
+
+close_window() { # close_window: asks the window to close, as its title bar's button does
+  same_window && bounded "$xclose" "$window" || say "window close request not sent"
 }
 
 shot() { # shot NAME: a screenshot of the game's window, retried while it is not viewable
   local attempt
   rm -f "$shots/$1.png"
   for attempt in 1 2 3; do
-    if viewable "$window" && bounded import -window "$window" "$shots/$1.png" 2>/dev/null; then
+    if same_window && bounded import -window "$window" "$shots/$1.png" 2>/dev/null; then
       return 0
     fi
     sleep 0.5
@@ -174,9 +196,23 @@ wait_for_menu() { # wait_for_menu NAME [SECONDS]: the warning and title take fou
   local deadline=$((SECONDS + ${2:-15}))
   while [ $SECONDS -lt $deadline ]; do
     at_menu "$1" && return 0
-    kill -0 "$game_pid" 2>/dev/null || return 1
+    alive "$game_pid" || return 1
     sleep 0.25
   done
   say "no menu within ${2:-15} s"
+  return 1
+}
+
+# back_to_menu NAME [SECONDS]: a key on the results until the menu shows. Space, because
+# the menu ignores it: a press that a slow game takes late must not start another game.
+back_to_menu() {
+  local deadline=$((SECONDS + ${2:-15}))
+  while [ $SECONDS -lt $deadline ]; do
+    at_menu "$1" && return 0
+    alive "$game_pid" || return 1
+    press space
+    sleep 0.5
+  done
+  say "the results did not give way to the menu within ${2:-15} s"
   return 1
 }
