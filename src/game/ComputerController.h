@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "ComputerLevel.h"
+#include "MoveSearch.h"
+#include "PlayerController.h"
+
+// The computer opponent. It plays one player the way a person at the keys would: it looks
+// at its board, takes a moment to decide, then presses Left, Right, Grab, Drop, PullDown
+// and PowerUp one after another, appending them to its player's command queue just as
+// the keys would. It presses nothing while the game is paused or ending.
+class ComputerController : public PlayerController {
+public:
+  // level 1 (a beginner could beat it) to 5 (hard for a good player); every choice it
+  // makes follows from startValue, so the same game is played the same way again.
+  ComputerController(int level, uint32_t startValue);
+
+  void handle(int id, void* data, MessageBus* bus) override;
+  int attach(Game* game, int index) override;
+
+  // Rule steps of trial play per frame: keeps a decision's share of a frame well under
+  // a millisecond.
+  static constexpr int TrialStepsPerFrame = 250;
+
+private:
+  enum Phase { Resting, Thinking, Pressing };
+  void think(Player& me);
+  void press(Player& me);
+  void plan(const Player& me, const Plan& chosen);
+  void walk(int& from, int to);
+  OpponentView opponentView() const;
+
+  const ComputerLevel& level;
+  std::mt19937 random;
+  MoveSearch search;
+  Phase phase = Resting;
+  int32_t restUntil = -1;  // -1: from the moment the hands are free
+  int32_t nextKeyAt = 0;
+  struct Key {
+    int command;
+    int column;  // for a grab, the column whose top it expects
+    int colour;  // the colour it expects there
+  };
+  std::vector<Key> keys;
+  size_t nextKey = 0;
+};
