@@ -1,5 +1,7 @@
 #include "ComputerController.h"
 
+#include <algorithm>
+
 #include "Binding.h"
 #include "Game.h"
 
@@ -48,32 +50,46 @@ OpponentView ComputerController::opponentView() const {
 
 void ComputerController::think(Player& me) {
   if (!search.advance(TrialStepsPerFrame)) return;
-  plan(me, search.choice);
+  plan(search.choice);
   phase = Pressing;
   nextKeyAt = me.elapsed;
 }
 
-void ComputerController::walk(int& from, int to) {
-  for (; from < to; ++from) keys.push_back({Command::Right, -1, -1});
-  for (; from > to; --from) keys.push_back({Command::Left, -1, -1});
+int ComputerController::aimedColumn(const Player& me) {
+  // Where the cursor ends up once the moves still queued are played.
+  int column = me.cursorColumn;
+  for (int command : me.commands) {
+    if (command == Command::Left) column = std::max(0, column - 1);
+    if (command == Command::Right) column = std::min(me.board.width - 1, column + 1);
+  }
+  return column;
 }
 
-void ComputerController::plan(const Player& me, const Plan& chosen) {
+bool ComputerController::stillThere(const Player& me, const Key& key) {
+  const Board& board = me.board;
+  int row = board.height - 1;
+  while (row >= 0 && !board.at(key.column, row).hasColour() &&
+         !board.at(key.column, row).is(Cell::Exploding))
+    --row;
+  return row >= 0 && board.at(key.column, row).colour == key.colour &&
+         !board.at(key.column, row).is(Cell::Exploding);
+}
+
+void ComputerController::plan(const Plan& chosen) {
   keys.clear();
   nextKey = 0;
-  int at = me.cursorColumn;
   switch (chosen.kind) {
     case Plan::Move:
       for (int column : {chosen.grab, chosen.gather}) {
         if (column < 0) continue;
-        walk(at, column);
+        keys.push_back({Walk, column, -1});
         keys.push_back({Command::Grab, column, chosen.colour});
       }
-      walk(at, chosen.column);
+      keys.push_back({Walk, chosen.column, -1});
       keys.push_back({Command::Drop, -1, -1});
       break;
     case Plan::PowerUp:
-      if (chosen.column >= 0) walk(at, chosen.column);
+      if (chosen.column >= 0) keys.push_back({Walk, chosen.column, -1});
       keys.push_back({Command::PowerUp, -1, -1});
       break;
     case Plan::PullDown:
@@ -86,27 +102,29 @@ void ComputerController::plan(const Player& me, const Plan& chosen) {
 
 void ComputerController::press(Player& me) {
   if (me.elapsed < nextKeyAt) return;
-  if (nextKey < keys.size()) {
-    const Key& key = keys[nextKey];
-    if (key.command == Command::Grab) {
-      // The board moved on while it was deciding: look again rather than grab blindly.
-      const Board& board = me.board;
-      int row = board.height - 1;
-      while (row >= 0 && !board.at(key.column, row).hasColour() &&
-             !board.at(key.column, row).is(Cell::Exploding))
-        --row;
-      if (row < 0 || board.at(key.column, row).colour != key.colour ||
-          board.at(key.column, row).is(Cell::Exploding)) {
-        phase = Resting;
-        restUntil = me.elapsed + level.reactionMs / 2;
-        return;
-      }
-    }
-    me.commands.push_back(key.command);
+  // A walk is aimed at the cursor's real column each time, so keys that were lost (to
+  // the pause, say) do not lead it astray.
+  while (nextKey < keys.size() && keys[nextKey].command == Walk &&
+         aimedColumn(me) == keys[nextKey].column)
     ++nextKey;
-    nextKeyAt = me.elapsed + level.keyGapMs;
+  if (nextKey == keys.size()) {
+    phase = Resting;
+    restUntil = -1;
     return;
   }
-  phase = Resting;
-  restUntil = -1;
+  const Key& key = keys[nextKey];
+  int command = key.command;
+  if (command == Walk) {
+    command = aimedColumn(me) < key.column ? Command::Right : Command::Left;
+  } else {
+    if (command == Command::Grab && !stillThere(me, key)) {
+      // The board moved on while it was deciding: look again rather than grab blindly.
+      phase = Resting;
+      restUntil = me.elapsed + level.reactionMs / 2;
+      return;
+    }
+    ++nextKey;
+  }
+  me.commands.push_back(command);
+  nextKeyAt = me.elapsed + level.keyGapMs;
 }

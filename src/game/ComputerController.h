@@ -29,8 +29,7 @@ private:
   enum Phase { Resting, Thinking, Pressing };
   void think(Player& me);
   void press(Player& me);
-  void plan(const Player& me, const Plan& chosen);
-  void walk(int& from, int to);
+  void plan(const Plan& chosen);
   OpponentView opponentView() const;
 
   const ComputerLevel& level;
@@ -39,11 +38,14 @@ private:
   Phase phase = Resting;
   int32_t restUntil = -1;  // -1: from the moment the hands are free
   int32_t nextKeyAt = 0;
+  static constexpr int Walk = -1;  // as many Left or Right presses as the column needs
   struct Key {
-    int command;
-    int column;  // for a grab, the column whose top it expects
-    int colour;  // the colour it expects there
+    int command;  // a command, or Walk
+    int column;   // where a walk or a grab goes
+    int colour;   // the colour a grab expects on top of its column
   };
+  static int aimedColumn(const Player& me);
+  static bool stillThere(const Player& me, const Key& key);
   std::vector<Key> keys;
   size_t nextKey = 0;
 };

@@ -6,9 +6,11 @@ namespace {
 // One row per level, 1 to 5.
 const ComputerLevel levels[ComputerLevelCount] = {
     // reaction  key gap  sources  gathers  second looks  misjudge %  noise
-    {1100, 300, 3, false, 0, 40, 3.0}, {800, 220, 4, false, 0, 25, 2.0},
-    {550, 160, 7, false, 0, 12, 1.0},  {350, 120, 7, true, 1, 6, 0.5},
-    {180, 80, 7, true, 3, 2, 0.2},
+    {1000, 280, 3, false, 0, 30, 2.5},  // 1
+    {750, 200, 5, false, 0, 20, 1.5},   // 2
+    {550, 160, 7, false, 0, 12, 1.0},   // 3
+    {350, 120, 7, true, 1, 6, 0.5},     // 4
+    {150, 75, 7, true, 4, 1, 0.1},      // 5
 };
 }  // namespace
 

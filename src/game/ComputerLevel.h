@@ -33,6 +33,7 @@ constexpr double SamePair = 0.35;         // per two touching pieces of one colo
 constexpr double Dud = 0.5;               // per dud on the board
 constexpr double Lost = -1.0e6;           // the move tops the board out
 constexpr double OpponentPressure = 0.1;  // extra weight on pieces per row the other side owes
+constexpr double StrikeOrEase = 3.0;      // for firing a stored Yellow or Red: it works later
 constexpr double LowBoardPull = 3.0;      // for pulling a row onto a nearly empty board
 constexpr int LowBoardPieces = 14;        // fewer pieces than this is a nearly empty board
 }  // namespace JudgeWeight

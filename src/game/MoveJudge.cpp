@@ -109,6 +109,11 @@ double MoveJudge::judge(const Plan& plan, bool fromMiddle, int& updates) {
   stepUntil(settled, SettleStepLimit, updates);
   double result = value();
   if (!played) result -= 1.0;  // a plan whose grab takes nothing wastes the time
+  // The trial cannot show what slowing the other side or easier reactions are worth.
+  const auto& stored = (fromMiddle ? middle : base).bank.stored;
+  if (plan.kind == Plan::PowerUp && trial.playerCount() >= 2 && !stored.empty() &&
+      (stored.back().kind == Colour::Yellow || stored.back().kind == Colour::Red))
+    result += JudgeWeight::StrikeOrEase;
   if (plan.kind == Plan::PullDown && base.board.height > 0) {
     int pieces = 0;
     for (const auto& row : base.board.rows)
