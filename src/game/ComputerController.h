@@ -23,7 +23,7 @@ public:
 
   // Rule steps of trial play per frame: keeps a decision's share of a frame well under
   // a millisecond.
-  static constexpr int TrialStepsPerFrame = 250;
+  static constexpr int TrialStepsPerFrame = 200;
 
 private:
   enum Phase { Resting, Thinking, Pressing };

@@ -11,7 +11,7 @@ namespace {
 // reactions are only looked for on quiet frames, and the search gets through more plans.
 constexpr int32_t TrialStepMs = 64;
 constexpr int GrabStepLimit = 16;     // a grab flight takes about four steps
-constexpr int SettleStepLimit = 200;  // about 13 s of chain; longer ones are cut short
+constexpr int SettleStepLimit = 120;  // about 8 s of chain; longer ones are cut short
 
 bool flying(const Player& p) {
   return p.actionState == GrabFlight || p.actionState == DropFlight;
@@ -19,8 +19,9 @@ bool flying(const Player& p) {
 
 bool settled(const Player& p) {
   if (!p.alive) return true;
+  // A row still sliding in does not count: late in Survival one always is.
   if (flying(p) || p.actionState == DropDone || !p.commands.empty() || p.chainCount != 0 ||
-      p.board.riseOffset != 0 || !p.lasers.empty())
+      !p.lasers.empty())
     return false;
   for (const auto& row : p.board.rows)
     for (const Cell& cell : row)
@@ -170,7 +171,8 @@ bool MoveJudge::stepUntil(bool (*done)(const Player&), int limit, int& updates) 
 
 double MoveJudge::value() const {
   const Board& board = trial.board;
-  if (!trial.alive || (board.riseOffset == 0 && board.topRowOccupied())) return JudgeWeight::Lost;
+  // A full top row is lost even while a row slides in: nothing is reacting to clear it.
+  if (!trial.alive || board.topRowOccupied()) return JudgeWeight::Lost;
   using namespace JudgeWeight;
   int exploded = trial.totalPieces + trial.chainPieces - base.totalPieces - base.chainPieces;
   double pieceWeight = PieceExploded * (1.0 + OpponentPressure * opponentOwedRows);

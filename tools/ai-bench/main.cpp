@@ -1,6 +1,6 @@
 // Plays the computer opponent's levels against each other and alone, and prints a table:
 //   ai-bench [--games N] [--survival N] [--cap MINUTES] [--only K]
-// --games: Versus games per pairing (200); --survival: Survival games per level (100);
+// --games: Versus games per pairing (200, 0 for none); --survival: Survival games per level (100);
 // --cap: minutes of play after which a game counts as a draw (10); --only K: just the
 // pairing of level K against the one below (6 for 5 against 1), and no Survival.
 #include <algorithm>
@@ -91,7 +91,7 @@ Options parse(int argc, char** argv) {
   Options options;
   for (int i = 1; i + 1 < argc; i += 2) {
     int value = std::max(0, std::atoi(argv[i + 1]));
-    if (!std::strcmp(argv[i], "--games")) options.games = std::max(1, value);
+    if (!std::strcmp(argv[i], "--games")) options.games = value;
     if (!std::strcmp(argv[i], "--survival")) options.survival = value;
     if (!std::strcmp(argv[i], "--cap")) options.capMinutes = std::max(1, value);
     if (!std::strcmp(argv[i], "--only")) options.only = value;
@@ -106,11 +106,12 @@ int main(int argc, char** argv) {
       "Pigmora computer opponent: %d Versus games per pairing, sides alternating, "
       "frames of 16 and 17 ms, draw after %d min\n\n",
       options.games, options.capMinutes);
-  std::printf("%-14s %6s %6s %6s %8s %10s %12s %12s\n", "pairing", "wins", "losses", "draws",
-              "win %", "median s", "think med us", "think p99 us");
+  std::printf("%-14s %6s %6s %6s %8s %10s %12s %12s %12s\n", "pairing", "wins", "losses", "draws",
+              "win %", "median s", "think med us", "think p99 us", "think max us");
   auto begin = Clock::now();
   std::vector<std::pair<int, int>> pairings = {{2, 1}, {3, 2}, {4, 3}, {5, 4}, {5, 1}};
   for (auto [strong, weak] : pairings) {
+    if (options.games == 0) break;
     int key = strong - weak == 1 ? strong : 6;
     if (options.only && options.only != key) continue;
     Tally t = versus(strong, weak, options);
@@ -121,14 +122,16 @@ int main(int argc, char** argv) {
   }
   if (!options.only && options.survival > 0) {
     std::printf("\nSurvival, played alone: %d games per level\n", options.survival);
-    std::printf("%-14s %10s %12s %12s\n", "level", "median s", "think med us", "think p99 us");
+    std::printf("%-14s %10s %12s %12s %12s\n", "level", "median s", "think med us", "think p99 us",
+                "think max us");
     double medians[2] = {};
     int at = 0;
     for (int level : {1, 5}) {
       Tally t = survival(level, options);
       medians[at++] = percentile(t.lengths, 0.5);
-      std::printf("level %d        %10.1f %12.1f %12.1f\n", level, percentile(t.lengths, 0.5),
-                  percentile(t.micros, 0.5), percentile(t.micros, 0.99));
+      std::printf("level %d        %10.1f %12.1f %12.1f %12.1f\n", level,
+                  percentile(t.lengths, 0.5), percentile(t.micros, 0.5), percentile(t.micros, 0.99),
+                  percentile(t.micros, 1.0));
       std::fflush(stdout);
     }
     std::printf("level 5 survives %.1f times as long as level 1\n",
