@@ -44,7 +44,6 @@ OpponentView ComputerController::opponentView() const {
   if (!other.controller) return view;
   int width = other.board.width;
   view.owedRows = other.pendingRows + (width > 1 ? other.bank.incoming / (width - 1) : 0);
-  for (const PowerUpBank::Stored& stored : other.bank.stored) view.stored.push_back(stored.kind);
   return view;
 }
 

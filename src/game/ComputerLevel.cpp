@@ -7,7 +7,7 @@ namespace {
 const ComputerLevel levels[ComputerLevelCount] = {
     // reaction  key gap  sources  gathers  second looks  misjudge %  noise
     {1000, 280, 3, false, 0, 30, 2.5},  // 1
-    {750, 200, 5, false, 0, 20, 1.5},   // 2
+    {700, 190, 6, false, 0, 16, 1.2},   // 2
     {500, 150, 7, false, 0, 10, 0.8},   // 3
     {350, 120, 7, true, 1, 6, 0.5},     // 4
     {150, 75, 7, true, 4, 1, 0.1},      // 5

@@ -30,6 +30,7 @@ bool settled(const Player& p) {
 }
 }  // namespace
 
+// The status message is only shown, never read by the rules, and is left out.
 void copyPlayerState(const Player& from, Player& to) {
   to.alive = from.alive;
   to.chainCount = from.chainCount;
@@ -129,6 +130,8 @@ bool MoveJudge::play(const Plan& plan, int& updates) {
   switch (plan.kind) {
     case Plan::PullDown:
       trial.commands.push_back(Command::PullDown);
+      return true;
+    case Plan::Wait:
       return true;
     case Plan::PowerUp:
       if (plan.column >= 0) moveTo(plan.column);

@@ -8,7 +8,7 @@
 
 // One thing the computer can do with its hands.
 struct Plan {
-  enum Kind { Move, PullDown, PowerUp };
+  enum Kind { Move, PullDown, PowerUp, Wait };
   int kind = Move;
   int grab = -1;    // column to grab from; -1 when the pieces are already held
   int gather = -1;  // a second grab of the same colour before the drop; -1 for none
@@ -16,10 +16,9 @@ struct Plan {
   int colour = -1;  // the colour the grab expects on top of its column
 };
 
-// What a person sees of the other board: the warning line and the stored power-ups.
+// What the computer takes from the other board: its warning line, as a person would.
 struct OpponentView {
-  int owedRows = 0;  // rows between the other stack's warning line and its top
-  std::vector<int> stored;
+  int owedRows = 0;  // rows the other side will receive: pending rows and its meter
 };
 
 // Judges plans by playing them on copies of the computer's own player, stepped by the

@@ -82,9 +82,12 @@ void MoveSearch::listPlans(const Player& from, bool deep, std::vector<Candidate>
       out.push_back({other, 0});
     }
   }
-  other = Plan{};
-  other.kind = Plan::PullDown;
-  out.push_back({other, 0});
+  // Doing nothing is judged too, so that a board with no good move is left alone.
+  for (int kind : {Plan::PullDown, Plan::Wait}) {
+    other = Plan{};
+    other.kind = kind;
+    out.push_back({other, 0});
+  }
 }
 
 bool MoveSearch::advance(int budget) {
