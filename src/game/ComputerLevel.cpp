@@ -8,7 +8,7 @@ const ComputerLevel levels[ComputerLevelCount] = {
     // reaction  key gap  sources  gathers  second looks  misjudge %  noise
     {1000, 280, 3, false, 0, 30, 2.5},  // 1
     {700, 190, 6, false, 0, 16, 1.2},   // 2
-    {500, 150, 7, false, 0, 10, 0.8},   // 3
+    {450, 140, 7, false, 0, 8, 0.6},    // 3
     {350, 120, 7, true, 1, 6, 0.5},     // 4
     {150, 75, 7, true, 4, 1, 0.1},      // 5
 };
