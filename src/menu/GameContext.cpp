@@ -1,5 +1,8 @@
 #include "GameContext.h"
 
+#include <ctime>
+
+#include "ComputerController.h"
 #include "Display.h"
 #include "Game.h"
 #include "GameLayout.h"
@@ -15,6 +18,7 @@ void GameContext::runGame(int mode) {
   Game game;
   game.layout = &layout;
   HumanController controllers[2];
+  ComputerController computer(versusComputerLevel, static_cast<uint32_t>(time(nullptr)));
   InputPoller poller;
 
   game.bus.subscribe(PollInput, &poller);
@@ -23,8 +27,13 @@ void GameContext::runGame(int mode) {
     game.bus.subscribe(PlaySound, &sound->listener);
     game.bus.subscribe(PlayMusic, &sound->listener);
   }
-  for (int player = 0; player < layout.playerCount; ++player)
-    controllers[player].attach(&game, player);
+  bool againstComputer = layout.playerCount == 2 && versusComputerLevel > 0;
+  for (int player = 0; player < layout.playerCount; ++player) {
+    if (player == 1 && againstComputer)
+      computer.attach(&game, player);
+    else
+      controllers[player].attach(&game, player);
+  }
   game.run();
 }
 

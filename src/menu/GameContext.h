@@ -15,4 +15,7 @@ public:
 
   Display* display;
   SoundManager* sound;
+  // The computer's level (1..5) when it plays the right-hand board of "2p Versus" against
+  // player 1; 0 when two people play.
+  int versusComputerLevel = 0;
 };

@@ -16,7 +16,12 @@ int main(int argc, char** argv) {
   for (uint32_t start = first;; ++start) {
     if (std::chrono::steady_clock::now() - begin >= std::chrono::duration<double>(seconds)) break;
     int mode = static_cast<int>(start % 3);
-    HeadlessGame headless(mode, start, patterns[(start / 3) % 5]);
+    // Every other game of Versus and Survival has computers of changing levels at the keys
+    // (0: the automatic player). In Practice a good one would play for hours.
+    std::array<int, 2> levels{};
+    if (start % 2 && mode != 0)
+      levels = {static_cast<int>(start / 2 % 6), static_cast<int>(start / 4 % 6)};
+    HeadlessGame headless(mode, start, patterns[(start / 3) % 5], 60 * 60 * 1000, levels);
     std::vector<std::string> faults = playChecked(headless);
     ++games;
     if (faults.empty()) continue;

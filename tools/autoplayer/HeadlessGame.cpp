@@ -1,7 +1,7 @@
 #include "HeadlessGame.h"
 
 HeadlessGame::HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> lengths,
-                           uint32_t limitMs)
+                           uint32_t limitMs, std::array<int, 2> computerLevels)
     : setup(mode),
       frameLengths(std::move(lengths)),
       start(startValue),
@@ -16,12 +16,18 @@ HeadlessGame::HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> l
   };
   game.bus.subscribe(PollInput, this);
   for (int i = 0; i < setup.playerCount; ++i) {
+    if (computerLevels[i] > 0) continue;
     autoPlayers[i] = std::make_unique<AutoPlayer>(game, i, startValue);
     game.bus.subscribe(PollInput, autoPlayers[i].get());
   }
   game.bus.subscribe(RenderFrame, this);
   for (int i = 0; i < setup.playerCount; ++i) {
-    controllers[i].attach(&game, i);
+    if (computerLevels[i] > 0) {
+      computers[i] = std::make_unique<ComputerController>(computerLevels[i], startValue * 7u + i);
+      computers[i]->attach(&game, i);
+    } else {
+      controllers[i].attach(&game, i);
+    }
     // The banks' own choices would otherwise follow the wall clock.
     game.players[i].bank.randomState = startValue * 31u + static_cast<uint32_t>(i);
   }

@@ -1,22 +1,25 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "AutoPlayer.h"
+#include "ComputerController.h"
 #include "Game.h"
 #include "HumanController.h"
 
 // A whole game with no window and no sound: the real Game, bus and controllers, set up
 // the way the launcher does, with automatic players at the keys and a clock that moves
 // by the given frame lengths in turn. Everything comes from the starting value, so the
-// same arguments always play the same game.
+// same arguments always play the same game. A player given a computer level (1..5) is
+// played by a ComputerController instead.
 class HeadlessGame : public Listener {
 public:
   HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> frameLengths,
-               uint32_t limitMs = 60 * 60 * 1000);
+               uint32_t limitMs = 60 * 60 * 1000, std::array<int, 2> computerLevels = {});
 
   // Plays to the end through the main loop; gives up (aborts) after limitMs of play.
   void play();
@@ -26,6 +29,7 @@ public:
   Game game;
   HumanController controllers[2];
   std::unique_ptr<AutoPlayer> autoPlayers[2];
+  std::unique_ptr<ComputerController> computers[2];
   // Called after every pass of the loop, where the renderer would draw.
   std::function<void(Game&)> onFrame;
   bool gaveUp = false;

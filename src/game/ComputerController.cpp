@@ -1,0 +1,129 @@
+#include "ComputerController.h"
+
+#include <algorithm>
+
+#include "Binding.h"
+#include "Game.h"
+
+ComputerController::ComputerController(int levelNumber, uint32_t startValue)
+    : level(computerLevel(levelNumber)), random(startValue) {}
+
+int ComputerController::attach(Game* newGame, int newIndex) {
+  int result = PlayerController::attach(newGame, newIndex);
+  if (result == 0) newGame->bus.subscribe(PollInput, this);
+  return result;
+}
+
+void ComputerController::handle(int id, void*, MessageBus*) {
+  if (id != PollInput || !game || game->paused || game->state != Running) return;
+  Player& me = game->players[index];
+  if (!me.alive) return;
+  switch (phase) {
+    case Resting:
+      // A person takes in the board once the hands are free and the last keys have been
+      // played, and only then starts to decide.
+      if (!me.commands.empty() || (me.actionState != Idle && me.actionState != Holding)) return;
+      if (restUntil < 0) restUntil = me.elapsed + level.reactionMs;
+      if (me.elapsed < restUntil) return;
+      search.begin(me, opponentView(), level, random);
+      phase = Thinking;
+      think(me);
+      return;
+    case Thinking:
+      think(me);
+      return;
+    case Pressing:
+      press(me);
+      return;
+  }
+}
+
+OpponentView ComputerController::opponentView() const {
+  OpponentView view;
+  const Player& other = game->players[1 - index];
+  if (!other.controller) return view;
+  int width = other.board.width;
+  view.owedRows = other.pendingRows + (width > 1 ? other.bank.incoming / (width - 1) : 0);
+  return view;
+}
+
+void ComputerController::think(Player& me) {
+  if (!search.advance(TrialStepsPerFrame)) return;
+  plan(search.choice);
+  phase = Pressing;
+  nextKeyAt = me.elapsed;
+}
+
+int ComputerController::aimedColumn(const Player& me) {
+  // Where the cursor ends up once the moves still queued are played.
+  int column = me.cursorColumn;
+  for (int command : me.commands) {
+    if (command == Command::Left) column = std::max(0, column - 1);
+    if (command == Command::Right) column = std::min(me.board.width - 1, column + 1);
+  }
+  return column;
+}
+
+bool ComputerController::stillThere(const Player& me, const Key& key) {
+  const Board& board = me.board;
+  int row = board.height - 1;
+  while (row >= 0 && !board.at(key.column, row).hasColour() &&
+         !board.at(key.column, row).is(Cell::Exploding))
+    --row;
+  return row >= 0 && board.at(key.column, row).colour == key.colour &&
+         !board.at(key.column, row).is(Cell::Exploding);
+}
+
+void ComputerController::plan(const Plan& chosen) {
+  keys.clear();
+  nextKey = 0;
+  switch (chosen.kind) {
+    case Plan::Move:
+      for (int column : {chosen.grab, chosen.gather}) {
+        if (column < 0) continue;
+        keys.push_back({Walk, column, -1});
+        keys.push_back({Command::Grab, column, chosen.colour});
+      }
+      keys.push_back({Walk, chosen.column, -1});
+      keys.push_back({Command::Drop, -1, -1});
+      break;
+    case Plan::PowerUp:
+      if (chosen.column >= 0) keys.push_back({Walk, chosen.column, -1});
+      keys.push_back({Command::PowerUp, -1, -1});
+      break;
+    case Plan::PullDown:
+      keys.push_back({Command::PullDown, -1, -1});
+      break;
+    default:
+      break;
+  }
+}
+
+void ComputerController::press(Player& me) {
+  if (me.elapsed < nextKeyAt) return;
+  // A walk is aimed at the cursor's real column each time, so keys that were lost (to
+  // the pause, say) do not lead it astray.
+  while (nextKey < keys.size() && keys[nextKey].command == Walk &&
+         aimedColumn(me) == keys[nextKey].column)
+    ++nextKey;
+  if (nextKey == keys.size()) {
+    phase = Resting;
+    restUntil = -1;
+    return;
+  }
+  const Key& key = keys[nextKey];
+  int command = key.command;
+  if (command == Walk) {
+    command = aimedColumn(me) < key.column ? Command::Right : Command::Left;
+  } else {
+    if (command == Command::Grab && !stillThere(me, key)) {
+      // The board moved on while it was deciding: look again rather than grab blindly.
+      phase = Resting;
+      restUntil = me.elapsed + level.reactionMs / 2;
+      return;
+    }
+    ++nextKey;
+  }
+  me.commands.push_back(command);
+  nextKeyAt = me.elapsed + level.keyGapMs;
+}
