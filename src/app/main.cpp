@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     if (InitSystem() != 0) return -1;
     settings.loadSettings();
     std::unique_ptr<MainMenu> menu(new MainMenu());
+    if (desktop.refreshHz > 0) menu->gameContext->displayRefreshHz = desktop.refreshHz;
     menu->run();
     settings.saveSettings();
     menu.reset();

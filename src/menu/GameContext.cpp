@@ -16,9 +16,11 @@ void GameContext::runGame(int mode) {
   game.layout = &layout;
   HumanController controllers[2];
   InputPoller poller;
+  FramePacer pacer(displayRefreshHz);
 
   game.bus.subscribe(PollInput, &poller);
   game.bus.subscribe(RenderFrame, display);
+  game.bus.subscribe(RenderFrame, &pacer);
   if (sound) {
     game.bus.subscribe(PlaySound, &sound->listener);
     game.bus.subscribe(PlayMusic, &sound->listener);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FramePacer.h"
+
 class Display;
 class SoundManager;
 
@@ -15,4 +17,6 @@ public:
 
   Display* display;
   SoundManager* sound;
+  // How often the display shows a frame; a game draws no more often than that.
+  double displayRefreshHz = FramePacer::DefaultRefreshHz;
 };
