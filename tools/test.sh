@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: first the normal build (the one the game runs
 # from, with the whole-program tests), then the unit tests again under the address and
-# undefined-behaviour sanitizers.
+# undefined-behaviour sanitizers. The Debian package is built and checked after the normal
+# build's tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -10,6 +11,7 @@ jobs=$(nproc)
 cmake -S . -B build -DPIGMORA_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 900)
+tools/check-package.sh build
 
 cmake -S . -B build/sanitize -DPIGMORA_SANITIZE=ON -DPIGMORA_SLOW_TESTS=OFF -DPIGMORA_WERROR=ON
 cmake --build build/sanitize -j"$jobs"

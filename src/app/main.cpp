@@ -1,22 +1,29 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
+#include "CommandLine.h"
+#include "Desktop.h"
 #include "Error.h"
 #include "MainMenu.h"
+#include "SdlEnvironment.h"
 #include "Settings.h"
 #include "SystemSetup.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  CommandLine commandLine;
+  int status = readCommandLine(argc, argv, commandLine, std::cout, std::cerr);
+  if (status != GoOnAndPlay) return status;
   std::printf("Welcome to Pigmora version %s\n", PigmoraVersion);
-  // Let the flip wait for the display's refresh: the game loop has no sleep of its own
-  // and would otherwise spin a whole core. A player's own choice is left alone.
-  setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+  Desktop desktop = findDesktop();
+  prepareSdlEnvironment(desktop);
   try {
     if (InitSystem() != 0) return -1;
     settings.loadSettings();
     std::unique_ptr<MainMenu> menu(new MainMenu());
+    if (desktop.refreshHz > 0) menu->gameContext->displayRefreshHz = desktop.refreshHz;
     menu->run();
     settings.saveSettings();
     menu.reset();

@@ -20,9 +20,11 @@ void GameContext::runGame(int mode) {
   HumanController controllers[2];
   ComputerController computer(versusComputerLevel, static_cast<uint32_t>(time(nullptr)));
   InputPoller poller;
+  FramePacer pacer(displayRefreshHz);
 
   game.bus.subscribe(PollInput, &poller);
   game.bus.subscribe(RenderFrame, display);
+  game.bus.subscribe(RenderFrame, &pacer);
   if (sound) {
     game.bus.subscribe(PlaySound, &sound->listener);
     game.bus.subscribe(PlayMusic, &sound->listener);

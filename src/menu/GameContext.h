@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FramePacer.h"
+
 class Display;
 class SoundManager;
 
@@ -18,4 +20,6 @@ public:
   // The computer's level (1..5) when it plays the right-hand board of "2p Versus" against
   // player 1; 0 when two people play.
   int versusComputerLevel = 0;
+  // How often the display shows a frame; a game draws no more often than that.
+  double displayRefreshHz = FramePacer::DefaultRefreshHz;
 };

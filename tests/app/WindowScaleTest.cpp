@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "SdlEnvironment.h"
+
+TEST(WindowScale, LargestWholeScaleWithinNineTenthsOfTheDesktop) {
+  struct Case {
+    int width, height, scale;
+  } cases[] = {
+      {1024, 768, 1},  {1920, 1080, 2}, {3840, 2160, 4},  // 640x480, 1280x960, 2560x1920
+      {0, 0, 1},       {-5, 900, 1},    {320, 200, 1},    // no X, nonsense, too small
+      {1423, 1067, 2}, {1422, 1067, 1}, {1423, 1066, 1},  // the edges of 2x
+      {1080, 1920, 1}, {7680, 4320, 8}, {2560, 1440, 2},  // portrait, 8K, 1440p
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    EXPECT_EQ(windowScaleFor(c.width, c.height), c.scale);
+  }
+}
+
+TEST(WindowScale, SdlIsToldTheScaleUnlessThePlayerChoseOne) {
+  unsetenv("SDL12COMPAT_WINDOW_SCALING");
+  prepareSdlEnvironment(Desktop{1920, 1080, 60});
+  EXPECT_STREQ(std::getenv("SDL12COMPAT_WINDOW_SCALING"), "2");
+  setenv("SDL12COMPAT_WINDOW_SCALING", "3", 1);
+  setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "0", 1);
+  prepareSdlEnvironment(Desktop{1024, 768, 60});
+  EXPECT_STREQ(std::getenv("SDL12COMPAT_WINDOW_SCALING"), "3");
+  EXPECT_STREQ(std::getenv("SDL12COMPAT_USE_GAME_CONTROLLERS"), "0");
+  unsetenv("SDL12COMPAT_USE_GAME_CONTROLLERS");
+  prepareSdlEnvironment(Desktop{});
+  EXPECT_STREQ(std::getenv("SDL12COMPAT_USE_GAME_CONTROLLERS"), "1");
+}

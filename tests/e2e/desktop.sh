@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# desktop.sh BUILD_DIR: the program as a desktop sees it. Its command line (answered
+# without starting SDL, also through the installed launcher), and its window on a
+# 1920x1080 screen: twice the size, with clicks still landing on the menu line under
+# the pointer.
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+scratch=$(mktemp -d)
+source "$here/lib.sh"
+shots=$build/e2e-screens/desktop
+rm -rf "$shots"
+mkdir -p "$shots"
+
+cleanup() {
+  stop_game
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# -- the command line, with no display at all --------------------------------------------------
+lacks() { ! grep -q -- "$1" <<<"$2"; }
+run_cli() { # run_cli PROGRAM ARGS...: sets out, err, status; runs in a fresh folder
+  local dir
+  dir=$(mktemp -d -p "$scratch")
+  (cd "$dir" && env -u DISPLAY timeout -k 2 10 "$@" >"$dir/out" 2>"$dir/err")
+  status=$?
+  out=$(cat "$dir/out")
+  err=$(cat "$dir/err")
+  cli_dir=$dir
+}
+
+run_cli "$game" --version
+check "--version exits with 0" [ "$status" = 0 ]
+check "... printing the version" [ "$out" = "Pigmora 1.1" ]
+check "... without starting SDL or touching the settings" \
+  bash -c "[ ! -e '$cli_dir/Pigmora.ini' ] && ! grep -q 'Initializing SDL' '$cli_dir/out'"
+
+run_cli "$game" --help
+check "--help exits with 0" [ "$status" = 0 ]
+mapfile -t options < <(grep -o '^ *{"--[a-z-]*"' "$here/../../src/app/CommandLine.cpp" | grep -o -- '--[a-z-]*')
+check "the option table is where this test reads it" [ ${#options[@]} -ge 2 ]
+for option in "${options[@]}"; do
+  check "--help lists $option" grep -q -- "^  $option" <<<"$out"
+done
+check "... without starting SDL" lacks 'Initializing SDL' "$out"
+
+run_cli "$game" --frobnicate
+check "an unknown option exits with 2" [ "$status" = 2 ]
+check "... naming it on standard error" grep -q -- "'--frobnicate'" <<<"$err"
+check "... and nothing on standard output" [ -z "$out" ]
+
+prefix=$scratch/prefix
+if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
+  export XDG_DATA_HOME=$scratch/xdg
+  run_cli "$prefix/bin/pigmora" --version
+  check "the launcher passes --version through" [ "$status:$out" = "0:Pigmora 1.1" ]
+  run_cli "$prefix/bin/pigmora" --frobnicate
+  check "... and an unknown option" [ "$status" = 2 ]
+  unset XDG_DATA_HOME
+else
+  fail "cmake --install"
+  cat "$scratch/install.log"
+fi
+
+# -- a window that fits a 1920x1080 screen ------------------------------------------------------
+start_wide_xvfb() { # like start_xvfb, on a full-HD screen
+  local number
+  exec 5< <(exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 1920x1080x24 2>"$scratch/xvfb.log")
+  xvfb_pid=$!
+  if ! read -r -t 20 number <&5; then
+    echo "Xvfb did not start"
+    cat "$scratch/xvfb.log"
+    exit 1
+  fi
+  export DISPLAY=":$number"
+}
+
+window_size() { bounded xwininfo -id "$window" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+
+scale=2
+halved() { # halved NAME: the screenshot NAME shrunk back to the game's own 640x480
+  bounded convert "$shots/$1.png" -scale 50% "$shots/$1-1x.png" 2>/dev/null
+}
+at_scaled_menu() {
+  shot "$1" && halved "$1" && looks_like "$shots/$1-1x.png" "$data/Backgrounds/menu.jpg" "${menu_points[@]}"
+}
+one_player_game() {
+  halved "$1" && looks_like "$shots/$1-1x.png" "$data/Backgrounds/1p.jpg" 5 470 635 470
+}
+wait_for_scaled_menu() {
+  local deadline=$((SECONDS + 15))
+  while [ $SECONDS -lt $deadline ]; do
+    at_scaled_menu "$1" && return 0
+    kill -0 "$game_pid" 2>/dev/null || return 1
+    sleep 0.25
+  done
+  say "no menu within 15 s"
+  return 1
+}
+
+start_wide_xvfb
+export SDL_AUDIODRIVER=dummy
+unset SDL12COMPAT_WINDOW_SCALING
+
+# The main menu's lines start at (200, 200), one glyph height apart; Survival is the second.
+line_height=$(bounded identify -format '%h' "$data/Font/0.png")
+survival_x=$(((200 + 40) * scale)) survival_y=$(((200 + line_height * 3 / 2) * scale))
+dir=$(new_folder)
+if start_game "$dir" && wait_for_scaled_menu 01-menu; then
+  check "the window is twice the game's size" [ "$(window_size)" = 1280x960 ]
+  click "$survival_x" "$survival_y"
+  sleep 1.5
+  shot 02-survival
+  check "a click on Survival starts a one-player game" one_player_game 02-survival
+  press Escape
+  sleep 2.3
+  press Return
+  sleep 0.5
+  # The menu comes back on the line that started the game: four down from Survival is Exit.
+  press Down Down Down Down Return
+  wait_for_exit 10
+  check "the clicked line was Survival" [ "$exit_code" = 0 ]
+else
+  fail "the scaled game reaches its menu"
+fi
+
+dir=$(new_folder)
+if SDL12COMPAT_WINDOW_SCALING=1 start_game "$dir"; then
+  check "a scale the player set is kept" [ "$(window_size)" = 640x480 ]
+  stop_game
+else
+  fail "the game opens its window at the player's scale"
+fi
+
+echo "desktop: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
