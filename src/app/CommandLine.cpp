@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <ostream>
 
+#include "ComputerLevel.h"
 #include "SystemSetup.h"
 
 const std::vector<CommandLineOption> CommandLineOptions = {
     {"--help", CommandLineOption::NoValue, nullptr, "show this help and exit"},
     {"--version", CommandLineOption::NoValue, nullptr, "show the version and exit"},
+    {"--versus-computer", CommandLineOption::OptionalValue, "LEVEL",
+     "in 2p Versus the computer plays the right-hand board;\n"
+     "                             LEVEL 1 (gentle) to 5 (hard), 3 if not given"},
 };
 
 namespace {
@@ -40,6 +44,13 @@ int mistake(std::ostream& err, const std::string& what) {
   return UsageError;
 }
 
+// "" gives the default level; anything but a whole number from 1 to the top level gives 0.
+int computerLevelFrom(const std::string& value) {
+  if (value.empty()) return DefaultComputerLevel;
+  if (value.size() != 1 || value[0] < '1' || value[0] > '0' + ComputerLevelCount) return 0;
+  return value[0] - '0';
+}
+
 }  // namespace
 
 int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostream& out,
@@ -57,6 +68,12 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
     if (hasValue && option->value == CommandLineOption::NoValue)
       return mistake(err, "option '" + name + "' takes no value");
     commandLine.given[name] = hasValue ? argument.substr(name.size() + 1) : std::string();
+  }
+  if (commandLine.has("--versus-computer")) {
+    commandLine.versusComputerLevel = computerLevelFrom(commandLine.given["--versus-computer"]);
+    if (commandLine.versusComputerLevel == 0)
+      return mistake(err, "option '--versus-computer' takes a level from 1 to " +
+                              std::to_string(ComputerLevelCount));
   }
   if (commandLine.has("--help")) {
     showHelp(out);

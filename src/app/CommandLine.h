@@ -19,6 +19,8 @@ extern const std::vector<CommandLineOption> CommandLineOptions;
 // The options given, each with its value ("" when none came).
 struct CommandLine {
   std::map<std::string, std::string> given;
+  // The computer's level for "2p Versus" (--versus-computer), or 0 for two people.
+  int versusComputerLevel = 0;
 
   bool has(const std::string& name) const { return given.count(name) != 0; }
 };

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     settings.loadSettings();
     std::unique_ptr<MainMenu> menu(new MainMenu());
     if (desktop.refreshHz > 0) menu->gameContext->displayRefreshHz = desktop.refreshHz;
+    menu->gameContext->versusComputerLevel = commandLine.versusComputerLevel;
     menu->run();
     settings.saveSettings();
     menu.reset();

@@ -94,10 +94,21 @@ wait_for_scaled_menu() {
   local deadline=$((SECONDS + 15))
   while [ $SECONDS -lt $deadline ]; do
     at_scaled_menu "$1" && return 0
-    kill -0 "$game_pid" 2>/dev/null || return 1
+    alive "$game_pid" || return 1
     sleep 0.25
   done
   say "no menu within 15 s"
+  return 1
+}
+back_to_scaled_menu() { # a key the menu ignores, on the results until the menu shows
+  local deadline=$((SECONDS + 15))
+  while [ $SECONDS -lt $deadline ]; do
+    at_scaled_menu "$1" && return 0
+    alive "$game_pid" || return 1
+    press space
+    sleep 0.5
+  done
+  say "the results did not give way to the menu within 15 s"
   return 1
 }
 
@@ -116,9 +127,8 @@ if start_game "$dir" && wait_for_scaled_menu 01-menu; then
   shot 02-survival
   check "a click on Survival starts a one-player game" one_player_game 02-survival
   press Escape
-  sleep 2.3
-  press Return
-  sleep 0.5
+  sleep 2
+  back_to_scaled_menu 03-menu
   # The menu comes back on the line that started the game: four down from Survival is Exit.
   press Down Down Down Down Return
   wait_for_exit 10
@@ -134,6 +144,31 @@ if SDL12COMPAT_WINDOW_SCALING=1 start_game "$dir"; then
 else
   fail "the game opens its window at the player's scale"
 fi
+
+# -- 2p Versus against the computer -------------------------------------------------------------
+# The cursors' feet, below the warning line; the boards fill from the top, so early in a
+# game only a cursor changes there.
+left_cursor_strip=232x16+27+433 right_cursor_strip=232x16+367+433
+dir=$(new_folder)
+GAME_ARGS=(--versus-computer)
+if SDL12COMPAT_WINDOW_SCALING=1 start_game "$dir" && wait_for_menu 10-menu; then
+  press Down Down Return
+  sleep 1
+  shot 11-versus
+  right_moved=no left_moved=no
+  for n in 12 13 14 15 16 17; do
+    sleep 1
+    shot $n-versus || continue
+    same_region "$shots/11-versus.png" "$shots/$n-versus.png" "$right_cursor_strip" || right_moved=yes
+    same_region "$shots/11-versus.png" "$shots/$n-versus.png" "$left_cursor_strip" || left_moved=yes
+  done
+  check "against the computer the right-hand cursor moves by itself" [ $right_moved = yes ]
+  check "... while the left-hand one stays put" [ $left_moved = no ]
+  stop_game
+else
+  fail "the game against the computer reaches its menu"
+fi
+GAME_ARGS=()
 
 echo "desktop: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

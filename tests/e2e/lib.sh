@@ -145,15 +145,15 @@ close_window() { # close_window: asks the window to close, as its title bar's bu
 }
 
 shot() { # shot NAME: a screenshot of the game's window, retried while it is not viewable
-  local attempt
+  local deadline=$((SECONDS + 20))
   rm -f "$shots/$1.png"
-  for attempt in 1 2 3; do
+  while [ $SECONDS -lt $deadline ]; do
     if same_window && bounded import -window "$window" "$shots/$1.png" 2>/dev/null; then
       return 0
     fi
     sleep 0.5
   done
-  say "no screenshot $1"
+  say "no screenshot $1 within 20 s"
   return 1
 }
 
