@@ -5,6 +5,7 @@
 
 #include "Game.h"
 #include "Settings.h"
+#include "Tuning.h"
 
 Player::Player() {
   construct();
@@ -19,7 +20,7 @@ void Player::construct() {
   lasers.clear();
   commands.clear();
   actionState = Idle;
-  heldColour = -1;
+  heldColour = Colour::Empty;
   flightCount = flightColumn = flightRow = flightPos = 0;
   controller = nullptr;
   reset();
@@ -30,25 +31,25 @@ void Player::reset() {
   commands.clear();
   controller = nullptr;
   flightCount = heldCount = flightPos = flightRow = flightColumn = 0;
-  heldColour = -1;
+  heldColour = Colour::Empty;
   actionState = Idle;
   cursorColumn = board.width / 2;
   cursorPos = cursorColumn * FixedOne;
-  cursorSpeed = 500;
-  flightSpeed = 4000;
+  cursorSpeed = CursorSpeed;
+  flightSpeed = FlightSpeed;
   score = chainBonus = timeBonus = 0.0;
   chainCount = chainPieces = activity = 0;
-  pendingRows = 4;
-  minGroup = 4;
+  pendingRows = StartPendingRows;
+  minGroup = StartMinGroup;
   minGroupHold = false;
   doublerCharges = 0;
   laserCharges = 0;
   elapsed = levelTimer = rowTimer = totalPieces = maxChain = 0;
   std::fill(std::begin(piecesByColour), std::end(piecesByColour), 0);
   alive = true;
-  rowInterval = 8192;
-  level = 5;
-  levelDuration = 20000;
+  rowInterval = StartRowInterval;
+  level = StartLevel;
+  levelDuration = LevelDuration;
   finalBonusAdded = false;
 }
 
@@ -57,7 +58,11 @@ int Player::playerCount() const {
 }
 
 int Player::mode() const {
-  return game && game->layout ? game->layout->mode : 0;
+  return game && game->layout ? game->layout->mode : GameMode::Practice;
+}
+
+int Player::scoreMultiplier() const {
+  return multiplierTimer > 0 ? multiplierTimer / EffectTime + 2 : 1;
 }
 
 void Player::playSound(const std::string& name) {
@@ -68,7 +73,7 @@ void Player::playSound(const std::string& name) {
 
 void Player::returnToIdle() {
   flightCount = heldCount = flightPos = flightRow = flightColumn = 0;
-  heldColour = -1;
+  heldColour = Colour::Empty;
   actionState = Idle;
 }
 
@@ -76,7 +81,7 @@ int32_t Player::advance(int32_t dt) {
   int32_t busy = 0;
   if (board.riseOffset != 0) {
     int32_t before = board.riseOffset / FixedOne;
-    board.advanceRise(dt * 600);
+    board.advanceRise(dt * RiseSpeed);
     if (board.riseOffset / FixedOne != before) playSound("Slide");
   }
   advanceFlight(dt);
@@ -106,7 +111,7 @@ int32_t Player::advanceFalling(int32_t dt) {
       Cell& cell = board.at(column, row);
       cell.visit = 0;
       if (!cell.is(Cell::Falling)) continue;
-      cell.fall += dt * 4000;
+      cell.fall += dt * FallSpeed;
       if (cell.fall < FixedOne) {
         ++busy;
       } else if (board.moveCell(column, row, column, row - 1)) {
@@ -127,9 +132,9 @@ int32_t Player::advanceExplosions(int32_t dt) {
       Cell& cell = board.at(column, row);
       if (!cell.is(Cell::Exploding)) continue;
       if (cell.is(Cell::LaserHit)) {
-        cell.timer += dt * 130;
+        cell.timer += dt * LaserHitExplosionSpeed;
       } else {
-        int32_t step = dt * 65;
+        int32_t step = dt * ExplosionSpeed;
         if (slowReactionsTimer > 0) step /= 2;
         cell.timer += step;
       }
@@ -162,7 +167,7 @@ void Player::advanceLasers(int32_t dt) {
   for (size_t i = 0; i < lasers.size();) {
     LaserShot& shot = lasers[i];
     bool gone = false;
-    shot.pos -= dt * 8000;
+    shot.pos -= dt * LaserSpeed;
     fixed_t d = shot.pos - board.riseOffset;
     while (d <= 0) {
       shot.pos += FixedOne;
@@ -182,7 +187,7 @@ void Player::advanceLasers(int32_t dt) {
         if (above.hasColour() && !above.is(Cell::Exploding)) target = &above;
       }
       target->oldColour = target->colour;
-      target->colour = -1;
+      target->colour = Colour::Empty;
       target->timer = 0;
       target->flags &= ~(Cell::Erased | Cell::Check);
       target->flags |= Cell::Exploding | Cell::LaserHit;
@@ -207,9 +212,10 @@ void Player::deliverRows() {
     board.pushRow();  // a refused row is left to the top-out test
     rowTimer -= rowInterval;
   }
-  if (mode() == 2 && levelTimer > levelDuration && rowInterval > 768) {
+  if (mode() == GameMode::Survival && levelTimer > levelDuration &&
+      rowInterval > FastestRowInterval) {
     level += 1;
-    rowInterval = std::max(768, static_cast<int32_t>(40960.0 / level));
+    rowInterval = std::max(FastestRowInterval, static_cast<int32_t>(RowIntervalPerLevel / level));
     levelTimer -= levelDuration;
   }
 }
@@ -226,7 +232,7 @@ bool Player::isAlive() {
 void Player::addFinalBonus() {
   if (finalBonusAdded) return;
   finalBonusAdded = true;
-  if (mode() == 2) {
+  if (mode() == GameMode::Survival) {
     static const double chainBonuses[] = {0, 0, 0, 10.0, 20.0, 30.0, 50.0, 80.0, 120.0, 170.0};
     chainBonus = maxChain >= 10 ? 250.0 : chainBonuses[std::max(0, maxChain)];
     static const struct {

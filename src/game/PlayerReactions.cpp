@@ -3,6 +3,7 @@
 
 #include "Colour.h"
 #include "Player.h"
+#include "Tuning.h"
 
 int32_t Player::countGroup(int column, int row, int trialColour, bool mark) {
   static const int stepColumn[4] = {-1, 1, 0, 0};
@@ -42,7 +43,7 @@ int32_t Player::react() {
     for (int column = 0; column < board.width; ++column) {
       Cell& cell = board.at(column, row);
       if (!cell.is(Cell::Check)) continue;
-      int32_t threshold = std::max(minGroup, 2);
+      int32_t threshold = std::max(minGroup, SmallestMinGroup);
       if (cell.colour == Colour::Wild) {
         int best = 0;
         int32_t bestCount = 0;
@@ -106,7 +107,7 @@ void Player::spreadColour(int column, int row, int colour) {
 
 void Player::closeChain() {
   double base = chainPieces * 0.1;
-  if (multiplierTimer > 0) base *= multiplierTimer / 6292 + 2;
+  base *= scoreMultiplier();
   score += (chainCount - 0.5) * base;
   maxChain = std::max(maxChain, chainCount);
   totalPieces += chainPieces;
@@ -116,7 +117,7 @@ void Player::closeChain() {
   if (activity != 0 || chainCount != 0 || chainPieces != 0) {
     if (minGroupHold)
       minGroupHold = false;
-    else if (minGroup < 4 && chainCount > 0)
+    else if (minGroup < StartMinGroup && chainCount > 0)
       minGroup += 1;
     chainCount = 0;
     chainPieces = 0;

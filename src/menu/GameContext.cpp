@@ -13,7 +13,7 @@
 #include "SoundManager.h"
 
 void GameContext::runGame(int mode) {
-  if (mode < 0 || mode > 2) return;
+  if (mode < GameMode::Practice || mode > GameMode::Survival) return;
   GameLayout layout(mode);
   Game game;
   game.layout = &layout;
