@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Binding.h"
+#include "Command.h"
 #include "Game.h"
 
 ComputerController::ComputerController(int levelNumber, uint32_t startValue)

@@ -1,13 +1,11 @@
 #include "Game.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <string>
 
 #include "Tuning.h"
 
-Game::Game() : clock([] { return static_cast<uint32_t>(SDL_GetTicks()); }) {
+Game::Game() : clock([] { return 0u; }) {
   bus.subscribe(TogglePause, this);
   bus.subscribe(AbortGame, this);
   bus.subscribe(UpdateGame, this);

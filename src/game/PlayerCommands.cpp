@@ -1,6 +1,6 @@
 // The player's hands: cursor motion, the command queue, grabs, drops and their flights.
-#include "Binding.h"
 #include "Colour.h"
+#include "Command.h"
 #include "Player.h"
 #include "Tuning.h"
 
