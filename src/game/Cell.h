@@ -25,6 +25,13 @@ struct Cell {
 
   bool is(uint8_t flag) const { return (flags & flag) != 0; }
   bool hasColour() const { return colour != Colour::Empty; }
+  // Starts a reaction that ends with the piece in newColour: Colour::Empty destroys it.
+  void startExploding(int32_t newColour) {
+    oldColour = colour;
+    colour = newColour;
+    timer = 0;
+    flags = static_cast<uint8_t>((flags & ~(Erased | Check)) | Exploding);
+  }
   // An empty cell keeps oldColour: the renderer still fades it out.
   void makeEmpty() {
     flags = 0;

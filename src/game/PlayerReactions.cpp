@@ -22,12 +22,7 @@ int32_t Player::countGroup(int column, int row, int trialColour, bool mark) {
   }
   if (mark) {
     if (cell.colour == Colour::Wild) cell.colour = trialColour;
-    if (cell.hasColour()) {
-      cell.oldColour = cell.colour;
-      cell.colour = Colour::Empty;
-      cell.timer = 0;
-      cell.flags = (cell.flags & ~(Cell::Erased | Cell::Check)) | Cell::Exploding;
-    }
+    if (cell.hasColour()) cell.startExploding(Colour::Empty);
   }
   // Dropped pieces that found no room on a full column still belong to its top group.
   if (actionState == DropDone && column == flightColumn && row == board.height - 1) {
@@ -98,10 +93,7 @@ void Player::spreadColour(int column, int row, int colour) {
   if (cell.flags & (Cell::Falling | Cell::Exploding | Cell::Check)) return;
   int mixed = cell.colour | colour;
   if (mixed == cell.colour) return;
-  cell.oldColour = cell.colour;
-  cell.colour = mixed;
-  cell.timer = 0;
-  cell.flags = (cell.flags & ~(Cell::Erased | Cell::Check)) | Cell::Exploding;
+  cell.startExploding(mixed);
   cell.mixColour = colour;
 }
 

@@ -7,6 +7,7 @@
 
 #include "Colour.h"
 #include "MessageBus.h"
+#include "NextRandom.h"
 #include "Player.h"
 #include "PlayerController.h"
 #include "PowerUpMessage.h"
@@ -218,10 +219,7 @@ void PowerUpBank::convert(int count, int perColumn, int target) {
     }
   }
   for (int i = 0; i < count && !candidates.empty(); ++i) {
-    srand(randomState);
-    int r = rand();
-    randomState = static_cast<uint32_t>(r);
-    size_t pick = static_cast<size_t>(r) % candidates.size();
+    size_t pick = static_cast<size_t>(nextRandom(randomState)) % candidates.size();
     candidates[pick]->colour = target;
     candidates.erase(candidates.begin() + pick);
   }

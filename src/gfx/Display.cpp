@@ -2,12 +2,12 @@
 
 #include <SDL_image.h>
 
-#include <cstring>
 #include <memory>
 
 #include "DirectoryResourceSource.h"
 #include "Error.h"
 #include "ImageFiles.h"
+#include "Pixels.h"
 #include "Settings.h"
 
 Display* theDisplay = nullptr;
@@ -103,12 +103,11 @@ SDL_Surface* Display::makeHardEdged(SDL_Surface* source) {
     const Uint8* in = static_cast<const Uint8*>(source->pixels) + y * source->pitch;
     Uint8* out = static_cast<Uint8*>(hard->pixels) + y * hard->pitch;
     for (int x = 0; x < source->w; ++x, in += inBytes, out += outBytes) {
-      Uint32 pixel = 0;
-      std::memcpy(&pixel, in, inBytes);  // little-endian hosts: the low bytes are the pixel
+      Uint32 pixel = readPixel(in, inBytes);
       Uint8 r, g, b, a;
       SDL_GetRGBA(pixel, source->format, &r, &g, &b, &a);
       Uint32 result = a < 128 ? magenta : SDL_MapRGB(hard->format, r, g, b);
-      std::memcpy(out, &result, outBytes);
+      writePixel(out, outBytes, result);
     }
   }
   SDL_UnlockSurface(hard);

@@ -156,6 +156,7 @@ void Display::renderPlayer(Player& player) {
       }
       SDL_SetClipRect(screen, &boardArea);
     }
+    // Row 0 (the rules' bottom row, where new rows come in) is drawn at the top of the screen.
     for (int row = H - 1; row >= 0; --row) {
       SDL_Rect rect = {Sint16(x), Sint16(yTop + row * ch), Uint16(cw), Uint16(ch)};
       drawCell(rect, board.rows[row][column]);
