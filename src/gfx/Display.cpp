@@ -7,15 +7,13 @@
 #include "DirectoryResourceSource.h"
 #include "Error.h"
 #include "ImageFiles.h"
+#include "LayoutGeometry.h"
 #include "Pixels.h"
 #include "Settings.h"
 
 Display* theDisplay = nullptr;
 
 namespace {
-
-const char* const ColourNames[9] = {"white",  "red",   "yellow", "orange", "blue",
-                                    "purple", "green", "black",  "grey"};
 
 // Cursor images are cut out with cyan.
 void keyCyan(SDL_Surface* image, const SDL_PixelFormat* format) {
@@ -142,7 +140,7 @@ int Display::loadGraphics() {
   Uint32 warningShown = SDL_GetTicks();
 
   for (int i = 0; i < 9; ++i) {
-    std::string colour = ColourNames[i];
+    std::string colour = geometry::kPieceNames[i];
     smoothPieces[i] = inScreenFormat(loadLibraryImage(sprites.get(), colour + ".1.png"));
     if (i >= 1 && i <= 6) {
       splats[i] = new FadingAnimation;

@@ -9,10 +9,12 @@
 #include "Settings.h"
 #include "SoundManager.h"
 #include "StartGameAction.h"
+#include "Version.h"
 
 const char* const MainMenu::AboutText =
     "Pigmora\n"
-    "Version 1.1\n"
+    "Version " PIGMORA_VERSION
+    "\n"
     "Made by the Pigmora team\n"
     "Code, pictures, sounds and music\n"
     "are all made by the game itself\n"
