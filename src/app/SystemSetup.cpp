@@ -5,8 +5,9 @@
 #include <cstdlib>
 
 #include "PowerSaving.h"
+#include "Version.h"
 
-const char* const PigmoraVersion = "1.1";
+const char* const PigmoraVersion = PIGMORA_VERSION;
 
 int InitSystem() {
   std::printf("Initializing SDL.\n");

@@ -15,6 +15,24 @@ int axisDirection(int value, int threshold) {
   return 0;
 }
 
+bool axisTurned(std::map<int, int>& lastDirections, const SDL_JoyAxisEvent& motion,
+                int& direction) {
+  direction = axisDirection(motion.value, settings.Threshold);
+  int& last = lastDirections[motion.which + 256 * motion.axis];
+  if (direction == last) return false;
+  last = direction;
+  return true;
+}
+
+JoystickInput axisInput(const SDL_JoyAxisEvent& motion, int direction) {
+  return {0, static_cast<int8_t>(motion.which), static_cast<int8_t>(motion.axis),
+          static_cast<int8_t>(direction > 0 ? 1 : 0), 0};
+}
+
+JoystickInput buttonInput(const SDL_JoyButtonEvent& press) {
+  return {1, static_cast<int8_t>(press.which), 0, 0, static_cast<int16_t>(press.button)};
+}
+
 namespace {
 
 void dispatch(const std::map<int, Binding>& bindings, int code, MessageBus* bus) {
@@ -43,23 +61,13 @@ void keyPressed(const SDL_keysym& key, MessageBus* bus) {
 }
 
 void axisMoved(const SDL_JoyAxisEvent& motion, MessageBus* bus) {
-  int direction = axisDirection(motion.value, settings.Threshold);
-  int& last = AxisStates[motion.which + 256 * motion.axis];
-  if (direction == 0) {
-    last = 0;
-    return;
-  }
-  if (direction == last) return;
-  last = direction;
-  JoystickInput input{0, static_cast<int8_t>(motion.which), static_cast<int8_t>(motion.axis),
-                      static_cast<int8_t>(direction > 0 ? 1 : 0), 0};
-  dispatch(settings.JoystickBindings, input.code(), bus);
+  int direction = 0;
+  if (axisTurned(AxisStates, motion, direction) && direction != 0)
+    dispatch(settings.JoystickBindings, axisInput(motion, direction).code(), bus);
 }
 
 void buttonPressed(const SDL_JoyButtonEvent& press, MessageBus* bus) {
-  JoystickInput input{1, static_cast<int8_t>(press.which), 0, 0,
-                      static_cast<int16_t>(press.button)};
-  dispatch(settings.JoystickBindings, input.code(), bus);
+  dispatch(settings.JoystickBindings, buttonInput(press).code(), bus);
 }
 
 }  // namespace

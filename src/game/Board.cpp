@@ -1,8 +1,7 @@
 #include "Board.h"
 
-#include <cstdlib>
-
 #include "Colour.h"
+#include "NextRandom.h"
 
 void Board::resize(int newWidth, int newHeight) {
   rows.clear();
@@ -52,10 +51,7 @@ bool Board::pushRow() {
   // The top row is empty, so rotating it round to the bottom loses nothing.
   for (int row = height - 1; row > 0; --row) rows[row].swap(rows[row - 1]);
   for (int column = width - 1; column >= 0; --column) {
-    srand(rowSeed);
-    int r = rand();
-    rowSeed = static_cast<uint32_t>(r);
-    setCell(column, 0, r % 8);
+    setCell(column, 0, nextRandom(rowSeed) % 8);
   }
   return true;
 }
@@ -78,10 +74,8 @@ int Board::eraseColour(int colour) {
   for (auto& row : rows)
     for (auto& cell : row) {
       if (cell.colour != colour || cell.is(Cell::Exploding)) continue;
-      cell.flags = (cell.flags | Cell::Erased | Cell::Exploding) & ~Cell::Check;
-      cell.oldColour = colour;
-      cell.colour = Colour::Empty;
-      cell.timer = 0;
+      cell.startExploding(Colour::Empty);
+      cell.flags |= Cell::Erased;
       ++count;
     }
   return count;

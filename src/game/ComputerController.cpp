@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Binding.h"
+#include "Command.h"
 #include "Game.h"
 
 ComputerController::ComputerController(int levelNumber, uint32_t startValue)
@@ -81,18 +81,18 @@ void ComputerController::plan(const Plan& chosen) {
     case Plan::Move:
       for (int column : {chosen.grab, chosen.gather}) {
         if (column < 0) continue;
-        keys.push_back({Walk, column, -1});
+        keys.push_back({Walk, column, Colour::Empty});
         keys.push_back({Command::Grab, column, chosen.colour});
       }
-      keys.push_back({Walk, chosen.column, -1});
-      keys.push_back({Command::Drop, -1, -1});
+      keys.push_back({Walk, chosen.column, Colour::Empty});
+      keys.push_back({Command::Drop, -1, Colour::Empty});
       break;
     case Plan::PowerUp:
-      if (chosen.column >= 0) keys.push_back({Walk, chosen.column, -1});
-      keys.push_back({Command::PowerUp, -1, -1});
+      if (chosen.column >= 0) keys.push_back({Walk, chosen.column, Colour::Empty});
+      keys.push_back({Command::PowerUp, -1, Colour::Empty});
       break;
     case Plan::PullDown:
-      keys.push_back({Command::PullDown, -1, -1});
+      keys.push_back({Command::PullDown, -1, Colour::Empty});
       break;
     default:
       break;

@@ -1,11 +1,11 @@
 #include "Game.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <string>
 
-Game::Game() : clock([] { return static_cast<uint32_t>(SDL_GetTicks()); }) {
+#include "Tuning.h"
+
+Game::Game() : clock([] { return 0u; }) {
   bus.subscribe(TogglePause, this);
   bus.subscribe(AbortGame, this);
   bus.subscribe(UpdateGame, this);
@@ -39,7 +39,8 @@ void Game::updateGame() {
   uint32_t now = clock();
   // A frame longer than a minute (the machine was suspended) is taken as one minute: the
   // rules' fixed-point steps would overflow on much longer ones.
-  if (lastTicks != 0) frameDelta = static_cast<int32_t>(std::min<uint32_t>(now - lastTicks, 60000));
+  if (lastTicks != 0)
+    frameDelta = static_cast<int32_t>(std::min<uint32_t>(now - lastTicks, LongestFrame));
   lastTicks = now;
   if (paused) return;
   int alive = 0;

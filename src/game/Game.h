@@ -31,7 +31,8 @@ public:
   int32_t state = Running;
   bool paused = false;
   GameSetup* layout = nullptr;
-  // Milliseconds since start-up; SDL's clock unless a test or tool drives time itself.
+  // Milliseconds from a fixed start, handed in by whoever runs the game (SDL's clock in
+  // runGame, a driven one in tests and tools); a game given none stands still.
   std::function<uint32_t()> clock;
 
   // The main loop: music once, both row generators started alike, then input, update and

@@ -1,7 +1,7 @@
 #include "GameSetup.h"
 
 GameSetup::GameSetup(int mode) : mode(mode) {
-  if (mode == 1) {
+  if (mode == GameMode::Versus) {
     musicName = "2pMusic";
     playerCount = 2;
   } else {

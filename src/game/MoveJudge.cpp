@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "Binding.h"
 #include "Colour.h"
+#include "Command.h"
 #include "ComputerLevel.h"
 
 namespace {

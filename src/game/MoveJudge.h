@@ -10,10 +10,10 @@
 struct Plan {
   enum Kind { Move, PullDown, PowerUp, Wait };
   int kind = Move;
-  int grab = -1;    // column to grab from; -1 when the pieces are already held
-  int gather = -1;  // a second grab of the same colour before the drop; -1 for none
-  int column = -1;  // where the pieces are dropped, or where a laser is fired
-  int colour = -1;  // the colour the grab expects on top of its column
+  int grab = -1;               // column to grab from; -1 when the pieces are already held
+  int gather = -1;             // a second grab of the same colour before the drop; -1 for none
+  int column = -1;             // where the pieces are dropped, or where a laser is fired
+  int colour = Colour::Empty;  // the colour the grab expects on top of its column
 };
 
 // What the computer takes from the other board: its warning line, as a person would.

@@ -6,14 +6,14 @@
 #include "Colour.h"
 
 namespace {
-// The colour on top of a column if its top piece can be grabbed, else -1.
+// The colour on top of a column if its top piece can be grabbed, else Colour::Empty.
 int grabbableColour(const Board& board, int column) {
   for (int row = board.height - 1; row >= 0; --row) {
     const Cell& cell = board.at(column, row);
-    if (cell.is(Cell::Exploding)) return -1;
+    if (cell.is(Cell::Exploding)) return Colour::Empty;
     if (cell.hasColour()) return cell.colour;
   }
-  return -1;
+  return Colour::Empty;
 }
 }  // namespace
 
@@ -55,7 +55,7 @@ void MoveSearch::listPlans(const Player& from, bool deep, std::vector<Candidate>
   } else if (from.actionState == Idle) {
     std::vector<int> sources;
     for (int c = 0; c < board.width; ++c)
-      if (tops[c] >= 0) sources.push_back(c);
+      if (tops[c] != Colour::Empty) sources.push_back(c);
     if (deep && level.sourceColumns < static_cast<int>(sources.size())) {
       std::shuffle(sources.begin(), sources.end(), *random);
       sources.resize(std::max(1, level.sourceColumns));

@@ -5,6 +5,7 @@
 
 #include "Game.h"
 #include "Settings.h"
+#include "Tuning.h"
 
 Player::Player() {
   construct();
@@ -19,7 +20,7 @@ void Player::construct() {
   lasers.clear();
   commands.clear();
   actionState = Idle;
-  heldColour = -1;
+  heldColour = Colour::Empty;
   flightCount = flightColumn = flightRow = flightPos = 0;
   controller = nullptr;
   reset();
@@ -30,25 +31,25 @@ void Player::reset() {
   commands.clear();
   controller = nullptr;
   flightCount = heldCount = flightPos = flightRow = flightColumn = 0;
-  heldColour = -1;
+  heldColour = Colour::Empty;
   actionState = Idle;
   cursorColumn = board.width / 2;
   cursorPos = cursorColumn * FixedOne;
-  cursorSpeed = 500;
-  flightSpeed = 4000;
+  cursorSpeed = CursorSpeed;
+  flightSpeed = FlightSpeed;
   score = chainBonus = timeBonus = 0.0;
   chainCount = chainPieces = activity = 0;
-  pendingRows = 4;
-  minGroup = 4;
+  pendingRows = StartPendingRows;
+  minGroup = StartMinGroup;
   minGroupHold = false;
   doublerCharges = 0;
   laserCharges = 0;
   elapsed = levelTimer = rowTimer = totalPieces = maxChain = 0;
   std::fill(std::begin(piecesByColour), std::end(piecesByColour), 0);
   alive = true;
-  rowInterval = 8192;
-  level = 5;
-  levelDuration = 20000;
+  rowInterval = StartRowInterval;
+  level = StartLevel;
+  levelDuration = LevelDuration;
   finalBonusAdded = false;
 }
 
@@ -57,7 +58,11 @@ int Player::playerCount() const {
 }
 
 int Player::mode() const {
-  return game && game->layout ? game->layout->mode : 0;
+  return game && game->layout ? game->layout->mode : GameMode::Practice;
+}
+
+int Player::scoreMultiplier() const {
+  return multiplierTimer > 0 ? multiplierTimer / EffectTime + 2 : 1;
 }
 
 void Player::playSound(const std::string& name) {
@@ -68,7 +73,7 @@ void Player::playSound(const std::string& name) {
 
 void Player::returnToIdle() {
   flightCount = heldCount = flightPos = flightRow = flightColumn = 0;
-  heldColour = -1;
+  heldColour = Colour::Empty;
   actionState = Idle;
 }
 
@@ -76,7 +81,7 @@ int32_t Player::advance(int32_t dt) {
   int32_t busy = 0;
   if (board.riseOffset != 0) {
     int32_t before = board.riseOffset / FixedOne;
-    board.advanceRise(dt * 600);
+    board.advanceRise(dt * RiseSpeed);
     if (board.riseOffset / FixedOne != before) playSound("Slide");
   }
   advanceFlight(dt);
@@ -106,7 +111,7 @@ int32_t Player::advanceFalling(int32_t dt) {
       Cell& cell = board.at(column, row);
       cell.visit = 0;
       if (!cell.is(Cell::Falling)) continue;
-      cell.fall += dt * 4000;
+      cell.fall += dt * FallSpeed;
       if (cell.fall < FixedOne) {
         ++busy;
       } else if (board.moveCell(column, row, column, row - 1)) {
@@ -127,9 +132,9 @@ int32_t Player::advanceExplosions(int32_t dt) {
       Cell& cell = board.at(column, row);
       if (!cell.is(Cell::Exploding)) continue;
       if (cell.is(Cell::LaserHit)) {
-        cell.timer += dt * 130;
+        cell.timer += dt * LaserHitExplosionSpeed;
       } else {
-        int32_t step = dt * 65;
+        int32_t step = dt * ExplosionSpeed;
         if (slowReactionsTimer > 0) step /= 2;
         cell.timer += step;
       }
@@ -162,7 +167,7 @@ void Player::advanceLasers(int32_t dt) {
   for (size_t i = 0; i < lasers.size();) {
     LaserShot& shot = lasers[i];
     bool gone = false;
-    shot.pos -= dt * 8000;
+    shot.pos -= dt * LaserSpeed;
     fixed_t d = shot.pos - board.riseOffset;
     while (d <= 0) {
       shot.pos += FixedOne;
@@ -181,11 +186,8 @@ void Player::advanceLasers(int32_t dt) {
         Cell& above = board.at(shot.column, shot.row + 1);
         if (above.hasColour() && !above.is(Cell::Exploding)) target = &above;
       }
-      target->oldColour = target->colour;
-      target->colour = -1;
-      target->timer = 0;
-      target->flags &= ~(Cell::Erased | Cell::Check);
-      target->flags |= Cell::Exploding | Cell::LaserHit;
+      target->startExploding(Colour::Empty);
+      target->flags |= Cell::LaserHit;
       gone = true;
       break;
     }
@@ -194,54 +196,6 @@ void Player::advanceLasers(int32_t dt) {
     else
       ++i;
   }
-}
-
-void Player::deliverRows() {
-  if (pendingRows != 0 && shieldTimer <= 0) {
-    if (!board.pushRow()) alive = false;
-    pendingRows -= 1;
-    rowTimer = 0;
-    return;
-  }
-  if (rowTimer > rowInterval) {
-    board.pushRow();  // a refused row is left to the top-out test
-    rowTimer -= rowInterval;
-  }
-  if (mode() == 2 && levelTimer > levelDuration && rowInterval > 768) {
-    level += 1;
-    rowInterval = std::max(768, static_cast<int32_t>(40960.0 / level));
-    levelTimer -= levelDuration;
-  }
-}
-
-bool Player::isAlive() {
-  if (actionState == DropDone) returnToIdle();
-  if (board.riseOffset == 0 && board.topRowOccupied()) {
-    addFinalBonus();
-    return false;
-  }
-  return true;
-}
-
-void Player::addFinalBonus() {
-  if (finalBonusAdded) return;
-  finalBonusAdded = true;
-  if (mode() == 2) {
-    static const double chainBonuses[] = {0, 0, 0, 10.0, 20.0, 30.0, 50.0, 80.0, 120.0, 170.0};
-    chainBonus = maxChain >= 10 ? 250.0 : chainBonuses[std::max(0, maxChain)];
-    static const struct {
-      int32_t above;
-      double bonus;
-    } timeBonuses[] = {{300000, 250.0}, {290000, 220.0}, {280000, 190.0}, {270000, 160.0},
-                       {260000, 120.0}, {240000, 90.0},  {210000, 60.0},  {180000, 35.0},
-                       {150000, 20.0},  {120000, 10.0}};
-    for (const auto& step : timeBonuses)
-      if (elapsed > step.above) {
-        timeBonus = step.bonus;
-        break;
-      }
-  }
-  score += timeBonus + chainBonus;
 }
 
 int Player::update(int32_t dt) {

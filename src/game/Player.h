@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Board.h"
+#include "Colour.h"
 #include "Fixed.h"
 #include "LaserShot.h"
 #include "PowerUpBank.h"
@@ -63,7 +64,7 @@ public:
   int32_t cursorSpeed = 0;
   int32_t cursorColumn = 0;
   int32_t actionState = Idle;
-  int32_t heldColour = -1;
+  int32_t heldColour = Colour::Empty;
   int32_t heldCount = 0;
   int32_t flightCount = 0;
   int32_t flightColumn = 0;
@@ -78,7 +79,7 @@ public:
   int32_t rowTimer = 0;
   int32_t totalPieces = 0;
   int32_t maxChain = 0;
-  int32_t piecesByColour[9] = {};
+  int32_t piecesByColour[Colour::Wild] = {};  // every colour but wild
   // The end-of-game bonuses are added once, however the player went out.
   bool finalBonusAdded = false;
 
@@ -99,6 +100,8 @@ public:
   void playSound(const std::string& name);
   int playerCount() const;
   int mode() const;
+  // What a chain closed now is multiplied by: 1, or 2 and up while the multiplier runs.
+  int scoreMultiplier() const;
 
 private:
   void returnToIdle();

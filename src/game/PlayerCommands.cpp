@@ -1,17 +1,14 @@
 // The player's hands: cursor motion, the command queue, grabs, drops and their flights.
-#include "Binding.h"
 #include "Colour.h"
+#include "Command.h"
 #include "Player.h"
-
-namespace {
-constexpr int32_t LasersShownTime = 3146;
-}
+#include "Tuning.h"
 
 void Player::moveCursor(int32_t dt) {
   fixed_t target = cursorColumn * FixedOne;
   if (cursorPos == target) return;
   double step = static_cast<double>(cursorSpeed) * dt;
-  if (slowTimer > 0) step /= 2.5;
+  if (slowTimer > 0) step /= SlowCursorDivisor;
   if (cursorPos < target) {
     cursorPos = static_cast<fixed_t>(cursorPos + step);
     if (cursorPos > target) cursorPos = target;
@@ -63,7 +60,7 @@ bool Player::runCommand(int32_t command) {
         if (!settled) return true;
         bank.fireLaser();
         laserCharges -= 1;
-        if (laserCharges > 0) lasersTimer = LasersShownTime;
+        if (laserCharges > 0) lasersTimer = MessageTime;
       }
       return false;
     default:
@@ -103,7 +100,7 @@ void Player::grab() {
 void Player::advanceFlight(int32_t dt) {
   if (actionState != DropFlight && actionState != GrabFlight) return;
   double step = static_cast<double>(flightSpeed) * dt;
-  if (slowTimer > 0) step /= 3.0;
+  if (slowTimer > 0) step /= SlowFlightDivisor;
   if (actionState == DropFlight) {
     flightPos = static_cast<fixed_t>(flightPos + step);
     while (flightPos >= FixedOne) {

@@ -3,6 +3,7 @@
 
 #include "Colour.h"
 #include "Player.h"
+#include "Tuning.h"
 
 int32_t Player::countGroup(int column, int row, int trialColour, bool mark) {
   static const int stepColumn[4] = {-1, 1, 0, 0};
@@ -21,12 +22,7 @@ int32_t Player::countGroup(int column, int row, int trialColour, bool mark) {
   }
   if (mark) {
     if (cell.colour == Colour::Wild) cell.colour = trialColour;
-    if (cell.hasColour()) {
-      cell.oldColour = cell.colour;
-      cell.colour = Colour::Empty;
-      cell.timer = 0;
-      cell.flags = (cell.flags & ~(Cell::Erased | Cell::Check)) | Cell::Exploding;
-    }
+    if (cell.hasColour()) cell.startExploding(Colour::Empty);
   }
   // Dropped pieces that found no room on a full column still belong to its top group.
   if (actionState == DropDone && column == flightColumn && row == board.height - 1) {
@@ -42,7 +38,7 @@ int32_t Player::react() {
     for (int column = 0; column < board.width; ++column) {
       Cell& cell = board.at(column, row);
       if (!cell.is(Cell::Check)) continue;
-      int32_t threshold = std::max(minGroup, 2);
+      int32_t threshold = std::max(minGroup, SmallestMinGroup);
       if (cell.colour == Colour::Wild) {
         int best = 0;
         int32_t bestCount = 0;
@@ -97,16 +93,13 @@ void Player::spreadColour(int column, int row, int colour) {
   if (cell.flags & (Cell::Falling | Cell::Exploding | Cell::Check)) return;
   int mixed = cell.colour | colour;
   if (mixed == cell.colour) return;
-  cell.oldColour = cell.colour;
-  cell.colour = mixed;
-  cell.timer = 0;
-  cell.flags = (cell.flags & ~(Cell::Erased | Cell::Check)) | Cell::Exploding;
+  cell.startExploding(mixed);
   cell.mixColour = colour;
 }
 
 void Player::closeChain() {
   double base = chainPieces * 0.1;
-  if (multiplierTimer > 0) base *= multiplierTimer / 6292 + 2;
+  base *= scoreMultiplier();
   score += (chainCount - 0.5) * base;
   maxChain = std::max(maxChain, chainCount);
   totalPieces += chainPieces;
@@ -116,7 +109,7 @@ void Player::closeChain() {
   if (activity != 0 || chainCount != 0 || chainPieces != 0) {
     if (minGroupHold)
       minGroupHold = false;
-    else if (minGroup < 4 && chainCount > 0)
+    else if (minGroup < StartMinGroup && chainCount > 0)
       minGroup += 1;
     chainCount = 0;
     chainPieces = 0;

@@ -7,9 +7,11 @@
 
 #include "Colour.h"
 #include "MessageBus.h"
+#include "NextRandom.h"
 #include "Player.h"
 #include "PlayerController.h"
 #include "PowerUpMessage.h"
+#include "Tuning.h"
 
 namespace {
 const char* const colourNames[] = {"White",  "Red",   "Yellow", "Orange", "Blue",
@@ -43,12 +45,12 @@ void PowerUpBank::charge(int colour, int count) {
       charges.erase(it);
       break;
     }
-  if (total >= 5) {
+  if (total >= PiecesPerPowerUp) {
     // The power-up's own drop of minGroup must not be undone when this very chain closes.
-    if (colour == Colour::Red && playerCount() == 1 && player && player->minGroup >= 4)
+    if (colour == Colour::Red && playerCount() == 1 && player && player->minGroup >= StartMinGroup)
       player->minGroupHold = true;
     activate(colour, total);
-    if (total % 5 != 0) charges.push_back({colour, total % 5});
+    if (total % PiecesPerPowerUp != 0) charges.push_back({colour, total % PiecesPerPowerUp});
   } else {
     charges.push_back({colour, total});
   }
@@ -60,7 +62,7 @@ void PowerUpBank::endOfChain() {
   while (!charges.empty()) {
     Charge left = charges.front();
     charges.pop_front();
-    if (left.count >= 5) activate(left.colour, left.count);
+    if (left.count >= PiecesPerPowerUp) activate(left.colour, left.count);
     sum += left.count;
   }
   send(SendPowerUp, Colour::Black, sum);
@@ -114,7 +116,7 @@ void PowerUpBank::apply(int kind, int amount, bool incomingPieces) {
   if (incomingPieces && kind != Colour::Black) return;
   Player& p = *player;
   Board& board = p.board;
-  int strength = amount / 5;
+  int strength = amount / PiecesPerPowerUp;
   bool alone = playerCount() == 1;
   switch (kind) {
     case Colour::White:
@@ -174,12 +176,12 @@ void PowerUpBank::apply(int kind, int amount, bool incomingPieces) {
 void PowerUpBank::erase(int strength) {
   Player& p = *player;
   Board& board = p.board;
-  int counts[10] = {};
+  int counts[Colour::Wild + 1] = {};
   for (const auto& row : board.rows)
     for (const Cell& cell : row)
       if (cell.colour >= Colour::White && cell.colour <= Colour::Wild && !cell.is(Cell::Exploding))
         ++counts[cell.colour];
-  int best = -1, second = -1;
+  int best = Colour::Empty, second = Colour::Empty;
   int bestCount = counts[Colour::Wild];
   for (int colour = Colour::White; colour <= Colour::Dud; ++colour)
     if (counts[colour] > 0 && counts[colour] >= bestCount) {
@@ -187,18 +189,18 @@ void PowerUpBank::erase(int strength) {
       best = colour;
       bestCount = counts[colour];
     }
-  if (strength < 2) second = -1;
+  if (strength < 2) second = Colour::Empty;
   for (int colour : {best, second}) {
-    if (colour < 0) continue;
+    if (colour == Colour::Empty) continue;
     int erased = board.eraseColour(colour);
     p.chainPieces += erased;
     charge(colour, erased);
   }
   p.messageTimer = MessageTime;
   char text[64] = "";
-  if (best >= 0 && second >= 0)
+  if (best != Colour::Empty && second != Colour::Empty)
     snprintf(text, sizeof text, "Erased %s\nErased %s!", colourNames[best], colourNames[second]);
-  else if (best >= 0)
+  else if (best != Colour::Empty)
     snprintf(text, sizeof text, "Erased %s!", colourNames[best]);
   p.message = text;
 }
@@ -217,10 +219,7 @@ void PowerUpBank::convert(int count, int perColumn, int target) {
     }
   }
   for (int i = 0; i < count && !candidates.empty(); ++i) {
-    srand(randomState);
-    int r = rand();
-    randomState = static_cast<uint32_t>(r);
-    size_t pick = static_cast<size_t>(r) % candidates.size();
+    size_t pick = static_cast<size_t>(nextRandom(randomState)) % candidates.size();
     candidates[pick]->colour = target;
     candidates.erase(candidates.begin() + pick);
   }

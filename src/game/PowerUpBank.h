@@ -23,10 +23,6 @@ public:
     int amount;
   };
 
-  // One status message lasts this long; power-up durations are multiples of twice it.
-  static constexpr int MessageTime = 3146;
-  static constexpr int EffectTime = 6292;
-
   PowerUpBank();
 
   void handle(int id, void* data, MessageBus* bus) override;

@@ -2,20 +2,18 @@
 
 #include <SDL_image.h>
 
-#include <cstring>
 #include <memory>
 
 #include "DirectoryResourceSource.h"
 #include "Error.h"
 #include "ImageFiles.h"
+#include "LayoutGeometry.h"
+#include "Pixels.h"
 #include "Settings.h"
 
 Display* theDisplay = nullptr;
 
 namespace {
-
-const char* const ColourNames[9] = {"white",  "red",   "yellow", "orange", "blue",
-                                    "purple", "green", "black",  "grey"};
 
 // Cursor images are cut out with cyan.
 void keyCyan(SDL_Surface* image, const SDL_PixelFormat* format) {
@@ -103,12 +101,11 @@ SDL_Surface* Display::makeHardEdged(SDL_Surface* source) {
     const Uint8* in = static_cast<const Uint8*>(source->pixels) + y * source->pitch;
     Uint8* out = static_cast<Uint8*>(hard->pixels) + y * hard->pitch;
     for (int x = 0; x < source->w; ++x, in += inBytes, out += outBytes) {
-      Uint32 pixel = 0;
-      std::memcpy(&pixel, in, inBytes);  // little-endian hosts: the low bytes are the pixel
+      Uint32 pixel = readPixel(in, inBytes);
       Uint8 r, g, b, a;
       SDL_GetRGBA(pixel, source->format, &r, &g, &b, &a);
       Uint32 result = a < 128 ? magenta : SDL_MapRGB(hard->format, r, g, b);
-      std::memcpy(out, &result, outBytes);
+      writePixel(out, outBytes, result);
     }
   }
   SDL_UnlockSurface(hard);
@@ -143,7 +140,7 @@ int Display::loadGraphics() {
   Uint32 warningShown = SDL_GetTicks();
 
   for (int i = 0; i < 9; ++i) {
-    std::string colour = ColourNames[i];
+    std::string colour = geometry::kPieceNames[i];
     smoothPieces[i] = inScreenFormat(loadLibraryImage(sprites.get(), colour + ".1.png"));
     if (i >= 1 && i <= 6) {
       splats[i] = new FadingAnimation;

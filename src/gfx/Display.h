@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Animation.h"
+#include "Colour.h"
 #include "FadingAnimation.h"
 #include "Font.h"
 #include "Listener.h"
@@ -35,15 +36,15 @@ public:
   int frameCounter = 0;
   int fullscreen = 0;   // the video mode in force
   int modeChanged = 0;  // set with every new mode: the game background needs converting
-  SDL_Surface* smoothPieces[9] = {};
-  SDL_Surface* hardPieces[9] = {};
+  SDL_Surface* smoothPieces[Colour::Wild] = {};
+  SDL_Surface* hardPieces[Colour::Wild] = {};
   SDL_Surface** pieces = smoothPieces;  // the set the Antialias setting chose
   Animation* sparkles = nullptr;
   Animation* explosion = nullptr;
-  FadingAnimation* splats[9] = {};  // only the six colours that spread have one
+  FadingAnimation* splats[Colour::Wild] = {};  // only the six colours that spread have one
   SDL_Surface* playerCursor = nullptr;
   SDL_Surface* emptyCursor = nullptr;
-  SDL_Surface* colourCursors[9] = {};
+  SDL_Surface* colourCursors[Colour::Wild] = {};
   SDL_Surface* screen = nullptr;
   Font* normalFont;
   Font* highlightFont;

@@ -6,40 +6,12 @@
 #include "DirectoryResourceSource.h"
 #include "ImageFiles.h"
 #include "ImageLoading.h"
+#include "Pixels.h"
 
 namespace {
 
 // 1/255 as the game has always rounded it; the results are truncated, so it matters.
 constexpr double OneIn255 = 0.00392156862745098;
-
-uint32_t readPixel(const uint8_t* at, int bytes) {
-  switch (bytes) {
-    case 2:
-      return *reinterpret_cast<const uint16_t*>(at);
-    case 3:
-      if (SDL_BYTEORDER == SDL_BIG_ENDIAN) return (at[0] << 16) | (at[1] << 8) | at[2];
-      return at[0] | (at[1] << 8) | (at[2] << 16);
-    default:
-      return *reinterpret_cast<const uint32_t*>(at);
-  }
-}
-
-void writePixel(uint8_t* at, int bytes, uint32_t pixel) {
-  switch (bytes) {
-    case 2:
-      *reinterpret_cast<uint16_t*>(at) = uint16_t(pixel);
-      break;
-    case 3:
-      if (SDL_BYTEORDER == SDL_BIG_ENDIAN) {
-        at[0] = uint8_t(pixel >> 16), at[1] = uint8_t(pixel >> 8), at[2] = uint8_t(pixel);
-      } else {
-        at[0] = uint8_t(pixel), at[1] = uint8_t(pixel >> 8), at[2] = uint8_t(pixel >> 16);
-      }
-      break;
-    default:
-      *reinterpret_cast<uint32_t*>(at) = pixel;
-  }
-}
 
 uint32_t scaleChannel(uint32_t pixel, uint32_t mask, uint8_t factor) {
   // The channel is scaled where it sits, without shifting it down first.
@@ -84,13 +56,12 @@ int Font::load(const char* library, const char* folder, const uint8_t* tint) {
   for (int code = 0; code < 256; ++code) {
     char name[512];
     std::snprintf(name, sizeof name, "%s/%x.png", folder, code);
-    Resource resource = source->load(name, true);
-    if (resource.absent()) {
+    HeldResource held(source->load(name, true));
+    if (held.resource.absent()) {
       std::snprintf(name, sizeof name, "%s/%X.png", folder, code);
-      resource = source->load(name, true);
+      held.resource = source->load(name, true);
     }
-    if (!resource.absent()) glyphs[code] = loadImageFromResource(resource);
-    if (resource.owner) resource.owner->release(resource);
+    if (!held.resource.absent()) glyphs[code] = loadImageFromResource(held.resource);
     // Without glyph 0 there is no line height and nothing to stand in for missing
     // glyphs, so there is no point reading the rest.
     if (code == 0 && !glyphs[0]) return -1;

@@ -1,17 +1,26 @@
 #include "GameLayout.h"
 
 #include "ImageFiles.h"
+#include "LayoutGeometry.h"
+
+namespace {
+SDL_Rect sdlRect(const geometry::Rect& r) {
+  return {Sint16(r.x), Sint16(r.y), Uint16(r.w), Uint16(r.h)};
+}
+}  // namespace
 
 GameLayout::GameLayout(int mode) : GameSetup(mode) {
   if (playerCount == 2) {
     background = loadImageFile("./Backgrounds/ocean2p.jpg", false);
-    boardRects = {{31, 33, 224, 416}, {371, 33, 224, 416}};
-    bankRects = {{273, 36, 32, 384}, {325, 36, 32, 384}};
-    scoreRects = {{31, 9, 224, 24}, {371, 9, 224, 24}};
+    for (int i = 0; i < 2; ++i) {
+      boardRects.push_back(sdlRect(geometry::kBoards2p[i]));
+      bankRects.push_back(sdlRect(geometry::kBanks2p[i]));
+      scoreRects.push_back(sdlRect(geometry::kScores2p[i]));
+    }
   } else {
     background = loadImageFile("./Backgrounds/1p.jpg", false);
-    boardRects = {{191, 33, 224, 416}};
-    scoreRects = {{191, 8, 224, 32}};
+    boardRects = {sdlRect(geometry::kBoard1p)};
+    scoreRects = {sdlRect(geometry::kScore1p)};
   }
 }
 

@@ -7,9 +7,11 @@
 #include "ResourceSource.h"
 
 SDL_Surface* loadLibraryImage(ResourceSource* source, const std::string& name) {
-  Resource resource = source->load(name.c_str(), false);
-  SDL_Surface* surface = loadImageFromResource(resource);
-  if (resource.owner) resource.owner->release(resource);
+  SDL_Surface* surface = nullptr;
+  {
+    HeldResource held(source->load(name.c_str(), false));
+    surface = loadImageFromResource(held.resource);
+  }
   if (!surface) throw Error{"Unable to decode resource <" + name + ">"};
   return surface;
 }

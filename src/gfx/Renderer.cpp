@@ -5,14 +5,19 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Colour.h"
 #include "Display.h"
 #include "Game.h"
 #include "GameLayout.h"
 #include "PlayerController.h"
 #include "Settings.h"
 #include "StatusText.h"
+#include "Tuning.h"
 
 namespace {
+
+// A wild piece cycles through the images of the eight true colours, one per frame.
+constexpr int WildFrames = Colour::Black + 1;
 
 void fill(SDL_Surface* screen, int x, int y, int w, int h, Uint32 colour) {
   SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
@@ -37,8 +42,8 @@ void Display::handle(int, void* data, MessageBus*) {
 }
 
 SDL_Surface* Display::pieceImage(int colour) const {
-  if (colour == 9) return pieces[frameCounter % 8];
-  if (colour < 0 || colour > 8) return nullptr;
+  if (colour == Colour::Wild) return pieces[frameCounter % WildFrames];
+  if (colour < Colour::White || colour > Colour::Dud) return nullptr;
   return pieces[colour];
 }
 
@@ -59,11 +64,11 @@ void Display::drawCell(SDL_Rect& rect, const Cell& cell) {
     rect.y = Sint16(rect.y - ((cell.fall * cellHeight) >> 16) + cellHeight);
   }
   if (!cell.is(Cell::Exploding)) {
-    if (cell.colour != -1) blitAt(pieceImage(cell.colour), screen, rect.x, rect.y);
+    if (cell.colour != Colour::Empty) blitAt(pieceImage(cell.colour), screen, rect.x, rect.y);
     return;
   }
   SDL_Rect own = {Sint16(rect.x + overhangX), Sint16(rect.y + overhangY), rect.w, rect.h};
-  if (cell.colour == -1) {
+  if (cell.colour == Colour::Empty) {
     // A destroyed piece fades out under its sparkles, or its explosion after a laser.
     blitFaded(pieceImage(cell.oldColour), rect, uint8_t((65535 - cell.timer) >> 8));
     Animation* burst = cell.is(Cell::LaserHit) ? explosion : sparkles;
@@ -74,10 +79,11 @@ void Display::drawCell(SDL_Rect& rect, const Cell& cell) {
   // spread into it plays.
   blitAt(pieceImage(cell.oldColour), screen, rect.x, rect.y);
   blitFaded(pieceImage(cell.colour), rect, uint8_t(cell.timer >> 8));
-  if (cell.mixColour != -1) {
+  if (cell.mixColour != Colour::Empty) {
     int32_t progress = (cell.timer * 5) / 4 - 16384;
     if (progress >= 0 && sparkles) sparkles->draw(screen, &own, uint16_t(progress));
-    if (cell.mixColour >= 0 && cell.mixColour < 9 && splats[cell.mixColour]) {
+    if (cell.mixColour >= Colour::White && cell.mixColour <= Colour::Dud &&
+        splats[cell.mixColour]) {
       splats[cell.mixColour]->draw(screen, &own, uint16_t(cell.timer));
     }
   } else if (sparkles) {
@@ -150,6 +156,7 @@ void Display::renderPlayer(Player& player) {
       }
       SDL_SetClipRect(screen, &boardArea);
     }
+    // Row 0 (the rules' bottom row, where new rows come in) is drawn at the top of the screen.
     for (int row = H - 1; row >= 0; --row) {
       SDL_Rect rect = {Sint16(x), Sint16(yTop + row * ch), Uint16(cw), Uint16(ch)};
       drawCell(rect, board.rows[row][column]);
@@ -169,8 +176,8 @@ void Display::renderPlayer(Player& player) {
   SDL_SetClipRect(screen, nullptr);
   SDL_Surface* front = emptyCursor;
   if (player.heldCount != 0) {
-    int held = player.heldColour == 9 ? frameCounter % 8 : player.heldColour;
-    if (held >= 0 && held < 9) front = colourCursors[held];
+    int held = player.heldColour == Colour::Wild ? frameCounter % WildFrames : player.heldColour;
+    if (held >= Colour::White && held <= Colour::Dud) front = colourCursors[held];
   }
   blitAt(front, screen, cursorX, cursorY);
 
@@ -192,8 +199,9 @@ void Display::renderClock(const Game& game, const GameLayout& layout) {
   int minutes = t / 60000;
   int seconds = (t - minutes * 60000) / 1000;
   char text[64];
-  if (layout.mode == 2) {
-    std::snprintf(text, sizeof text, "%d:%02d\n(Level %d)", minutes, seconds, first.level - 4);
+  if (layout.mode == GameMode::Survival) {
+    std::snprintf(text, sizeof text, "%d:%02d\n(Level %d)", minutes, seconds,
+                  first.level - (StartLevel - 1));
   } else {
     std::snprintf(text, sizeof text, "%d:%02d\n", minutes, seconds);
   }

@@ -15,3 +15,16 @@ public:
   virtual void release(Resource& resource);
   virtual ~ResourceSource() = default;
 };
+
+// Holds the resource last stored in it and gives its buffer back to its library when a
+// new one is stored or the holder goes, also when a load on the way threw.
+struct HeldResource {
+  Resource resource;
+  HeldResource() = default;
+  explicit HeldResource(const Resource& loaded) : resource(loaded) {}
+  HeldResource(const HeldResource&) = delete;
+  HeldResource& operator=(const HeldResource&) = delete;
+  ~HeldResource() {
+    if (resource.owner) resource.owner->release(resource);
+  }
+};

@@ -3,7 +3,9 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "Colour.h"
 #include "Font.h"
+#include "GameSetup.h"
 #include "Player.h"
 
 namespace {
@@ -59,7 +61,7 @@ std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* f
   }
   column.add(p.slowReactionsTimer > 0, "Slow reactions!", YellowFont);
   column.add(p.slowTimer > 0, "Slowwwww...", YellowFont);
-  column.add(p.multiplierTimer > 0, format("%ux score!", unsigned(p.multiplierTimer / 6292 + 2)),
+  column.add(p.multiplierTimer > 0, format("%ux score!", unsigned(p.scoreMultiplier())),
              OrangeFont);
   column.add(p.dudsAddedTimer > 0, "Duds added", OrangeFont);
   column.add(p.doublerCharges != 0,
@@ -73,7 +75,7 @@ std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* f
 
 std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0) {
   Column column(x0 + 30, y0);
-  column.add(mode == 1, p.alive ? "You win!" : "You lose...", RedFont);
+  column.add(mode == GameMode::Versus, p.alive ? "You win!" : "You lose...", RedFont);
   unsigned minutes = unsigned(p.elapsed) / 60000;
   unsigned seconds = (unsigned(p.elapsed) - minutes * 60000) / 1000;
   column.add(true, format("Time : %u:%02u ", minutes, seconds), PlainFont);
@@ -86,9 +88,11 @@ std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0) {
   static const struct {
     int colour;
     const char* pattern;
-  } counts[] = {{0, "Whites : %u"}, {1, "Reds : %u"},    {2, "Yellows : %u"},
-                {4, "Blues : %u"},  {3, "Oranges : %u"}, {5, "Purples : %u"},
-                {6, "Greens : %u"}, {7, "Blacks : %u"},  {8, "Duds : %u"}};
+  } counts[] = {{Colour::White, "Whites : %u"},   {Colour::Red, "Reds : %u"},
+                {Colour::Yellow, "Yellows : %u"}, {Colour::Blue, "Blues : %u"},
+                {Colour::Orange, "Oranges : %u"}, {Colour::Purple, "Purples : %u"},
+                {Colour::Green, "Greens : %u"},   {Colour::Black, "Blacks : %u"},
+                {Colour::Dud, "Duds : %u"}};
   for (const auto& count : counts) {
     int n = p.piecesByColour[count.colour];
     column.add(n > 0, format(count.pattern, unsigned(n)), PlainFont);

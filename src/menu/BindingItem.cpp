@@ -4,6 +4,7 @@
 #include "InputPoller.h"
 #include "KeyNames.h"
 #include "Menu.h"
+#include "QuitPassOn.h"
 #include "Settings.h"
 
 std::map<int, int> CaptureAxisStates;
@@ -58,31 +59,17 @@ bool BindingItem::capture(const SDL_Event& event) {
       settings.KeyBindings[event.key.keysym.sym] = binding;
       return true;
     case SDL_JOYAXISMOTION: {
-      int direction = axisDirection(event.jaxis.value, settings.Threshold);
-      int& last = CaptureAxisStates[event.jaxis.which + 256 * event.jaxis.axis];
-      if (direction == 0) {
-        last = 0;
-        return false;
-      }
-      if (direction == last) return false;
-      last = direction;
-      JoystickInput input{0, static_cast<int8_t>(event.jaxis.which),
-                          static_cast<int8_t>(event.jaxis.axis),
-                          static_cast<int8_t>(direction > 0 ? 1 : 0), 0};
-      settings.JoystickBindings[input.code()] = binding;
+      int direction = 0;
+      if (!axisTurned(CaptureAxisStates, event.jaxis, direction) || direction == 0) return false;
+      settings.JoystickBindings[axisInput(event.jaxis, direction).code()] = binding;
       return true;
     }
-    case SDL_JOYBUTTONDOWN: {
-      JoystickInput input{1, static_cast<int8_t>(event.jbutton.which), 0, 0,
-                          static_cast<int16_t>(event.jbutton.button)};
-      settings.JoystickBindings[input.code()] = binding;
+    case SDL_JOYBUTTONDOWN:
+      settings.JoystickBindings[buttonInput(event.jbutton).code()] = binding;
       return true;
-    }
-    case SDL_QUIT: {
-      SDL_Event again = event;
-      SDL_PushEvent(&again);
+    case SDL_QUIT:
+      passOnQuit();
       return true;
-    }
     default:
       return false;
   }

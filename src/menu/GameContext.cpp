@@ -1,5 +1,7 @@
 #include "GameContext.h"
 
+#include <SDL.h>
+
 #include <ctime>
 
 #include "ComputerController.h"
@@ -13,9 +15,10 @@
 #include "SoundManager.h"
 
 void GameContext::runGame(int mode) {
-  if (mode < 0 || mode > 2) return;
+  if (mode < GameMode::Practice || mode > GameMode::Survival) return;
   GameLayout layout(mode);
   Game game;
+  game.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   game.layout = &layout;
   HumanController controllers[2];
   ComputerController computer(versusComputerLevel, static_cast<uint32_t>(time(nullptr)));

@@ -10,7 +10,7 @@ class GameContext {
 public:
   GameContext(Display* display, SoundManager* sound) : display(display), sound(sound) {}
 
-  // Plays one game of the mode (0 Practice, 1 two players, 2 Survival) to its end.
+  // Plays one game of the mode (one of GameMode) to its end.
   void runGame(int mode);
   // Keeps the last frame up until a key or button after the first two seconds.
   void gameOverWait();

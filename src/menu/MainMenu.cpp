@@ -5,13 +5,16 @@
 #include "ChoiceItem.h"
 #include "Display.h"
 #include "FactoryDefaultsAction.h"
+#include "GameSetup.h"
 #include "Settings.h"
 #include "SoundManager.h"
 #include "StartGameAction.h"
+#include "Version.h"
 
 const char* const MainMenu::AboutText =
     "Pigmora\n"
-    "Version 1.1\n"
+    "Version " PIGMORA_VERSION
+    "\n"
     "Made by the Pigmora team\n"
     "Code, pictures, sounds and music\n"
     "are all made by the game itself\n"
@@ -86,9 +89,9 @@ MainMenu::MainMenu(int splashTime) : Menu("", {}, nullptr, 200, 200) {
   Menu* about = new Menu("About", {new ActionItem(AboutText)}, nullptr, 150, 150);
   items = {
       new ActionItem(settings.NumPlays > 5 ? "Zen Mode" : "Practice",
-                     new StartGameAction(gameContext), 0),
-      new ActionItem("Survival", new StartGameAction(gameContext), 2),
-      new ActionItem("2p Versus", new StartGameAction(gameContext), 1),
+                     new StartGameAction(gameContext), GameMode::Practice),
+      new ActionItem("Survival", new StartGameAction(gameContext), GameMode::Survival),
+      new ActionItem("2p Versus", new StartGameAction(gameContext), GameMode::Versus),
       options,
       about,
       new ActionItem("Exit"),

@@ -7,6 +7,7 @@
 #include "Display.h"
 #include "Font.h"
 #include "InputPoller.h"
+#include "QuitPassOn.h"
 #include "Settings.h"
 #include "SoundManager.h"
 
@@ -110,10 +111,8 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
       }
       return false;
     case SDL_JOYAXISMOTION: {
-      int direction = axisDirection(event.jaxis.value, settings.Threshold);
-      int& last = menuAxisTable()[event.jaxis.which + 256 * event.jaxis.axis];
-      if (direction == last) return true;
-      last = direction;
+      int direction = 0;
+      if (!axisTurned(menuAxisTable(), event.jaxis, direction)) return true;
       selected = (selected + count + direction) % count;
       if (direction != 0) clickSound();
       return false;
@@ -121,14 +120,10 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
     case SDL_JOYBUTTONDOWN:
       keepOpen = activateItem(items[selected], savedPointer);
       return false;
-    case SDL_QUIT: {
-      // Hand the request on, so every open menu closes in turn and the program ends
-      // through its normal shutdown.
-      SDL_Event again = event;
-      SDL_PushEvent(&again);
+    case SDL_QUIT:
+      passOnQuit();
       keepOpen = 0;
       return true;
-    }
     default:
       return true;
   }

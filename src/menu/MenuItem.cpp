@@ -1,6 +1,7 @@
 #include "MenuItem.h"
 
 #include "Font.h"
+#include "QuitPassOn.h"
 
 void MenuItem::placeAt(Sint16 atX, Sint16 atY, Uint16 lineHeight) {
   x = atX;
@@ -26,7 +27,7 @@ int MenuItem::click() {
       return contains(event.button.x, event.button.y) ? activate() : 1;
     }
     if (event.type == SDL_QUIT) {
-      SDL_PushEvent(&event);
+      passOnQuit();
       return 0;
     }
   }

@@ -75,14 +75,6 @@ const struct {
     {"Slide", "slide down.wav"}, {"Grab", "grab.wav"},
 };
 
-// Gives the last buffer back to its library, also when a load on the way threw.
-struct HeldResource {
-  Resource resource;
-  ~HeldResource() {
-    if (resource.owner) resource.owner->release(resource);
-  }
-};
-
 }  // namespace
 
 void SoundManager::loadSounds() {

@@ -9,7 +9,7 @@
 
 game=$build/pigmora
 data=$build/data
-xclose=$build/tools/xclose/xclose
+xclose=$build/tests/support/xclose/xclose
 shots=$build/e2e-screens
 passed=0
 failed=0

@@ -24,14 +24,14 @@ void animate(Player& player, int step, int salt) {
   // A destroyed group under sparkles, one laser hit under its explosion.
   for (int column = 1; column <= 3; ++column) {
     Cell& cell = board.at(column, 6);
-    cell.oldColour = cell.colour >= 0 ? cell.colour : Colour::Red;
-    cell.colour = -1;
+    cell.oldColour = cell.hasColour() ? cell.colour : Colour::Red;
+    cell.colour = Colour::Empty;
     cell.flags = Cell::Exploding;
     cell.timer = timer(column);
   }
   Cell& hit = board.at(5, 2);
   hit.oldColour = Colour::Blue;
-  hit.colour = -1;
+  hit.colour = Colour::Empty;
   hit.flags = Cell::Exploding | Cell::LaserHit;
   hit.timer = timer(4);
   // Mixes with each spreading colour's splat.

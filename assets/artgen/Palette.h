@@ -1,14 +1,13 @@
 #pragma once
 
 #include "Canvas.h"
+#include "LayoutGeometry.h"
 
-// The board's colour codes, shared by pieces, cursors and splats.
+// The board's colour codes (the game's Colour values), shared by pieces, cursors and splats.
 enum PieceColour { White, Red, Yellow, Orange, Blue, Purple, Green, Black, Grey, ColourCount };
 
 inline const char* colourName(int colour) {
-  static const char* names[] = {"white",  "red",   "yellow", "orange", "blue",
-                                "purple", "green", "black",  "grey"};
-  return names[colour];
+  return geometry::kPieceNames[colour];
 }
 
 inline Colour pieceBase(int colour) {

@@ -1,6 +1,7 @@
 #pragma once
 
-// Where the game draws over its backgrounds (the game layout and renderer): board
+// Where the game draws over its backgrounds, shared by the game's layout and the art
+// generator that paints the backgrounds to fit it: board
 // rectangles of 7 x 13 cells of 32 pixels, the power-up bank columns of a two-player
 // game and the score rectangles. Piece images overhang their cells by 4 pixels up and
 // left, so the pieces of a board cover x0 .. x0 + 228 and y0 .. y0 + 416.
@@ -19,6 +20,10 @@ constexpr Rect kScore1p{191, 8, 224, 32};
 constexpr Rect kBoards2p[2] = {{31, 33, 224, 416}, {371, 33, 224, 416}};
 constexpr Rect kBanks2p[2] = {{273, 36, 32, 384}, {325, 36, 32, 384}};
 constexpr Rect kScores2p[2] = {{31, 9, 224, 24}, {371, 9, 224, 24}};
+
+// The file names of the piece images and cursor fronts, by colour code up to duds.
+constexpr const char* kPieceNames[9] = {"white",  "red",   "yellow", "orange", "blue",
+                                        "purple", "green", "black",  "grey"};
 
 // The area the pieces of a board can cover, overhang included.
 constexpr Rect well(const Rect& board) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Geometry.h"
+#include "LayoutGeometry.h"
 #include "Output.h"
 #include "Palette.h"
 #include "Type.h"

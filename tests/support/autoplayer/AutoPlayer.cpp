@@ -6,9 +6,9 @@
 #include "Game.h"
 
 namespace {
-// The colour and length of the topmost run of one colour in a column; -1 when empty.
+// The colour and length of the topmost run of one colour in a column; Colour::Empty when empty.
 struct Run {
-  int colour = -1;
+  int colour = Colour::Empty;
   int length = 0;
   int top = -1;  // row of the topmost piece
 };

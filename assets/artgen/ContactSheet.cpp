@@ -4,10 +4,11 @@
 #include <string>
 
 #include "Encode.h"
-#include "Geometry.h"
+#include "LayoutGeometry.h"
 #include "Output.h"
 #include "Palette.h"
 #include "Type.h"
+#include "Version.h"
 
 // One picture with everything the generator made, for a person to look at: sprites
 // enlarged, every glyph, the backgrounds scaled down, and two mock game screens built
@@ -244,13 +245,14 @@ void writeContactSheet(const Output& out, const std::string& path) {
                {"Practice", "Survival", "2p Versus", "Options", "About", "Exit"}, 200, 200, 1)
           .resized(320, 240),
       8, false);
-  sheet.place(mockMenu(out, "Backgrounds/menu.jpg",
-                       {"Pigmora", "Version 1.1", "A game of colours that mix and react,",
-                        "built from scratch by a small team.", "Pieces, sounds and music are made",
-                        "by programs of our own.", "Thanks for playing!", "Have fun!"},
-                       150, 150, 0)
-                  .resized(320, 240),
-              8, false);
+  sheet.place(
+      mockMenu(out, "Backgrounds/menu.jpg",
+               {"Pigmora", "Version " PIGMORA_VERSION, "A game of colours that mix and react,",
+                "built from scratch by a small team.", "Pieces, sounds and music are made",
+                "by programs of our own.", "Thanks for playing!", "Have fun!"},
+               150, 150, 0)
+          .resized(320, 240),
+      8, false);
   sheet.place(mockMenu(out, "Backgrounds/Sound.jpg",
                        {"Sound FX: <Enabled>", "Music: <Enabled>", "Mixing Rate: <44khz>",
                         "Stereo: <Enabled>", "Done"},

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "QuitPassOn.h"
 #include "Settings.h"
 
 void gameOverWait(const std::function<void()>& startOverMusic) {
@@ -16,7 +17,7 @@ void gameOverWait(const std::function<void()>& startOverMusic) {
         if (SDL_GetTicks() - start > 2000) return;
         break;
       case SDL_QUIT:
-        SDL_PushEvent(&event);
+        passOnQuit();
         return;
       default:
         break;
