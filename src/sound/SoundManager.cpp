@@ -49,9 +49,29 @@ void SoundManager::musicSettingChanged() {
   }
 }
 
+namespace {
+
+// SDL keeps the chunk size in 16 bits.
+constexpr int LargestChunkSize = 32768;
+
+// 1024 samples for every whole 11025 Hz of the rate, for each channel: 1024 at 11025 Hz
+// mono, 8192 at 44100 Hz stereo. SDL's audio path writes past its buffer unless the
+// chunk is a power of two, so a hand-edited rate in between (40000 Hz would give 3072)
+// gets the next smaller one. A rate below 11025 Hz gives 0, which lets SDL choose (about
+// 46 ms of sound); the rate itself is used as the player wrote it.
+int chunkSizeFor(int frequency, int channels) {
+  long long wanted = static_cast<long long>(frequency / 11025) * channels * 1024;
+  if (wanted <= 0) return 0;
+  int chunk = LargestChunkSize;
+  while (chunk > wanted) chunk /= 2;
+  return chunk;
+}
+
+}  // namespace
+
 int SoundManager::init() {
   int channels = settings.Stereo != 0 ? 2 : 1;
-  int chunkSize = (settings.Frequency / 11025) * channels * 1024;
+  int chunkSize = chunkSizeFor(settings.Frequency, channels);
   openAudio(settings.Frequency, AUDIO_S16LSB, channels, chunkSize);
   loadSounds();
   // The opposite of the setting, so that the call below always acts: with nothing
