@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include <cstdio>
+#include <limits>
 #include <sstream>
 
 #include "IniFile.h"
@@ -186,7 +187,9 @@ IniFile Settings::document() const {
     std::string text = bindingText(stored.command, stored.player);
     file.setString(stored.section, stored.key, text.empty() ? NothingBound : text);
   }
-  file.setInt("Misc", "NumPlays", NumPlays + 1);
+  // A count that can go no higher stays where it is rather than wrap round.
+  const int plays = NumPlays == std::numeric_limits<int>::max() ? NumPlays : NumPlays + 1;
+  file.setInt("Misc", "NumPlays", plays);
   file.setInt("Joystick", "Threshold", Threshold);
   file.setInt("Graphics", "Antialias", Antialias);
   file.setInt("Graphics", "Fullscreen", Fullscreen);

@@ -57,11 +57,14 @@ constexpr int LargestChunkSize = 32768;
 // 1024 samples for every whole 11025 Hz of the rate, for each channel: 1024 at 11025 Hz
 // mono, 8192 at 44100 Hz stereo. SDL's audio path writes past its buffer unless the
 // chunk is a power of two, so a hand-edited rate in between (40000 Hz would give 3072)
-// gets the next smaller one. A rate below 11025 Hz gives 0, which lets SDL choose (about
-// 46 ms of sound); the rate itself is used as the player wrote it.
+// gets the next smaller one. A rate from 0 to 11024 Hz gives 0, which lets SDL choose
+// (about 46 ms of sound). SDL refuses a negative rate, and the game goes on silent, but
+// with a chunk size of 0 it never returns from the refusal: give it the 11025 Hz value.
+// The rate itself is always used as the player wrote it.
 int chunkSizeFor(int frequency, int channels) {
-  long long wanted = static_cast<long long>(frequency / 11025) * channels * 1024;
-  if (wanted <= 0) return 0;
+  const long long steps = frequency < 0 ? 1 : frequency / 11025;
+  const long long wanted = steps * channels * 1024;
+  if (wanted == 0) return 0;
   int chunk = LargestChunkSize;
   while (chunk > wanted) chunk /= 2;
   return chunk;
