@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "LostDisplay.h"
 #include "PowerSaving.h"
 
 const char* const PigmoraVersion = "1.1";
@@ -20,6 +21,7 @@ int InitSystem() {
   for (int index = joysticks - 1; index >= 0; --index) SDL_JoystickOpen(index);
   SDL_JoystickEventState(SDL_ENABLE);
   SDL_WM_SetCaption("Pigmora", "Pigmora");
+  LostDisplay::endPromptlyWhenLost();
   PowerSaving::save();
   PowerSaving::keepAwake();
   std::atexit(RestoreSystem);
