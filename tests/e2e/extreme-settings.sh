@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # extreme-settings.sh BUILD_DIR: a hand-edited settings file may hold any number. Starts
 # the real program once for each extreme value (every numeric setting at 0, 1, -1 and
-# the int limits, then odd mixing rates) on SDL's dummy drivers, all runs side by side,
+# the int limits, then odd mixing rates) on SDL's dummy drivers, several runs side by side,
 # and asks each to quit (SDL turns SIGTERM into its quit request, which the menu answers
 # with the normal shutdown). Every run must end with 0 and leave the player's values in
 # the file. In the sanitizer build this is where they watch a whole start-up and shutdown.
@@ -19,6 +19,7 @@ printf 'leak:libSDL2-2.0.so\nleak:libX11.so\nleak:libmikmod.so\n' >"$scratch/lea
 export LSAN_OPTIONS=suppressions=$scratch/leaks.supp
 unset DISPLAY  # nothing here may touch a real screen saver
 run_limit=90  # seconds before a run counts as hung and is killed
+side_by_side=8 # runs at a time (each takes well under 100 MB, sanitizers included)
 
 keys=(Frequency Stereo Music Effects Threshold Antialias Fullscreen NumPlays)
 declare -A section_of=([Frequency]=Sounds [Stereo]=Sounds [Music]=Sounds [Effects]=Sounds
@@ -64,6 +65,7 @@ run_until_quit() { # run_until_quit DIR: writes the exit status to DIR/status
 dirs=()
 monitors=()
 for setting in "${cases[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge $side_by_side ]; do wait -n; done
   dir=$(new_folder)
   write_settings "$dir/Pigmora.ini" $setting
   run_until_quit "$dir" &
