@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "LostDisplay.h"
 #include "PowerSaving.h"
 #include "Version.h"
 
@@ -21,6 +22,7 @@ int InitSystem() {
   for (int index = joysticks - 1; index >= 0; --index) SDL_JoystickOpen(index);
   SDL_JoystickEventState(SDL_ENABLE);
   SDL_WM_SetCaption("Pigmora", "Pigmora");
+  LostDisplay::endPromptlyWhenLost();
   PowerSaving::save();
   PowerSaving::keepAwake();
   std::atexit(RestoreSystem);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 int IniFile::readFile(const char* filePath) {
   path = filePath;
@@ -24,17 +25,53 @@ int IniFile::readFile(const char* filePath) {
   return 0;
 }
 
-int IniFile::writeFile(const char* filePath) {
-  // Write the new document beside the old one and swap it in only once it is complete,
-  // so a full disk or a killed process never leaves a truncated settings file behind.
-  std::string temporary = std::string(filePath) + ".new";
-  FILE* file = std::fopen(temporary.c_str(), "wt");
-  if (!file) return -1;
+namespace {
+
+// As many links in a chain as the system itself follows.
+constexpr int MostLinksFollowed = 40;
+
+// Where the settings really live. A link (into a dotfiles checkout, say) is followed to
+// its target, which need not exist yet, so that saving replaces the target and the link
+// the player made stays a link.
+std::string followLinks(std::string path) {
+  for (int hop = 0; hop < MostLinksFollowed; ++hop) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) break;
+    std::filesystem::path target = std::filesystem::read_symlink(path, error);
+    if (error) break;
+    if (target.is_relative()) target = std::filesystem::path(path).parent_path() / target;
+    path = target.string();
+  }
+  return path;
+}
+
+// Writes the text, flushes it to the disk and closes the file; false if any step failed.
+bool writeWhole(FILE* file, const std::string& text) {
   bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   ok = std::fflush(file) == 0 && ok;
   ok = fsync(fileno(file)) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (ok && std::rename(temporary.c_str(), filePath) == 0) return 0;
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+int IniFile::writeFile(const char* filePath) {
+  const std::string target = followLinks(filePath);
+  struct stat old;
+  const bool existed = stat(target.c_str(), &old) == 0;
+  // Write the new document beside the old one and swap it in only once it is complete,
+  // so a full disk or a killed process never leaves a truncated settings file behind.
+  const std::string temporary = target + ".new";
+  FILE* file = std::fopen(temporary.c_str(), "wt");
+  if (!file) {
+    // A folder that takes no new files may still hold a file the player can write:
+    // write that in place, as a plain save would.
+    if (!existed) return -1;
+    file = std::fopen(target.c_str(), "wt");
+    return file && writeWhole(file, text) ? 0 : -1;
+  }
+  if (existed) fchmod(fileno(file), old.st_mode & 07777);  // the player's permissions stay
+  if (writeWhole(file, text) && std::rename(temporary.c_str(), target.c_str()) == 0) return 0;
   std::remove(temporary.c_str());
   return -1;
 }

@@ -12,7 +12,10 @@ public:
 
   // 0 read, -1 the file cannot be opened (text is left as it was).
   int readFile(const char* filePath);
-  // 0 written, -1 the file could not be written whole (the old file is then untouched).
+  // 0 written, -1 the file could not be written whole. The new text is swapped in whole,
+  // so a failure leaves the old file untouched; only when the folder takes no new files
+  // is the file written in place. A link is followed and stays a link, and the file keeps
+  // its permissions.
   int writeFile(const char* filePath);
 
   std::string getString(const char* section, const char* key, const std::string& fallback) const;

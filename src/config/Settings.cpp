@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include <cstdio>
+#include <limits>
 #include <sstream>
 
 #include "IniFile.h"
@@ -121,10 +122,15 @@ void Settings::resetBindings() {
 }
 
 std::string Settings::bindingText(int command, int player) const {
+  return boundInputs(command, player, keyName);
+}
+
+std::string Settings::boundInputs(int command, int player,
+                                  std::string (*nameOfKey)(int code)) const {
   Binding wanted{command, player};
   std::string text;
   for (const auto& [code, binding] : KeyBindings)
-    if (binding == wanted) text += storedKeyName(code) + " ";
+    if (binding == wanted) text += nameOfKey(code) + " ";
   for (const auto& [code, binding] : JoystickBindings)
     if (binding == wanted) text += joystickName(code) + " ";
   return text;
@@ -183,10 +189,12 @@ int Settings::saveSettings() {
 IniFile Settings::document() const {
   IniFile file;
   for (const StoredBinding& stored : storedBindings) {
-    std::string text = bindingText(stored.command, stored.player);
+    std::string text = boundInputs(stored.command, stored.player, storedKeyName);
     file.setString(stored.section, stored.key, text.empty() ? NothingBound : text);
   }
-  file.setInt("Misc", "NumPlays", NumPlays + 1);
+  // A count that can go no higher stays where it is rather than wrap round.
+  const int plays = NumPlays == std::numeric_limits<int>::max() ? NumPlays : NumPlays + 1;
+  file.setInt("Misc", "NumPlays", plays);
   file.setInt("Joystick", "Threshold", Threshold);
   file.setInt("Graphics", "Antialias", Antialias);
   file.setInt("Graphics", "Fullscreen", Fullscreen);

@@ -37,10 +37,14 @@ public:
   // The document saveSettings writes.
   IniFile document() const;
   void resetBindings();
-  // Every input bound to (command, player): key names, then joystick tokens, each
-  // followed by one blank.
+  // Every input bound to (command, player) as the Controls screen shows it: key names,
+  // then joystick tokens, each followed by one blank.
   std::string bindingText(int command, int player) const;
   void addBindings(const std::string& text, int command, int player);
+
+private:
+  // The same list with each key named by nameOfKey: the file names a few keys its own way.
+  std::string boundInputs(int command, int player, std::string (*nameOfKey)(int code)) const;
 };
 
 extern Settings settings;

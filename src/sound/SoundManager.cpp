@@ -49,9 +49,32 @@ void SoundManager::musicSettingChanged() {
   }
 }
 
+namespace {
+
+// SDL keeps the chunk size in 16 bits.
+constexpr int LargestChunkSize = 32768;
+
+// 1024 samples for every whole 11025 Hz of the rate, for each channel: 1024 at 11025 Hz
+// mono, 8192 at 44100 Hz stereo. SDL's audio path writes past its buffer unless the
+// chunk is a power of two, so a hand-edited rate in between (40000 Hz would give 3072)
+// gets the next smaller one. A rate from 0 to 11024 Hz gives 0, which lets SDL choose
+// (about 46 ms of sound). SDL refuses a negative rate, and the game goes on silent, but
+// with a chunk size of 0 it never returns from the refusal: give it the 11025 Hz value.
+// The rate itself is always used as the player wrote it.
+int chunkSizeFor(int frequency, int channels) {
+  const long long steps = frequency < 0 ? 1 : frequency / 11025;
+  const long long wanted = steps * channels * 1024;
+  if (wanted == 0) return 0;
+  int chunk = LargestChunkSize;
+  while (chunk > wanted) chunk /= 2;
+  return chunk;
+}
+
+}  // namespace
+
 int SoundManager::init() {
   int channels = settings.Stereo != 0 ? 2 : 1;
-  int chunkSize = (settings.Frequency / 11025) * channels * 1024;
+  int chunkSize = chunkSizeFor(settings.Frequency, channels);
   openAudio(settings.Frequency, AUDIO_S16LSB, channels, chunkSize);
   loadSounds();
   // The opposite of the setting, so that the call below always acts: with nothing
