@@ -3,6 +3,7 @@
 #include <SDL_image.h>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "Display.h"
 #include "Font.h"
@@ -70,6 +71,24 @@ void Menu::run() {
   if (soundManager) soundManager->musicSettingChanged();
 }
 
+namespace {
+
+// Pads in the standard layout (the start-up asks SDL for it unless the player chose
+// otherwise) bring their d-pad as buttons. In a menu its up and down move the highlight,
+// as the stick does, rather than choosing the line.
+constexpr int DpadUpButton = 11;
+constexpr int DpadDownButton = 12;
+
+int dpadDirection(int button) {
+  const char* layout = std::getenv("SDL12COMPAT_USE_GAME_CONTROLLERS");
+  if (!layout || std::string(layout) != "1") return 0;
+  if (button == DpadUpButton) return -1;
+  if (button == DpadDownButton) return 1;
+  return 0;
+}
+
+}  // namespace
+
 // Returns true when the event changed nothing worth a redraw.
 bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
   const unsigned count = static_cast<unsigned>(items.size());
@@ -117,9 +136,16 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
       if (direction != 0) clickSound();
       return false;
     }
-    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONDOWN: {
+      int direction = dpadDirection(event.jbutton.button);
+      if (direction != 0) {
+        selected = (selected + count + direction) % count;
+        clickSound();
+        return false;
+      }
       keepOpen = activateItem(items[selected], savedPointer);
       return false;
+    }
     case SDL_QUIT:
       passOnQuit();
       keepOpen = 0;

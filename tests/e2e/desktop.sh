@@ -34,7 +34,7 @@ run_cli() { # run_cli PROGRAM ARGS...: sets out, err, status; runs in a fresh fo
 
 run_cli "$game" --version
 check "--version exits with 0" [ "$status" = 0 ]
-check "... printing the version" [ "$out" = "Pigmora 1.1" ]
+check "... printing the version" [ "$out" = "Pigmora $version" ]
 check "... without starting SDL or touching the settings" \
   bash -c "[ ! -e '$cli_dir/Pigmora.ini' ] && ! grep -q 'Initializing SDL' '$cli_dir/out'"
 
@@ -56,7 +56,7 @@ prefix=$scratch/prefix
 if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
   export XDG_DATA_HOME=$scratch/xdg
   run_cli "$prefix/bin/pigmora" --version
-  check "the launcher passes --version through" [ "$status:$out" = "0:Pigmora 1.1" ]
+  check "the launcher passes --version through" [ "$status:$out" = "0:Pigmora $version" ]
   run_cli "$prefix/bin/pigmora" --frobnicate
   check "... and an unknown option" [ "$status" = 2 ]
   unset XDG_DATA_HOME

@@ -35,7 +35,7 @@ if start_game "$dir"; then
   press Up Return
   wait_for_exit 10
   check "Up on the first item, then Return, ends the program with 0" [ "$exit_code" = 0 ]
-  check "the greeting lines" grep -qz '^Welcome to Pigmora version 1.1.Initializing SDL..0 joysticks detected!' "$dir/stdout"
+  check "the greeting lines" grep -qz "^Welcome to Pigmora version ${version//./\\.}.Initializing SDL..0 joysticks detected!" "$dir/stdout"
   check "the first run writes the documented settings file" cmp -s "$dir/Pigmora.ini" "$first_run_ini"
   check "the screen saver is back as it was" [ "$(screen_saver_timeout)" = "$timeout_before" ]
 else

@@ -5,12 +5,13 @@
 # Expects: $build (the build folder), $scratch (a temporary folder removed at the end).
 # Gives: start_game, stop_game, wait_for_exit, press, click, shot, pixel, looks_like,
 # differs_at, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
-# and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose.
+# and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose, $version.
 
 game=$build/pigmora
 data=$build/data
 xclose=$build/tests/support/xclose/xclose
 shots=$build/e2e-screens
+version=$(sed -n 's/^#define PIGMORA_VERSION "\(.*\)"$/\1/p' "$build/generated/Version.h")
 passed=0
 failed=0
 game_pid=""
