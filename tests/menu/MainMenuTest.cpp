@@ -11,14 +11,14 @@
 
 namespace {
 
-std::vector<std::string> labels(const Menu& menu) {
-  std::vector<std::string> all;
-  for (const MenuItem* item : menu.items) all.push_back(item->label);
+using Labels = std::vector<std::string>;
+Labels labels(const MenuItem* item) {
+  Labels all;
+  for (const MenuItem* child : dynamic_cast<const Menu*>(item)->items) all.push_back(child->label);
   return all;
 }
-
-Menu& submenu(const Menu& menu, size_t index) {
-  return *dynamic_cast<Menu*>(menu.items[index]);
+int parameter(const MenuItem* item) {
+  return dynamic_cast<const ActionItem*>(item)->parameter;
 }
 
 }  // namespace
@@ -27,26 +27,22 @@ TEST(MainMenu, TheTreeAsThePlayerSeesIt) {
   MenuWorld world(false);
   settings.NumPlays = 5;
   MainMenu main(0);
-  ASSERT_NE(theDisplay, nullptr);
-  ASSERT_NE(soundManager, nullptr);
-  EXPECT_EQ(labels(main), (std::vector<std::string>{"Practice", "Survival", "2p Versus", "Options",
-                                                    "About", "Exit"}));
+  EXPECT_EQ(labels(&main),
+            (Labels{"Practice", "Survival", "2p Versus", "Options", "About", "Exit"}));
+  EXPECT_EQ((std::vector<int>{parameter(main.items[0]), parameter(main.items[1]),
+                              parameter(main.items[2])}),
+            (std::vector<int>{0, 2, 1}));
   EXPECT_EQ(main.background, theDisplay->menuBackground);
-  EXPECT_EQ(dynamic_cast<ActionItem*>(main.items[1])->parameter, 2);
-  EXPECT_EQ(dynamic_cast<ActionItem*>(main.items[2])->parameter, 1);
-  Menu& options = submenu(main, 3);
-  EXPECT_EQ(labels(options), (std::vector<std::string>{"Video", "Sound", "Controls", "Done"}));
+  const Menu& options = *dynamic_cast<Menu*>(main.items[3]);
+  EXPECT_EQ(labels(&options), (Labels{"Video", "Sound", "Controls", "Done"}));
   EXPECT_EQ(options.background, nullptr);
-  Menu& controls = submenu(options, 2);
+  const Menu& controls = *dynamic_cast<Menu*>(options.items[2]);
   EXPECT_EQ(controls.items.size(), 16u);
   EXPECT_EQ(controls.items[13]->label, "Abort Game");
-  EXPECT_EQ(controls.left, 104);
-  EXPECT_EQ(controls.top, 50);
-  EXPECT_NE(controls.background, nullptr);
-  Menu& about = submenu(main, 4);
-  ASSERT_EQ(about.items.size(), 1u);
-  EXPECT_EQ(about.items[0]->label.substr(0, 19), "Pigmora\nVersion 1.1");
-  EXPECT_EQ(std::count(about.items[0]->label.begin(), about.items[0]->label.end(), '\n'), 7);
+  EXPECT_TRUE(controls.left == 104 && controls.top == 50 && controls.background);
+  const std::string& about = dynamic_cast<Menu*>(main.items[4])->items.at(0)->label;
+  EXPECT_EQ(about.substr(0, 19), "Pigmora\nVersion 1.1");
+  EXPECT_EQ(std::count(about.begin(), about.end(), '\n'), 7);
 }
 
 TEST(MainMenu, SeasonedPlayersGetZenMode) {
@@ -54,7 +50,6 @@ TEST(MainMenu, SeasonedPlayersGetZenMode) {
   settings.NumPlays = 6;
   MainMenu main(0);
   EXPECT_EQ(main.items[0]->label, "Zen Mode");
-  EXPECT_EQ(dynamic_cast<ActionItem*>(main.items[0])->parameter, 0);
 }
 
 TEST(MainMenu, OptionsAndFactoryDefaultsThroughTheScreens) {
@@ -83,7 +78,7 @@ TEST(MainMenu, OptionsAndFactoryDefaultsThroughTheScreens) {
   EXPECT_EQ(soundManager->lastMusicSetting, 0);  // the Sound screen's close halted the music
 }
 
-TEST(MainMenu, AGameFromTheMenuAndBackToTheSameItem) {
+TEST(MainMenu, AGameFromTheMenuReturnsToTheSameItem) {
   MenuWorld world(false);
   MainMenu main(0);
   EventScript player;
