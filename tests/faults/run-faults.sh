@@ -34,7 +34,7 @@ finish() {
 trap 'finish; exit 130' INT TERM
 trap finish EXIT
 
-# The test programs (also their CTest labels) that watch each part.
+# The CTest labels of the tests that watch each part, and the targets they need built.
 testsFor() {
   case $1 in
     src/game/*) echo game_tests ;;
@@ -43,17 +43,25 @@ testsFor() {
     src/config/*) echo config_tests input_tests ;;
     src/sound/*) echo sound_tests ;;
     src/app/*) echo app_tests ;;
-    tools/artgen/*) echo gfx_art_tests ;;
-    tools/audiogen/*) echo sound_tests ;;
+    tools/artgen/*) echo art_checks ;;
+    tools/audiogen/*) echo audio_checks sound_tests ;;
+  esac
+}
+targetsFor() {
+  case $1 in
+    tools/artgen/*) echo art ;;
+    tools/audiogen/*) echo sounds sound_tests ;;
+    *) testsFor "$1" ;;
   esac
 }
 
 caught=0 missed=0 number=0
 runFault() {  # file from to why
-  local file=$1 from=$2 to=$3 why=$4 tests labels failed
+  local file=$1 from=$2 to=$3 why=$4 tests targets labels failed
   number=$((number + 1))
   [[ $file =~ $pattern ]] || return 0
   tests=$(testsFor "$file")
+  targets=$(targetsFor "$file")
   if [ -z "$tests" ] || [ "$(grep -cF -- "$from" "$src/$file")" != 1 ]; then
     echo "#$number $file: $why -> BAD ENTRY (no tests, or the line is not there exactly once)"
     missed=$((missed + 1))
@@ -64,13 +72,13 @@ runFault() {  # file from to why
   FROM=$from TO=$to perl -pi -e 'BEGIN { $f = $ENV{FROM}; $t = $ENV{TO} } s/\Q$f\E/$t/' \
     "$src/$file"
   # shellcheck disable=SC2086
-  if ! nice -n 10 cmake --build "$build" -j2 --target $tests > "$log/build" 2>&1; then
+  if ! nice -n 10 cmake --build "$build" -j2 --target $targets > "$log/build" 2>&1; then
     echo "#$number $file: $why -> MISSED (does not build; see the faulty line)"
     missed=$((missed + 1))
     restore
     return 0
   fi
-  for t in $tests; do [[ " $built " == *" $t "* ]] || built="$built $t"; done
+  for t in $targets; do [[ " $built " == *" $t "* ]] || built="$built $t"; done
   labels="^($(echo $tests | tr ' ' '|'))\$"
   failed=$(cd "$build" && nice -n 10 timeout 1200 ctest -L "$labels" -E e2e --timeout 300 2>&1 |
     sed -n '/tests FAILED:/,$ s/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' | tr '\n' ' ')
