@@ -38,22 +38,6 @@ TEST(IniFile, WritesNewKeysIntoTheirSectionAndNewSectionsAtTheEnd) {
   EXPECT_EQ(file.text, "[A]\nx=10\ny=2\n\n[B]\nz=3\nw=[ J1B3 \nv=Down \n\n");
 }
 
-TEST(IniFile, ReadsUpToANulByteAndWritesWhole) {
-  TempDir dir;
-  IniFile file;
-  file.text = "kept";
-  EXPECT_EQ(file.readFile(dir.file("missing.ini").c_str()), -1);
-  EXPECT_EQ(file.text, "kept");
-  dir.write("nul.ini", std::string("[A]\nx=1\n\n\0[B]\ny=2\n", 18));
-  ASSERT_EQ(file.readFile(dir.file("nul.ini").c_str()), 0);
-  EXPECT_EQ(file.text, "[A]\nx=1\n\n");
-  file.setInt("A", "y", 2);
-  ASSERT_EQ(file.writeFile(dir.file("out.ini").c_str()), 0);
-  EXPECT_EQ(dir.read("out.ini"), "[A]\nx=1\ny=2\n\n");
-  EXPECT_FALSE(std::ifstream(dir.file("out.ini.new")).good());
-  EXPECT_EQ(file.writeFile((dir.path() + "/no/such/folder/Pigmora.ini").c_str()), -1);
-}
-
 TEST(IniFile, AFailedWriteKeepsTheOldFile) {
   TempDir dir;
   dir.write("Pigmora.ini", "[Misc]\nNumPlays=4\n\n");

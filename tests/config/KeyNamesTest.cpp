@@ -14,16 +14,6 @@ TEST(KeyNames, ReadBothWays) {
   EXPECT_EQ(keyName(65), "Unknown");
 }
 
-TEST(KeyNames, UnknownNamesJoinTheTableOnCodeZero) {
-  std::map<std::string, int> saved = KeyNameTable;
-  EXPECT_EQ(keyCode("a"), 0);  // names are case-sensitive
-  EXPECT_EQ(keyCode("Unknown"), 0);
-  EXPECT_EQ(KeyNameTable.count("Unknown"), 1u);
-  EXPECT_EQ(keyName(0), "Unknown");  // of several names the first in name order wins
-  KeyNameTable = saved;
-  EXPECT_EQ(keyName(0), "WeirdKey");
-}
-
 TEST(JoystickNames, ReadBothWays) {
   const std::pair<int, const char*> names[] = {
       {0, "J1L"},

@@ -65,24 +65,3 @@ TEST(BindingCapture, EscapeBindsLikeAnyKey) {
   screen.play(player);
   EXPECT_EQ(settings.bindingText(Command::Left, 0), "Esc Left J1L ");
 }
-
-TEST(BindingCapture, ClosingTheWindowBindsNothing) {
-  MenuWorld world;
-  ControlsScreen screen;
-  EventScript player;
-  player.key(SDLK_RETURN).quit();
-  player.start();
-  screen.menu.run();
-  EXPECT_TRUE(player.finished());
-  EXPECT_EQ(settings.bindingText(Command::Left, 0), "Left J1L ");
-  EXPECT_FALSE(screen.left->capturing);
-}
-
-TEST(BindingCapture, LineShowsLabelAndBindingsInTwoColumns) {
-  MenuWorld world;
-  ControlsScreen screen;
-  screen.menu.redraw();
-  EXPECT_EQ(screen.left->boundText, "Left J1L ");
-  EXPECT_TRUE(screen.left->x == 104 && screen.left->y == 50);
-  EXPECT_EQ(screen.left->width, theDisplay->highlightFont->textWidth("P1 Left:    Left J1L "));
-}

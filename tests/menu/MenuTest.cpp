@@ -110,20 +110,6 @@ TEST(MenuLoop, QuitInASubmenuClosesEveryMenu) {
   EXPECT_EQ(SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUITMASK), 1);  // for what runs below
 }
 
-TEST(MenuLoop, SubmenuStartsOnItsFirstItemEveryTime) {
-  MenuWorld world;
-  int first = 0;
-  Menu* sub = menuOf({new ActionItem("First", new Counting(first)), new ActionItem("Done")});
-  std::unique_ptr<Menu> main(menuOf({sub, new ActionItem("Exit")}));
-  EventScript player;
-  player.key(SDLK_RETURN).key(SDLK_DOWN).key(SDLK_RETURN);  // into Sub, out through Done
-  player.key(SDLK_RETURN).key(SDLK_RETURN);                 // into Sub again: "First"
-  player.key(SDLK_DOWN).key(SDLK_RETURN).key(SDLK_DOWN).key(SDLK_RETURN);  // out, Exit
-  play(*main, player);
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(sub->parent, main.get());
-}
-
 TEST(MenuLoop, AltF4LeavesAtOnce) {
   // The child must start SDL's timer thread afresh: a forked copy has none.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
