@@ -69,6 +69,11 @@ runFault() {  # file from to why
   fi
   cp "$src/$file" "$backup"
   touched=$file
+  # A generator fault must not hide behind files an earlier build left in the data folder.
+  case $file in
+    tools/artgen/*) rm -rf "$build/data/Sprites" "$build/data/Font" "$build/data/Backgrounds" ;;
+    tools/audiogen/*) rm -rf "$build/data/Sounds" ;;
+  esac
   FROM=$from TO=$to perl -pi -e 'BEGIN { $f = $ENV{FROM}; $t = $ENV{TO} } s/\Q$f\E/$t/' \
     "$src/$file"
   # shellcheck disable=SC2086
