@@ -21,10 +21,10 @@ void Output::png(const std::string& group, const std::string& file, const Canvas
       }
     }
   }
-  shown.push_back({group, file, std::move(shownPicture)});
+  shown.push_back({group, file, std::move(shownPicture), storage, key});
 }
 
 void Output::jpeg(const std::string& group, const std::string& file, const Canvas& picture) {
   writeJpeg(root + "/" + file, picture);
-  shown.push_back({group, file, picture});
+  shown.push_back({group, file, picture, Storage::Opaque, {0, 0, 0}});
 }

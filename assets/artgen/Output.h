@@ -20,6 +20,8 @@ public:
     std::string group;
     std::string file;
     Canvas picture;  // as the game shows it: keyed pixels already transparent
+    Storage storage = Storage::Opaque;
+    KeyColour key = {0, 0, 0};
   };
   const std::vector<Entry>& entries() const { return shown; }
   const std::string& dataDir() const { return root; }
@@ -36,6 +38,9 @@ void makeEffects(Output& out);
 void makeFont(Output& out);
 void makeBackgrounds(Output& out);
 void writeContactSheet(const Output& out, const std::string& path);
+// Checks the pictures against what the game's drawing code relies on; prints each
+// failure and returns how many there were.
+int selfCheck(const Output& out);
 
 // The piece picture alone (also used on backgrounds and the icon).
 Canvas pieceImage(int colour);

@@ -1,12 +1,14 @@
 // Writes the game's sound effects and music modules into the folder given on the
 // command line. The output depends on nothing but this program, so every build
-// produces the same files.
+// produces the same files. With --check instead of a folder it checks them, writing
+// nothing.
 
 #include <cstdio>
 #include <string>
 
 #include "Effects.h"
 #include "S3mWriter.h"
+#include "SelfCheck.h"
 #include "Songs.h"
 #include "WavWriter.h"
 
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
+  if (folder == "--check") return selfCheck() == 0 ? 0 : 1;
   try {
     for (const Effect& effect : makeEffects()) {
       if (!writeFile(folder + "/" + effect.file, encodeWav(effect.sound, EffectRate))) {

@@ -25,7 +25,7 @@ public:
 using GameObject = TwoPlayers;
 using SinglePlayerGame = Practice;
 
-TEST_F(GameObject, MainLoopPlaysMusicOnceThenPollsUpdatesAndDrawsAndBothBoardsGetTheSameRows) {
+TEST_F(GameObject, MainLoopPlaysMusicOnceThenRunsItsPassesWithTheSameRowsOnBothBoards) {
   mine.pendingRows = theirs.pendingRows = 4;
   LoopWatcher watcher(game);
   for (int id : {PollInput, PlayMusic, RenderFrame, UpdateGame}) game.bus.subscribe(id, &watcher);
@@ -40,23 +40,7 @@ TEST_F(GameObject, MainLoopPlaysMusicOnceThenPollsUpdatesAndDrawsAndBothBoardsGe
   EXPECT_EQ(picture(mine), picture(theirs));
 }
 
-TEST_F(SinglePlayerGame, AttachingTakesEachPlaceOnceAndEachControllerOnlyItsPlayersCommands) {
-  HumanController extra;
-  for (int taken : {0, 2, -1}) EXPECT_EQ(extra.attach(&game, taken), 1) << taken;
-  EXPECT_EQ(extra.index, -1);
-  player(1).score = 9;
-  EXPECT_EQ(extra.attach(&game, 1), 0);
-  EXPECT_EQ(player(1).score, 0.0);
-  EXPECT_EQ(player(1).controller, &extra);
-  PowerUpMessage message{Colour::Black, 1, 0};
-  EXPECT_EQ(game.bus.post(SendPowerUp, &message), 2);  // both banks listen
-  press({Command::Grab}, 1);
-  press({Command::Left, Command::Right}, 0);
-  EXPECT_EQ(player(1).commands, (std::deque<int32_t>{Command::Grab}));
-  EXPECT_EQ(p.commands, (std::deque<int32_t>{Command::Left, Command::Right}));
-}
-
-TEST_F(SinglePlayerGame, PauseFreezesPlayResumingDropsWhatWasPressedAndAbortEndsIt) {
+TEST_F(SinglePlayerGame, PauseFreezesPlayAndForgetsWhatWasPressed) {
   gameFrames(1, 16);
   post(TogglePause);
   press({Command::Left});
@@ -69,12 +53,15 @@ TEST_F(SinglePlayerGame, PauseFreezesPlayResumingDropsWhatWasPressedAndAbortEnds
   gameFrames(1, 16);
   EXPECT_EQ(p.elapsed, 16);  // no jump for the time spent paused
   EXPECT_EQ(p.cursorColumn, 4);
-  post(TogglePause);
-  post(AbortGame);
-  EXPECT_EQ(game.state, Over);  // at once, though paused
 }
 
-TEST(GameEnd, VersusEndsOnlyWhenTheWinnersBoardHasSettledOrOnAbort) {
+TEST_F(SinglePlayerGame, AbortEndsItAtOnceEvenPaused) {
+  post(TogglePause);
+  post(AbortGame);
+  EXPECT_EQ(game.state, Over);
+}
+
+TEST(GameEnd, VersusEndsOnceTheWinnersBoardHasSettledOrAtAnAbort) {
   for (bool abort : {true, false}) {
     Table table(1);
     Player &mine = table.player(0), &theirs = table.player(1);

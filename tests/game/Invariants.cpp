@@ -19,26 +19,24 @@ void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
   int pieces = 0, explodingEmpty = 0;
   for (int row = 0; row < board.height; ++row)
     for (int column = 0; column < board.width; ++column) {
-      const Cell& cell = board.at(column, row);
-      auto where = [column, row] {
-        return " at " + std::to_string(column) + "," + std::to_string(row);
-      };
-      if (cell.colour < -1 || cell.colour > 9) fault(index, "colour out of range" + where());
-      if (cell.flags & ~0x1f) fault(index, "unknown flag" + where());
-      if (cell.hasColour()) ++pieces;
-      bool exploding = cell.is(Cell::Exploding);
-      if (exploding && !cell.hasColour()) ++explodingEmpty;
-      if (!cell.hasColour() && !exploding && (cell.flags || cell.fall || cell.timer))
-        fault(index, "empty cell with state" + where());
-      if (cell.is(Cell::Check) && !cell.hasColour()) fault(index, "check on no piece" + where());
-      if (exploding ? (cell.timer < 0 || cell.timer >= FixedOne) : cell.timer != 0)
-        fault(index, "timer out of range" + where());
-      if (cell.fall < 0 || (!cell.is(Cell::Falling) && cell.fall != 0))
-        fault(index, "fall out of range" + where());
+      const Cell& c = board.at(column, row);
+      bool exploding = c.is(Cell::Exploding);
+      pieces += c.hasColour();
+      explodingEmpty += exploding && !c.hasColour();
+      std::string at = " at " + std::to_string(column) + "," + std::to_string(row);
+      if (c.colour < -1 || c.colour > 9 || (c.flags & ~0x1f))
+        fault(index, "bad colour or flag" + at);
+      if (!c.hasColour() && !exploding && (c.flags || c.fall || c.timer))
+        fault(index, "empty cell with state" + at);
+      if (c.is(Cell::Check) && !c.hasColour()) fault(index, "check on no piece" + at);
+      if (exploding ? (c.timer < 0 || c.timer >= FixedOne) : c.timer != 0)
+        fault(index, "timer out of range" + at);
+      if (c.fall < 0 || (!c.is(Cell::Falling) && c.fall != 0))
+        fault(index, "fall out of range" + at);
     }
-  if (p.cursorColumn < 0 || p.cursorColumn >= board.width) fault(index, "cursor off the board");
-  if (p.cursorPos < 0 || p.cursorPos > (board.width - 1) * FixedOne)
-    fault(index, "cursor position off the board");
+  if (p.cursorColumn < 0 || p.cursorColumn >= board.width || p.cursorPos < 0 ||
+      p.cursorPos > (board.width - 1) * FixedOne)
+    fault(index, "cursor off the board");
   if (p.actionState == Idle && (p.heldCount || p.flightCount || p.heldColour != -1))
     fault(index, "idle hands hold something");
   if (p.actionState == Holding && (p.heldCount <= 0 || p.flightCount != 0))
@@ -46,8 +44,7 @@ void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
   if (p.actionState == GrabFlight && p.flightCount <= 0) fault(index, "empty grab flight");
   if (p.actionState < GrabFlight || p.actionState > DropDone) fault(index, "unknown action");
   for (const LaserShot& shot : p.lasers)
-    if (shot.column < 0 || shot.column >= board.width || shot.row < 0 || shot.row >= board.height)
-      fault(index, "laser off the board");
+    if (!board.inside(shot.column, shot.row)) fault(index, "laser off the board");
 
   int total = pieces + p.heldCount + p.flightCount;
   if (before.known) {
@@ -76,7 +73,7 @@ std::vector<std::string> playChecked(HeadlessGame& headless, int shortestMs) {
   int out = 0, playedMs = 0;
   for (int i = 0; i < headless.setup.playerCount; ++i) {
     const Player& p = headless.game.players[i];
-    out += p.alive ? 0 : 1;
+    out += !p.alive;
     playedMs = std::max(playedMs, p.elapsed);
     // A player who tops out mid-chain keeps it open; the others must have settled.
     if (p.score < 0 || (p.alive && p.chainCount)) faults.push_back("open chain or score < 0");

@@ -22,7 +22,7 @@ public:
 };
 }  // namespace
 
-TEST(MessageBus, DeliversInSubscriptionOrderFinishingNestedPostsFirstAndCounts) {
+TEST(MessageBus, DeliversInSubscriptionOrderFinishingNestedPostsFirst) {
   MessageBus bus;
   std::vector<std::string> log;
   Recorder player("player", log), sound("sound", log), renderer("later", log);

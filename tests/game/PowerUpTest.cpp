@@ -39,7 +39,7 @@ TEST_F(PowerUps, SixRedsLowerMinGroupOnceUntilALaterChainReacts) {
   EXPECT_EQ(p.minGroup, 4);
 }
 
-TEST_F(PowerUps, TwelveBluesGiveTwelveLaserShotsThatPassEmptyColumnsAndHitStacks) {
+TEST_F(PowerUps, TwelveBluesGiveTwelveLaserShots) {
   land(*this, {"BBBBBB.", "BBBBBB."});
   EXPECT_EQ(p.laserCharges, 12);
   EXPECT_EQ(p.laserChargedTimer, 3146);
@@ -52,7 +52,10 @@ TEST_F(PowerUps, TwelveBluesGiveTwelveLaserShotsThatPassEmptyColumnsAndHitStacks
   frames(200, 1);
   EXPECT_TRUE(p.lasers.empty());  // the empty column let it through
   EXPECT_EQ(sounds.names, Lines{"Laser"});
+}
 
+TEST_F(PowerUps, ALaserShotHitsTheTopOfAStack) {
+  p.laserCharges = 11;
   draw(p, {"...Y...", "...G...", "...B..."});
   press({PowerUp});
   frames(1, 0);  // fired at row 12; ten rows down to row 2 at 8000 per ms: 82 ms
@@ -93,13 +96,16 @@ TEST_F(PowerUps, PurpleTurnsThreeOwnPiecesWild) {
   EXPECT_EQ(p.wildsAddedTimer, 3146);
 }
 
-TEST_F(Versus, SevenPiecesSendTheOpponentOneRowWhenTheChainClosesAndTheMeterIsCapped) {
+TEST_F(Versus, SevenPiecesSendTheOpponentOneRowWhenTheChainCloses) {
   land(*this, {"KKKKKKK"});
   EXPECT_EQ(theirs.bank.incoming, 7);
   EXPECT_EQ(mine.bank.incoming, 0);
   untilChainCloses(*this);
   EXPECT_EQ(theirs.pendingRows, 1);  // 7 / 6
   EXPECT_EQ(theirs.bank.incoming, 0);
+}
+
+TEST_F(Versus, TheIncomingMeterIsCappedAtNineRows) {
   PowerUpMessage lots{Colour::Black, 100, 0};
   EXPECT_EQ(game.bus.post(SendDuds, &lots), 2);  // both banks hear it, only theirs takes it
   EXPECT_EQ(theirs.bank.incoming, 54);           // capped at (13 - 4) * (7 - 1)

@@ -15,45 +15,45 @@ int msToNextRow(Table& table) {
 TEST_F(Practice, OwedRowsArriveOneAfterAnotherThenTheSteadyInterval) {
   p.pendingRows = 2;
   EXPECT_EQ(msToNextRow(*this), 1);
-  EXPECT_EQ(msToNextRow(*this), 110);  // waits for the first to slide in
-  EXPECT_EQ(p.pendingRows, 0);
+  EXPECT_EQ(msToNextRow(*this), 110);   // waits for the first to slide in
   EXPECT_EQ(msToNextRow(*this), 8193);  // the interval counts from the last owed row
   EXPECT_EQ(pieceCount(p), 21);
-  // A shield holds owed rows back, but not the steady interval.
+}
+
+TEST_F(Practice, AShieldHoldsOwedRowsBackButNotTheSteadyInterval) {
   p.pendingRows = 3;
   p.shieldTimer = 10000;
-  EXPECT_EQ(msToNextRow(*this), 8192);  // a whole interval after the last row
+  EXPECT_EQ(msToNextRow(*this), 8193);
   EXPECT_EQ(p.pendingRows, 3);
-  EXPECT_EQ(msToNextRow(*this), 10000 - 8192 + 1);  // the shield ran out
+  EXPECT_EQ(msToNextRow(*this), 10001 - 8193);  // the shield ran out
   EXPECT_EQ(p.pendingRows, 2);
 }
 
-TEST_F(Survival, ClimbsALevelEveryTwentySecondsAndRowsComeFasterDownToAFloor) {
+TEST_F(Survival, ClimbsALevelEveryTwentySecondsWithRowsComingFasterDownToAFloor) {
   while (p.level == 5 && p.elapsed < 30000) frames(1, 1);
-  EXPECT_EQ(p.level, 6);
   EXPECT_EQ(p.elapsed, 20001);
   msToNextRow(*this);
-  EXPECT_EQ(msToNextRow(*this), 6826);  // 40960 / 6
+  EXPECT_EQ(msToNextRow(*this), 6826);  // 40960 / level 6
   frames(200, 1);                       // the row slides in
   p.level = 53;
   p.rowInterval = 772;
-  p.levelTimer = 20001;
-  frames(1, 0);
-  EXPECT_EQ(p.level, 54);
-  EXPECT_EQ(p.rowInterval, 768);  // the floor
-  p.levelTimer = 20001;
-  frames(1, 0);
-  EXPECT_EQ(p.level, 54);  // no further
+  for (int level : {54, 54}) {  // the floor, and no further
+    p.levelTimer = 20001;
+    frames(1, 0);
+    EXPECT_EQ(p.level, level);
+    EXPECT_EQ(p.rowInterval, 768);
+  }
 }
 
-TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayedPracticeHasNone) {
+TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayed) {
   struct Case {
     int mode, elapsed, maxChain;
     double time, chain;
   } cases[] = {{2, 120000, 2, 0, 0},     {2, 120001, 3, 10, 10},    {2, 185000, 4, 35, 20},
                {2, 300000, 9, 220, 170}, {2, 300001, 10, 250, 250}, {2, 250000, 6, 90, 50},
-               {0, 400000, 12, 0, 0}};
+               {0, 400000, 12, 0, 0}};  // Practice has neither bonuses nor levels
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.elapsed);
     Table table(c.mode);
     Player& p = table.player();
     p.elapsed = c.elapsed;
@@ -61,11 +61,17 @@ TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayedPracticeHasNone
     p.score = 1.0;
     p.levelTimer = 50000;
     table.frames(1, 0);
-    EXPECT_EQ(p.level, c.mode == 2 ? 6 : 5);  // Practice has no levels either
+    EXPECT_EQ(p.level, c.mode == 2 ? 6 : 5);
+    // The top row is judged only once a sliding row is in, and scored once.
     p.board.setCell(0, 12, Colour::Red);
-    EXPECT_EQ(p.update(0), 0);
-    EXPECT_DOUBLE_EQ(p.timeBonus, c.time) << c.elapsed;
-    EXPECT_DOUBLE_EQ(p.chainBonus, c.chain) << c.maxChain;
+    p.board.rising = true;
+    p.board.riseOffset = -FixedOne / 2;
+    EXPECT_TRUE(p.isAlive());
+    p.board.rising = false;
+    p.board.riseOffset = 0;
+    for (int judged = 0; judged < 2; ++judged) EXPECT_FALSE(p.isAlive());
+    EXPECT_DOUBLE_EQ(p.timeBonus, c.time);
+    EXPECT_DOUBLE_EQ(p.chainBonus, c.chain);
     EXPECT_DOUBLE_EQ(p.score, 1.0 + c.time + c.chain);
   }
 }
@@ -73,15 +79,14 @@ TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayedPracticeHasNone
 TEST_F(Survival, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts) {
   p.elapsed = 200000;
   p.pendingRows = 1;
-  // Four oranges fill the top row's left half; one of them is just finishing its change
-  // of colour. When it does, the owed row is refused, and in the same frame the four
-  // react: the player is out all the same, and keeps the time bonus.
+  // Four oranges in the top row, one just finishing its change of colour. When it does,
+  // the owed row is refused, and in the same frame the four react: the player is out all
+  // the same, and keeps the time bonus.
   for (int column = 1; column < 4; ++column) p.board.setCell(column, 12, Colour::Orange);
   explode(p, 0, 12, Colour::Yellow, FixedOne - 65).colour = Colour::Orange;
   EXPECT_EQ(p.update(1), 0);
   EXPECT_FALSE(p.alive);
   EXPECT_EQ(p.pendingRows, 0);
-  EXPECT_EQ(sounds.count("R0"), 1);
-  EXPECT_DOUBLE_EQ(p.timeBonus, 35.0);
+  EXPECT_EQ(sounds.names, Lines{"R0"});
   EXPECT_DOUBLE_EQ(p.score, 35.0);
 }

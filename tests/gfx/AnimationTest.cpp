@@ -8,6 +8,7 @@
 
 namespace {
 
+// Draws an animation at a progress on a black screen and reads one point of it.
 struct Stage {
   TestArt art;
   VideoSession video;
@@ -27,11 +28,9 @@ TEST(Animation, ElevenSparkleFramesShareTheProgressEvenly) {
   Stage stage;
   Animation sparkles;
   sparkles.loadFrames(stage.sprites.get(), "sparkles.%d.png", 11, 0, 0, -1);
-  EXPECT_EQ(stage.drawn(sparkles, 0), artColour(Sparkle, 1));
-  EXPECT_EQ(stage.drawn(sparkles, 5957), artColour(Sparkle, 1));
-  EXPECT_EQ(stage.drawn(sparkles, 5958), artColour(Sparkle, 2));
-  EXPECT_EQ(stage.drawn(sparkles, 11916), artColour(Sparkle, 3));
-  EXPECT_EQ(stage.drawn(sparkles, 65535), artColour(Sparkle, 11));
+  const std::pair<uint16_t, int> frames[] = {{0, 1}, {5957, 1}, {5958, 2}, {11916, 3}, {65535, 11}};
+  for (auto [progress, frame] : frames)
+    EXPECT_EQ(stage.drawn(sparkles, progress), artColour(Sparkle, frame)) << progress;
 }
 
 TEST(FadingAnimation, PlaysInTheFirstQuarterFadesInTheSecondAndIsGoneForTheRest) {
@@ -39,13 +38,15 @@ TEST(FadingAnimation, PlaysInTheFirstQuarterFadesInTheSecondAndIsGoneForTheRest)
   FadingAnimation splat;
   splat.loadFrames(stage.sprites.get(), "blue.splat.%d.png", 5, 0, 0, 0);
   const Rgb last = artColour(Splat, 5), gone = {0, 0, 0};
-  EXPECT_EQ(stage.drawn(splat, 3276), artColour(Splat, 1));
-  EXPECT_EQ(stage.drawn(splat, 3277), artColour(Splat, 2));
-  EXPECT_EQ(stage.drawn(splat, 16383), last);
-  EXPECT_EQ(stage.drawn(splat, 16384), last);  // alpha 255
-  Rgb half = stage.drawn(splat, 24576);        // alpha 128 over black
+  const std::pair<uint16_t, Rgb> frames[] = {{3276, artColour(Splat, 1)},
+                                             {3277, artColour(Splat, 2)},
+                                             {16383, last},
+                                             {16384, last},  // alpha 255
+                                             {32768, gone},
+                                             {100, artColour(Splat, 1)}};  // opaque again
+  for (auto [progress, colour] : frames)
+    EXPECT_EQ(stage.drawn(splat, progress), colour) << progress;
+  Rgb half = stage.drawn(splat, 24576);  // alpha 128 over black
   EXPECT_NEAR(half.g, last.g / 2, 4);
   EXPECT_NEAR(half.b, last.b / 2, 4);
-  EXPECT_EQ(stage.drawn(splat, 32768), gone);
-  EXPECT_EQ(stage.drawn(splat, 100), artColour(Splat, 1));  // opaque again when replayed
 }

@@ -27,7 +27,7 @@ struct StartUp {
 
 }  // namespace
 
-TEST(DisplayStartUp, OpensTheWindowEndsOnTheTitleAndSwapsPieceSetsLater) {
+TEST(DisplayStartUp, OpensTheWindowEndingOnTheTitle) {
   StartUp start;
   Display& display = start.display;
   settings.Antialias = 0;
@@ -74,24 +74,6 @@ TEST(DisplayStartUp, StopsWithAMessageNamingAnythingTheDrawingCannotDoWithout) {
     c.content ? start.art.dir.write(c.file, c.content) : start.art.remove(c.file);
     EXPECT_EQ(start.error().substr(0, c.message.size()), c.message) << c.file;
   }
-}
-
-TEST(DisplayStartUp, AWindowThatCannotOpenStopsStartUpWithSdlsReason) {
-  SettingsGuard guard;
-  TestArt art;
-  std::string driver = std::getenv("SDL_VIDEODRIVER");
-  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
-  std::string message = "(none)";
-  try {
-    Display display;
-    display.loadGraphics();
-  } catch (const Error& error) {
-    message = error.message;
-  }
-  setenv("SDL_VIDEODRIVER", driver.c_str(), 1);
-  SDL_Quit();
-  EXPECT_EQ(message.rfind("Unable to set the video mode 640x480x16: ", 0), 0u) << message;
-  EXPECT_NE(message.find("no-such-driver"), std::string::npos) << message;
 }
 
 TEST(DisplayVideoMode, ARefusedModeFromTheOptionsLeavesTheSettingAtTheModeInForce) {

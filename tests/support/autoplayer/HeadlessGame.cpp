@@ -1,7 +1,7 @@
 #include "HeadlessGame.h"
 
 HeadlessGame::HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> lengths,
-                           uint32_t limitMs, std::array<int, 2> computerLevels)
+                           uint32_t limitMs, std::array<int, 2> computerLevels, bool automatic)
     : setup(mode),
       frameLengths(std::move(lengths)),
       start(startValue),
@@ -15,7 +15,7 @@ HeadlessGame::HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> l
     return t;
   };
   game.bus.subscribe(PollInput, this);
-  for (int i = 0; i < setup.playerCount; ++i) {
+  for (int i = 0; i < setup.playerCount && automatic; ++i) {
     if (computerLevels[i] > 0) continue;
     autoPlayers[i] = std::make_unique<AutoPlayer>(game, i, startValue);
     game.bus.subscribe(PollInput, autoPlayers[i].get());
@@ -38,6 +38,7 @@ void HeadlessGame::play() {
 }
 
 void HeadlessGame::handle(int id, void*, MessageBus* bus) {
+  if (id == PollInput) ++polls;
   if (id == PollInput && now - start > limit && game.state != Over) {
     gaveUp = true;
     int player = 0;

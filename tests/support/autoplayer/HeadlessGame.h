@@ -12,14 +12,15 @@
 #include "HumanController.h"
 
 // A whole game with no window and no sound: the real Game, bus and controllers, set up
-// the way the launcher does, with automatic players at the keys and a clock that moves
-// by the given frame lengths in turn. Everything comes from the starting value, so the
-// same arguments always play the same game. A player given a computer level (1..5) is
-// played by a ComputerController instead.
+// the way the launcher does, with automatic players at the keys (unless told otherwise,
+// for a replay) and a clock that moves by the given frame lengths in turn. Everything
+// comes from the starting value, so the same arguments always play the same game. A
+// player given a computer level (1..5) is played by a ComputerController instead.
 class HeadlessGame : public Listener {
 public:
   HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> frameLengths,
-               uint32_t limitMs = 60 * 60 * 1000, std::array<int, 2> computerLevels = {});
+               uint32_t limitMs = 60 * 60 * 1000, std::array<int, 2> computerLevels = {},
+               bool automatic = true);
 
   // Plays to the end through the main loop; gives up (aborts) after limitMs of play.
   void play();
@@ -34,6 +35,7 @@ public:
   std::function<void(Game&)> onFrame;
   bool gaveUp = false;
   int64_t frames = 0;
+  int64_t polls = 0;  // passes of the loop so far, counted as each one polls the input
 
 private:
   std::vector<int32_t> frameLengths;

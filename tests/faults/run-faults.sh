@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Puts each deliberate fault of faults.txt into the sources in turn, rebuilds the tests
+# of the part it touches, runs them and prints which caught it. A developer's tool: too
+# slow for every change, so it is not registered with CTest.
+#   usage: tests/faults/run-faults.sh BUILD_DIR [PATTERN]
+# PATTERN (an extended regular expression) keeps only the faults whose file matches.
+# The touched file is always put back, also on Ctrl+C; the build is brought up to date
+# with the restored sources at the end.
+set -u
+if [ $# -lt 1 ] || [ ! -f "$1/CMakeCache.txt" ]; then
+  echo "usage: $0 BUILD_DIR [PATTERN]" >&2
+  exit 2
+fi
+build=$(cd "$1" && pwd)
+pattern=${2:-.}
+src=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+list="$src/tests/faults/faults.txt"
+log=$(mktemp -d)
+backup="$log/original"
+touched=""     # the file now holding a fault
+built=""       # every target built, rebuilt from the restored sources at the end
+
+restore() {
+  if [ -n "$touched" ]; then cp "$backup" "$src/$touched" && touched=""; fi
+}
+finish() {
+  restore
+  if [ -n "$built" ]; then
+    # shellcheck disable=SC2086
+    nice -n 10 cmake --build "$build" -j2 --target $built > "$log/final-build" 2>&1 ||
+      echo "warning: rebuilding from the restored sources failed, see $log/final-build"
+  fi
+}
+trap 'finish; exit 130' INT TERM
+trap finish EXIT
+
+# The CTest labels of the tests that watch each part, and the targets they need built.
+testsFor() {
+  case $1 in
+    src/game/*) echo game_tests ;;
+    src/gfx/*) echo gfx_display_tests gfx_resource_tests ;;
+    src/menu/*) echo menu_tests ;;
+    src/config/*) echo config_tests input_tests ;;
+    src/sound/*) echo sound_tests ;;
+    src/app/*) echo app_tests ;;
+    tools/artgen/*) echo art_checks ;;
+    tools/audiogen/*) echo audio_checks sound_tests ;;
+  esac
+}
+targetsFor() {
+  case $1 in
+    tools/artgen/*) echo art ;;
+    tools/audiogen/*) echo sounds sound_tests ;;
+    *) testsFor "$1" ;;
+  esac
+}
+
+caught=0 missed=0 number=0
+runFault() {  # file from to why
+  local file=$1 from=$2 to=$3 why=$4 tests targets labels failed
+  number=$((number + 1))
+  [[ $file =~ $pattern ]] || return 0
+  tests=$(testsFor "$file")
+  targets=$(targetsFor "$file")
+  if [ -z "$tests" ] || [ "$(grep -cF -- "$from" "$src/$file")" != 1 ]; then
+    echo "#$number $file: $why -> BAD ENTRY (no tests, or the line is not there exactly once)"
+    missed=$((missed + 1))
+    return 0
+  fi
+  cp "$src/$file" "$backup"
+  touched=$file
+  # A generator fault must not hide behind files an earlier build left in the data folder.
+  case $file in
+    tools/artgen/*) rm -rf "$build/data/Sprites" "$build/data/Font" "$build/data/Backgrounds" ;;
+    tools/audiogen/*) rm -rf "$build/data/Sounds" ;;
+  esac
+  FROM=$from TO=$to perl -pi -e 'BEGIN { $f = $ENV{FROM}; $t = $ENV{TO} } s/\Q$f\E/$t/' \
+    "$src/$file"
+  # shellcheck disable=SC2086
+  if ! nice -n 10 cmake --build "$build" -j2 --target $targets > "$log/build" 2>&1; then
+    echo "#$number $file: $why -> MISSED (does not build; see the faulty line)"
+    missed=$((missed + 1))
+    restore
+    return 0
+  fi
+  for t in $targets; do [[ " $built " == *" $t "* ]] || built="$built $t"; done
+  labels="^($(echo $tests | tr ' ' '|'))\$"
+  failed=$(cd "$build" && nice -n 10 timeout 1200 ctest -L "$labels" -E e2e --timeout 300 2>&1 |
+    sed -n '/tests FAILED:/,$ s/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' | tr '\n' ' ')
+  restore
+  if [ -n "$failed" ]; then
+    echo "#$number $file: $why -> caught by: $failed"
+    caught=$((caught + 1))
+  else
+    echo "#$number $file: $why -> MISSED"
+    missed=$((missed + 1))
+  fi
+}
+
+file="" from="" to="" why=""
+while IFS= read -r line || [ -n "$line" ]; do
+  case $line in
+    "#"*) ;;
+    "file: "*) file=${line#file: } ;;
+    "from: "*) from=${line#from: } ;;
+    "to: "*) to=${line#to: } ;;
+    "why: "*) why=${line#why: } ;;
+    "")
+      if [ -n "$file" ]; then runFault "$file" "$from" "$to" "$why"; fi
+      file="" from="" to="" why=""
+      ;;
+  esac
+done < "$list"
+if [ -n "$file" ]; then runFault "$file" "$from" "$to" "$why"; fi
+echo "$caught caught, $missed missed"
