@@ -130,7 +130,7 @@ press() { # press KEY...: one key at a time, as a person would type them
   local key
   for key in "$@"; do
     same_window || say "no window for key $key"
-    bounded xdotool windowfocus --sync "$window" key "$key" 2>/dev/null || say "key $key not sent"
+    timeout -k 2 "$x_limit" xdotool windowfocus --sync "$window" key "$key" 2>/dev/null || say "key $key not sent"
     sleep 0.25
   done
 }
