@@ -32,25 +32,29 @@ double Capture::seconds() const {
 
 Capture captureMusic(const std::string& path, double seconds, int rate, int channels) {
   Capture capture;
-  if (Mix_OpenAudio(rate, AUDIO_S16SYS, channels, 1024) != 0) {
-    capture.error = std::string("cannot open audio: ") + Mix_GetError();
-    return capture;
-  }
   int format = 0;
-  Mix_QuerySpec(&capture.rate, reinterpret_cast<Uint16*>(&format), &capture.channels);
+  const bool openHere =
+      Mix_QuerySpec(&capture.rate, reinterpret_cast<Uint16*>(&format), &capture.channels) == 0;
+  if (openHere) {
+    if (Mix_OpenAudio(rate, AUDIO_S16SYS, channels, 1024) != 0) {
+      capture.error = std::string("cannot open audio: ") + Mix_GetError();
+      return capture;
+    }
+    Mix_QuerySpec(&capture.rate, reinterpret_cast<Uint16*>(&format), &capture.channels);
+  }
   Mix_Music* music = Mix_LoadMUS(path.c_str());
   if (!music) {
     capture.error = "cannot load " + path + ": " + Mix_GetError();
-    Mix_CloseAudio();
+    if (openHere) Mix_CloseAudio();
     return capture;
   }
   Tap tap;
   tap.wanted = static_cast<size_t>(seconds * capture.rate) * capture.channels;
   Mix_SetPostMix(collect, &tap);
-  Mix_PlayMusic(music, -1);
+  if (Mix_PlayMusic(music, -1) != 0) capture.error = "cannot play " + path + ": " + Mix_GetError();
   // The audio thread runs at the pace of the device; give it up to twice the time.
   Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(seconds * 2000) + 2000;
-  for (;;) {
+  while (capture.error.empty()) {
     {
       std::lock_guard<std::mutex> guard(tap.lock);
       if (tap.samples.size() >= tap.wanted) break;
@@ -64,7 +68,7 @@ Capture captureMusic(const std::string& path, double seconds, int rate, int chan
   Mix_HaltMusic();
   Mix_SetPostMix(nullptr, nullptr);
   Mix_FreeMusic(music);
-  Mix_CloseAudio();
+  if (openHere) Mix_CloseAudio();
   capture.samples = std::move(tap.samples);
   return capture;
 }

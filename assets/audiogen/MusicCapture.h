@@ -6,8 +6,9 @@
 
 // Plays a music module through SDL_mixer and keeps what the mixer produced, so that
 // the modules can be listened to and measured exactly as the game will sound.
-// SDL and its audio subsystem must be started by the caller; the audio device must
-// not be open yet.
+// SDL and its audio subsystem must be started by the caller. A device the caller already
+// opened is used as it is (rate and channels are then ignored) and left open: closing and
+// reopening the mixer between modules has been seen to leave the next one silent.
 struct Capture {
   int rate = 0;
   int channels = 0;
