@@ -96,6 +96,21 @@ TEST(MenuLoop, StickMovesOncePerPushBeyondTheThreshold) {
   EXPECT_EQ(menu->selected, 2u);
 }
 
+TEST(MenuLoop, PadDpadMovesTheHighlightUnderTheControllerLayout) {
+  MenuWorld world;
+  setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 1);  // buttons 11 and 12: d-pad up, down
+  int chosen = 0;
+  std::unique_ptr<Menu> menu(menuOf({new ActionItem("A"),
+                                     new ActionItem("B", new Counting(chosen, 0)),
+                                     new ActionItem("C")}));
+  EventScript player;
+  player.button(0, 12).button(0, 12).button(0, 11).button(0, 0);  // C, back to B, chosen
+  play(*menu, player);
+  unsetenv("SDL12COMPAT_USE_GAME_CONTROLLERS");
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(menu->selected, 1u);
+}
+
 TEST(MenuLoop, QuitInASubmenuClosesEveryMenu) {
   MenuWorld world;
   int touched = 0;
