@@ -42,6 +42,8 @@ testsFor() {
     src/gfx/LayoutGeometry.h) echo gfx_display_tests gfx_resource_tests art_checks ;;
     src/gfx/*) echo gfx_display_tests gfx_resource_tests ;;
     src/menu/*) echo menu_tests ;;
+    # The menus' binding capture reads the sticks through the poller too.
+    src/config/InputPoller.cpp) echo input_tests menu_tests ;;
     src/config/*) echo config_tests input_tests ;;
     src/sound/*) echo sound_tests ;;
     src/app/*) echo app_tests ;;

@@ -100,9 +100,8 @@ TEST(MenuLoop, PadDpadMovesTheHighlightUnderTheControllerLayout) {
   MenuWorld world;
   setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 1);  // buttons 11 and 12: d-pad up, down
   int chosen = 0;
-  std::unique_ptr<Menu> menu(menuOf({new ActionItem("A"),
-                                     new ActionItem("B", new Counting(chosen, 0)),
-                                     new ActionItem("C")}));
+  std::unique_ptr<Menu> menu(menuOf(
+      {new ActionItem("A"), new ActionItem("B", new Counting(chosen, 0)), new ActionItem("C")}));
   EventScript player;
   player.button(0, 12).button(0, 12).button(0, 11).button(0, 0);  // C, back to B, chosen
   play(*menu, player);
