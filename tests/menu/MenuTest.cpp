@@ -110,20 +110,6 @@ TEST(MenuLoop, PadDpadMovesTheHighlightUnderTheControllerLayout) {
   EXPECT_EQ(menu->selected, 1u);
 }
 
-TEST(MenuLoop, QuitInASubmenuClosesEveryMenu) {
-  MenuWorld world;
-  int touched = 0;
-  Menu* options = menuOf({new ActionItem("X", new Counting(touched)), new ActionItem("Done")});
-  std::unique_ptr<Menu> main(menuOf({options, new ActionItem("Exit")}));
-  EventScript player;
-  player.key(SDLK_RETURN).key(SDLK_DOWN).quit();
-  play(*main, player);
-  EXPECT_EQ(touched, 0);
-  SDL_Event event;
-  SDL_PumpEvents();
-  EXPECT_EQ(SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUITMASK), 1);  // for what runs below
-}
-
 TEST(MenuLoop, AltF4LeavesAtOnce) {
   // The child must start SDL's timer thread afresh: a forked copy has none.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
