@@ -57,7 +57,7 @@ void Game::run() {
   std::string music = layout ? layout->musicName : std::string();
   bus.post(PlayMusic, &music);
   players[0].board.rowSeed = start;
-  players[1].board.rowSeed = start + 1;
+  players[1].board.rowSeed = start;
   while (state != Over) {
     bus.post(PollInput, nullptr);
     bus.post(UpdateGame, nullptr);

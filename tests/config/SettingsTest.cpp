@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "KeyNames.h"
 #include "Settings.h"
 #include "TempDir.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,6 +42,15 @@ protected:
     ASSERT_EQ(settings.loadSettings(), 0);
   }
   Binding key(int code) { return settings.KeyBindings.at(code); }
+  // Whether the file holds the player's new mixing rate, 22050 Hz.
+  bool holdsTheNewRate(const std::string& name) {
+    return folder.read(name).find("Frequency=22050\n") != std::string::npos;
+  }
+  static ino_t inodeOf(const std::string& name) {
+    struct stat status {};
+    stat(name.c_str(), &status);
+    return status.st_ino;
+  }
 
   TempDir folder{true};
   std::map<std::string, int> savedNames = KeyNameTable;
@@ -137,4 +153,50 @@ TEST_F(SettingsFile, ACommandLeftWithoutInputsStaysThatWay) {
   load(saved());
   EXPECT_EQ(settings.bindingText(Command::Pause, 0), "");
   EXPECT_EQ(key(keyCode("P")), (Binding{Command::PullDown, 1}));
+}
+
+TEST_F(SettingsFile, SavingSwapsTheFileInWholeKeepingItsPermissionsAndAnyLinkToIt) {
+  settings.Frequency = 22050;
+  fs::create_directory("dotfiles");
+  for (bool linked : {false, true}) {
+    SCOPED_TRACE(linked ? "linked from a dotfiles folder" : "an ordinary file");
+    const std::string real = linked ? "dotfiles/Pigmora.ini" : "Pigmora.ini";
+    fs::remove("Pigmora.ini");
+    folder.write(real, "[Sounds]\nFrequency=44100\n\n");
+    if (linked) fs::create_symlink(real, "Pigmora.ini");
+    fs::permissions(real, fs::perms(0640));
+    const ino_t before = inodeOf(real);
+    ASSERT_EQ(settings.saveSettings(), 0);
+    EXPECT_EQ(fs::is_symlink("Pigmora.ini"), linked);
+    EXPECT_TRUE(holdsTheNewRate(real));
+    EXPECT_EQ(static_cast<int>(fs::status(real).permissions()), 0640);
+    EXPECT_NE(inodeOf(real), before);  // a new file took the old one's place
+    EXPECT_FALSE(fs::exists(real + ".new"));
+  }
+}
+
+// The folder is read-only, the file is the player's own. Root writes into any folder, so
+// root plays that player as "nobody", in a child process.
+TEST_F(SettingsFile, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
+  settings.Frequency = 22050;
+  folder.write("Pigmora.ini", "[Sounds]\nFrequency=44100\n\n");
+  const passwd* nobody = getpwnam("nobody");
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_NE(nobody, nullptr);
+    ASSERT_EQ(chown("Pigmora.ini", nobody->pw_uid, nobody->pw_gid), 0);
+  }
+  fs::permissions(".", fs::perms(0555));
+  const ino_t before = inodeOf("Pigmora.ini");
+  const pid_t child = fork();
+  if (child == 0) {
+    if (root && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(2);
+    _exit(settings.saveSettings() == 0 ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_TRUE(holdsTheNewRate("Pigmora.ini"));
+  EXPECT_EQ(inodeOf("Pigmora.ini"), before);
 }
