@@ -89,7 +89,7 @@ std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0) {
     int colour;
     const char* pattern;
   } counts[] = {{Colour::White, "Whites : %u"},   {Colour::Red, "Reds : %u"},
-                {Colour::Yellow, "Yellows : %u"}, {Colour::Orange, "Blues : %u"},
+                {Colour::Yellow, "Yellows : %u"}, {Colour::Blue, "Blues : %u"},
                 {Colour::Orange, "Oranges : %u"}, {Colour::Purple, "Purples : %u"},
                 {Colour::Green, "Greens : %u"},   {Colour::Black, "Blacks : %u"},
                 {Colour::Dud, "Duds : %u"}};
