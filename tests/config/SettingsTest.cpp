@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "KeyNames.h"
 #include "Settings.h"
 #include "TempDir.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,6 +42,15 @@ protected:
     ASSERT_EQ(settings.loadSettings(), 0);
   }
   Binding key(int code) { return settings.KeyBindings.at(code); }
+  // Whether the file holds the player's new mixing rate, 22050 Hz.
+  bool holdsTheNewRate(const std::string& name) {
+    return folder.read(name).find("Frequency=22050\n") != std::string::npos;
+  }
+  static ino_t inodeOf(const std::string& name) {
+    struct stat status {};
+    stat(name.c_str(), &status);
+    return status.st_ino;
+  }
 
   TempDir folder{true};
   std::map<std::string, int> savedNames = KeyNameTable;
@@ -70,6 +86,7 @@ TEST_F(SettingsFile, SavingWhatWasLoadedGivesTheSameBytesAndCountsTheRun) {
   EXPECT_EQ(settings.NumPlays, 5);
   EXPECT_EQ(settings.Fullscreen, 1);
   EXPECT_EQ(settings.bindingText(Command::Drop, 0), "J1B2 J10B3 ");
+  EXPECT_EQ(settings.bindingText(Command::Grab, 1), "[ ] S J2B1 ");  // as the menus show it
   settings.NumPlays -= 1;
   ASSERT_EQ(settings.saveSettings(), 0);
   EXPECT_EQ(saved(), first);
@@ -93,16 +110,6 @@ TEST_F(SettingsFile, HandEditedBindingsRead) {
   }
   EXPECT_EQ(settings.KeyBindings.count(277), 0u);  // loading starts from empty maps
   EXPECT_EQ(settings.JoystickBindings.at(joystickCode("J1B3")), (Binding{Command::PowerUp, 0}));
-}
-
-TEST_F(SettingsFile, FactoryDefaultsRestoreTheBindingsOnly) {
-  load("[Misc]\nNumPlays=5\n\n[Sounds]\nMusic=0\nFrequency=11025\n\n");
-  settings.KeyBindings[120] = {Command::Grab, 0};
-  settings.resetBindings();
-  EXPECT_EQ(settings.KeyBindings.count(120), 0u);
-  EXPECT_EQ(settings.bindingText(Command::PowerUp, 0), "Keypad0 Ins J1B3 ");
-  EXPECT_EQ(settings.Music, 0);
-  EXPECT_EQ(settings.Frequency, 11025);
 }
 
 TEST_F(SettingsFile, BrokenFilesLoadWithoutHarmAndKeepDefaults) {
@@ -146,4 +153,50 @@ TEST_F(SettingsFile, ACommandLeftWithoutInputsStaysThatWay) {
   load(saved());
   EXPECT_EQ(settings.bindingText(Command::Pause, 0), "");
   EXPECT_EQ(key(keyCode("P")), (Binding{Command::PullDown, 1}));
+}
+
+TEST_F(SettingsFile, SavingSwapsTheFileInWholeKeepingItsPermissionsAndAnyLinkToIt) {
+  settings.Frequency = 22050;
+  fs::create_directory("dotfiles");
+  for (bool linked : {false, true}) {
+    SCOPED_TRACE(linked ? "linked from a dotfiles folder" : "an ordinary file");
+    const std::string real = linked ? "dotfiles/Pigmora.ini" : "Pigmora.ini";
+    fs::remove("Pigmora.ini");
+    folder.write(real, "[Sounds]\nFrequency=44100\n\n");
+    if (linked) fs::create_symlink(real, "Pigmora.ini");
+    fs::permissions(real, fs::perms(0640));
+    const ino_t before = inodeOf(real);
+    ASSERT_EQ(settings.saveSettings(), 0);
+    EXPECT_EQ(fs::is_symlink("Pigmora.ini"), linked);
+    EXPECT_TRUE(holdsTheNewRate(real));
+    EXPECT_EQ(static_cast<int>(fs::status(real).permissions()), 0640);
+    EXPECT_NE(inodeOf(real), before);  // a new file took the old one's place
+    EXPECT_FALSE(fs::exists(real + ".new"));
+  }
+}
+
+// The folder is read-only, the file is the player's own. Root writes into any folder, so
+// root plays that player as "nobody", in a child process.
+TEST_F(SettingsFile, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
+  settings.Frequency = 22050;
+  folder.write("Pigmora.ini", "[Sounds]\nFrequency=44100\n\n");
+  const passwd* nobody = getpwnam("nobody");
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_NE(nobody, nullptr);
+    ASSERT_EQ(chown("Pigmora.ini", nobody->pw_uid, nobody->pw_gid), 0);
+  }
+  fs::permissions(".", fs::perms(0555));
+  const ino_t before = inodeOf("Pigmora.ini");
+  const pid_t child = fork();
+  if (child == 0) {
+    if (root && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(2);
+    _exit(settings.saveSettings() == 0 ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_TRUE(holdsTheNewRate("Pigmora.ini"));
+  EXPECT_EQ(inodeOf("Pigmora.ini"), before);
 }

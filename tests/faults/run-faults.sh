@@ -38,19 +38,24 @@ trap finish EXIT
 testsFor() {
   case $1 in
     src/game/*) echo game_tests ;;
+    # The layout is shared with the art generator, which paints the wells where it says.
+    src/gfx/LayoutGeometry.h) echo gfx_display_tests gfx_resource_tests art_checks ;;
     src/gfx/*) echo gfx_display_tests gfx_resource_tests ;;
     src/menu/*) echo menu_tests ;;
+    # The menus' binding capture reads the sticks through the poller too.
+    src/config/InputPoller.cpp) echo input_tests menu_tests ;;
     src/config/*) echo config_tests input_tests ;;
     src/sound/*) echo sound_tests ;;
     src/app/*) echo app_tests ;;
-    tools/artgen/*) echo art_checks ;;
-    tools/audiogen/*) echo audio_checks sound_tests ;;
+    assets/artgen/*) echo art_checks ;;
+    assets/audiogen/*) echo audio_checks sound_tests ;;
   esac
 }
 targetsFor() {
   case $1 in
-    tools/artgen/*) echo art ;;
-    tools/audiogen/*) echo sounds sound_tests ;;
+    assets/artgen/*) echo art ;;
+    src/gfx/LayoutGeometry.h) echo gfx_display_tests gfx_resource_tests art ;;
+    assets/audiogen/*) echo sounds sound_tests ;;
     *) testsFor "$1" ;;
   esac
 }
@@ -71,8 +76,8 @@ runFault() {  # file from to why
   touched=$file
   # A generator fault must not hide behind files an earlier build left in the data folder.
   case $file in
-    tools/artgen/*) rm -rf "$build/data/Sprites" "$build/data/Font" "$build/data/Backgrounds" ;;
-    tools/audiogen/*) rm -rf "$build/data/Sounds" ;;
+    assets/artgen/* | src/gfx/LayoutGeometry.h) rm -rf "$build/data/Sprites" "$build/data/Font" "$build/data/Backgrounds" ;;
+    assets/audiogen/*) rm -rf "$build/data/Sounds" ;;
   esac
   FROM=$from TO=$to perl -pi -e 'BEGIN { $f = $ENV{FROM}; $t = $ENV{TO} } s/\Q$f\E/$t/' \
     "$src/$file"

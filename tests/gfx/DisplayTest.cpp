@@ -67,8 +67,7 @@ TEST(DisplayStartUp, StopsWithAMessageNamingAnythingTheDrawingCannotDoWithout) {
       {"Sprites/sparkles.7.png", "", "Unable to decode resource <sparkles.7.png>"},
       {"Sprites/cursor1.png", nullptr, "Unable to load image <./Sprites/cursor1.png>: "},
       {"Sprites/menucursor.png", "junk", "Unable to load image <./Sprites/menucursor.png>: "},
-      {"Font/0.png", nullptr, "Unable to load font glyph </0.png> from ./Font/"},
-  };
+      {"Font/0.png", nullptr, "Unable to load font glyph </0.png> from ./Font/"}};
   for (const Case& c : cases) {
     StartUp start;
     c.content ? start.art.dir.write(c.file, c.content) : start.art.remove(c.file);

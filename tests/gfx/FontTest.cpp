@@ -46,15 +46,6 @@ TEST(Font, MeasuresAndDrawsLinesWithGlyphZeroStandingInForMissingOnes) {
     EXPECT_EQ(pixelAt(fonts.screen, x, y), Black) << x << "," << y;
 }
 
-TEST(Font, WithoutGlyphZeroNothingLoadsOrDraws) {
-  Fonts fonts;
-  fonts.art.remove("Font/0.png");
-  Font broken;
-  EXPECT_EQ(broken.load("Font", "", nullptr), -1);
-  EXPECT_EQ(broken.lineHeight(), -1);
-  broken.draw(fonts.screen, "J?", 0, 0);  // draws nothing, and does not crash
-}
-
 TEST(Font, TintMultipliesEveryChannelAndKeepsTheAlpha) {
   Fonts fonts;
   saveImage(solidImage(4, 4, {128, 128, 128}, 100), fonts.art.dir.file("Font/41.png"));

@@ -44,24 +44,10 @@ struct Frame {
 };
 
 // Full channels read back exactly from the 16-bit screen.
-const Rgb White = {255, 255, 255}, Black = {0, 0, 0}, PureRed = {255, 0, 0},
-          PureGreen = {0, 255, 0}, &Red = PieceColours[Colour::Red],
-          &Blue = PieceColours[Colour::Blue], &Green = PieceColours[Colour::Green],
-          &Back = Background1p;
+const Rgb White = {255, 255, 255}, Black = {0, 0, 0}, &Red = PieceColours[Colour::Red],
+          &Green = PieceColours[Colour::Green], &Back = Background1p;
 
 }  // namespace
-
-TEST(Playfield, PiecesStandInTheirCellsWithRowZeroOnTop) {
-  Frame frame;
-  frame.board().setCell(2, 0, Colour::Red);
-  frame.board().setCell(5, 12, Colour::Blue);
-  frame.draw();
-  EXPECT_EQ(frame.cell(2, 0, 0), Red);
-  EXPECT_EQ(frame.cell(2, 0, 31), Red);
-  EXPECT_EQ(frame.cell(2, 1, 0), Back);
-  EXPECT_EQ(frame.cell(5, 12), Blue);
-  EXPECT_EQ(frame.at(frame.left() + 2 * 32 - 1, frame.top() + 16), Back);
-}
 
 TEST(Playfield, FallingPiecesAndARisingRowAreDrawnPartWay) {
   Frame frame;
@@ -80,19 +66,6 @@ TEST(Playfield, FallingPiecesAndARisingRowAreDrawnPartWay) {
     EXPECT_EQ(frame.cell(2, 0, 0), half == 1 ? Red : Back);
     EXPECT_EQ(frame.at(frame.left() + 2 * 32 + 16, frame.top() - 2), Back);
   }
-}
-
-TEST(Playfield, FlightsPassUnderTheirColumnsPiecesAndVanishBelowTheCursor) {
-  Frame frame;
-  Player& p = frame.player();
-  p.flightColumn = 4, p.flightCount = 2, p.flightRow = 10, p.flightPos = 0;
-  p.heldColour = Colour::Blue;
-  frame.board().setCell(4, 10, Colour::Green);
-  frame.draw();
-  EXPECT_EQ(frame.cell(4, 10, 16), Green);
-  EXPECT_EQ(frame.cell(4, 11, 15), Blue);  // at position 0 one row below their row
-  EXPECT_EQ(frame.cell(4, 11, 16), Back);
-  EXPECT_EQ(frame.cell(4, 12, 8), Back);  // gone 1.5 rows above the bottom edge
 }
 
 TEST(Playfield, TheWarningLineStandsWherePendingAndWaitingRowsWillReach) {
@@ -155,21 +128,6 @@ TEST(Playfield, DestroyedPiecesFadeUnderSparklesOrAnExplosion) {
     frame.draw();
     EXPECT_EQ(frame.cell(1, 3, 4), artColour(Explosion, 4));
   }
-}
-
-TEST(Playfield, ABankShowsItsLastTwelvePowerUpsNextOneAtTheBottom) {
-  Frame frame(1);
-  auto& stored = frame.player(1).bank.stored;
-  for (int n = 0; n < 13; ++n) stored.push_back({n % 2 ? Colour::Blue : Colour::Red, 5});
-  stored.back().kind = Colour::Green;  // the one PowerUp uses next
-  frame.draw();
-  const SDL_Rect& bank = frame.layout->bankRects[1];
-  int x = bank.x + 16, bottom = bank.y + bank.h;
-  EXPECT_EQ(frame.at(x, bottom - 1), Green);
-  EXPECT_EQ(frame.at(x, bottom - 33), Blue);
-  EXPECT_EQ(frame.at(x, bank.y), Blue);  // the twelfth
-  EXPECT_EQ(frame.at(x, bank.y - 1), Background2p);
-  EXPECT_EQ(frame.at(frame.layout->bankRects[0].x + 16, bottom - 1), Background2p);
 }
 
 TEST(Playfield, ScoreEndsOnItsRectanglesRightEdgeUnderAClockAndTheSurvivalLevel) {

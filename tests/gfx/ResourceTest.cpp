@@ -36,28 +36,7 @@ std::string textOf(const Resource& r) {
   return std::string(reinterpret_cast<const char*>(r.data), r.size);
 }
 
-// Counts the buffers given back, so a test can see that none is stranded or freed twice.
-struct CountingSource : DirectoryResourceSource {
-  int released = 0;
-  void release(Resource& resource) override {
-    released += resource.data != nullptr;
-    DirectoryResourceSource::release(resource);
-  }
-};
-
 }  // namespace
-
-TEST(ResourceLibrary, ReadsAWholeFileThenLetsItGo) {
-  GameFolder game;
-  std::string bytes("\x89PNG\r\n\x1a\n\0\0 some image", 22);
-  game.dir.write("Sprites/red.1.png", bytes);
-  Resource red = game.sprites->load("red.1.png", false);
-  EXPECT_EQ(textOf(red), bytes);
-  EXPECT_EQ(red.owner, game.sprites.get());
-  red.owner->release(red);
-  EXPECT_TRUE(red.absent() && red.data == nullptr);
-  game.sprites->release(red);  // releasing what is already absent frees nothing
-}
 
 TEST(ResourceLibrary, MissingOrUnreadableFilesAreNamedUnlessOptional) {
   GameFolder game;

@@ -1,7 +1,5 @@
 #include "EventScript.h"
 
-#include "SdlEvents.h"
-
 namespace {
 // Long enough for a menu to redraw and start waiting again between two events.
 constexpr Uint32 Gap = 40;
@@ -17,28 +15,6 @@ EventScript& EventScript::add(const SDL_Event& event) {
 EventScript& EventScript::pause(Uint32 ms) {
   pendingDelay += ms;
   return *this;
-}
-
-EventScript& EventScript::key(SDLKey key, SDLMod mod) {
-  return add(SdlEvents::key(SDL_KEYDOWN, key, mod));
-}
-EventScript& EventScript::axis(int joystick, int axis, int value) {
-  return add(SdlEvents::axis(joystick, axis, value));
-}
-EventScript& EventScript::button(int joystick, int index) {
-  return add(SdlEvents::button(joystick, index));
-}
-EventScript& EventScript::mouseDown(int x, int y, int button) {
-  return add(SdlEvents::mouse(SDL_MOUSEBUTTONDOWN, x, y, button));
-}
-EventScript& EventScript::mouseUp(int x, int y, int button) {
-  return add(SdlEvents::mouse(SDL_MOUSEBUTTONUP, x, y, button));
-}
-EventScript& EventScript::mouseMove(int x, int y) {
-  return add(SdlEvents::mouse(SDL_MOUSEMOTION, x, y));
-}
-EventScript& EventScript::quit() {
-  return add(SdlEvents::of(SDL_QUIT));
 }
 
 void EventScript::start() {

@@ -3,18 +3,28 @@
 #include <SDL.h>
 #include <vector>
 
+#include "SdlEvents.h"
+
 // A player at the keyboard, mouse and joystick: pushes scripted events onto SDL's own
 // queue from a timer, one at a time and only once the previous one has been taken, so a
 // menu loop (which throws away whatever is queued when it starts) sees each of them.
 class EventScript {
 public:
-  EventScript& key(SDLKey key, SDLMod mod = KMOD_NONE);
-  EventScript& axis(int joystick, int axis, int value);
-  EventScript& button(int joystick, int button);
-  EventScript& mouseDown(int x, int y, int button = SDL_BUTTON_LEFT);
-  EventScript& mouseUp(int x, int y, int button = SDL_BUTTON_LEFT);
-  EventScript& mouseMove(int x, int y);
-  EventScript& quit();
+  EventScript& key(SDLKey k, SDLMod mod = KMOD_NONE) {
+    return add(SdlEvents::key(SDL_KEYDOWN, k, mod));
+  }
+  EventScript& axis(int joystick, int a, int value) {
+    return add(SdlEvents::axis(joystick, a, value));
+  }
+  EventScript& button(int joystick, int b) { return add(SdlEvents::button(joystick, b)); }
+  EventScript& mouseDown(int x, int y, int b = SDL_BUTTON_LEFT) {
+    return add(SdlEvents::mouse(SDL_MOUSEBUTTONDOWN, x, y, b));
+  }
+  EventScript& mouseUp(int x, int y, int b = SDL_BUTTON_LEFT) {
+    return add(SdlEvents::mouse(SDL_MOUSEBUTTONUP, x, y, b));
+  }
+  EventScript& mouseMove(int x, int y) { return add(SdlEvents::mouse(SDL_MOUSEMOTION, x, y)); }
+  EventScript& quit() { return add(SdlEvents::of(SDL_QUIT)); }
   // Waits this long before the next event.
   EventScript& pause(Uint32 ms);
 

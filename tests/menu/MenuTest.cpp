@@ -96,18 +96,18 @@ TEST(MenuLoop, StickMovesOncePerPushBeyondTheThreshold) {
   EXPECT_EQ(menu->selected, 2u);
 }
 
-TEST(MenuLoop, QuitInASubmenuClosesEveryMenu) {
+TEST(MenuLoop, PadDpadMovesTheHighlightUnderTheControllerLayout) {
   MenuWorld world;
-  int touched = 0;
-  Menu* options = menuOf({new ActionItem("X", new Counting(touched)), new ActionItem("Done")});
-  std::unique_ptr<Menu> main(menuOf({options, new ActionItem("Exit")}));
+  setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 1);  // buttons 11 and 12: d-pad up, down
+  int chosen = 0;
+  std::unique_ptr<Menu> menu(menuOf(
+      {new ActionItem("A"), new ActionItem("B", new Counting(chosen, 0)), new ActionItem("C")}));
   EventScript player;
-  player.key(SDLK_RETURN).key(SDLK_DOWN).quit();
-  play(*main, player);
-  EXPECT_EQ(touched, 0);
-  SDL_Event event;
-  SDL_PumpEvents();
-  EXPECT_EQ(SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUITMASK), 1);  // for what runs below
+  player.button(0, 12).button(0, 12).button(0, 11).button(0, 0);  // C, back to B, chosen
+  play(*menu, player);
+  unsetenv("SDL12COMPAT_USE_GAME_CONTROLLERS");
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(menu->selected, 1u);
 }
 
 TEST(MenuLoop, AltF4LeavesAtOnce) {

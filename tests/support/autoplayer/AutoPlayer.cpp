@@ -56,38 +56,28 @@ void AutoPlayer::walkTo(Player& player, int column) {
   for (int c = player.cursorColumn; c > column; --c) press(Command::Left);
 }
 
-int AutoPlayer::pickSource(Player& player) {
+// The column to grab from (nothing held) or to drop onto: the one whose move makes the
+// longest run of one colour, or the most room for a drop that makes none.
+int AutoPlayer::pickColumn(Player& player, bool dropping) {
   const Board& board = player.board;
   int best = -1, bestValue = 0;
-  for (int source = 0; source < board.width; ++source) {
-    Run from = topRun(board, source);
-    if (from.length == 0) continue;
-    for (int target = 0; target < board.width; ++target) {
-      if (target == source) continue;
-      Run onto = topRun(board, target);
-      if (onto.colour != from.colour || onto.top >= board.height - from.length - 1) continue;
-      int value = from.length + onto.length;
-      if (value > bestValue) {
-        bestValue = value;
-        best = source;
+  for (int column = 0; column < board.width; ++column) {
+    if (dropping && column == player.cursorColumn && roll(4) != 0) continue;
+    Run run = topRun(board, column);
+    int value = 0;
+    if (dropping) {
+      value = board.height - run.top + (run.colour == player.heldColour ? 20 + run.length * 4 : 0);
+    } else if (run.length > 0) {
+      for (int other = 0; other < board.width; ++other) {
+        Run onto = topRun(board, other);
+        if (other != column && onto.colour == run.colour &&
+            onto.top < board.height - run.length - 1)
+          value = std::max(value, run.length + onto.length);
       }
     }
-  }
-  if (best < 0 || roll(100) < static_cast<unsigned>(mistakes)) best = roll(board.width);
-  return best;
-}
-
-int AutoPlayer::pickTarget(Player& player) {
-  const Board& board = player.board;
-  int best = -1, bestValue = -1;
-  for (int target = 0; target < board.width; ++target) {
-    if (target == player.cursorColumn && player.heldCount > 0 && roll(4) != 0) continue;
-    Run onto = topRun(board, target);
-    int room = board.height - 1 - onto.top;
-    int value = room + (onto.colour == player.heldColour ? 20 + onto.length * 4 : 0);
     if (value > bestValue) {
       bestValue = value;
-      best = target;
+      best = column;
     }
   }
   if (best < 0 || roll(100) < static_cast<unsigned>(mistakes)) best = roll(board.width);
@@ -98,38 +88,14 @@ void AutoPlayer::think(Player& player) {
   const Board& board = player.board;
   if (player.actionState == GrabFlight || player.actionState == DropFlight) return;
   bool versus = game.layout && game.layout->playerCount > 1;
-  if ((versus && !player.bank.stored.empty()) || (!versus && player.laserCharges > 0)) {
-    if (roll(100) < 30) {
-      press(Command::PowerUp);
-      return;
-    }
-  }
+  bool armed = versus ? !player.bank.stored.empty() : player.laserCharges > 0;
+  if (armed && roll(100) < 30) return press(Command::PowerUp);
   int highest = 0;
   for (int column = 0; column < board.width; ++column)
     highest = std::max(highest, topRun(board, column).top + 1);
-  if (highest < board.height / 2 && roll(100) < static_cast<unsigned>(pullDowns)) {
-    press(Command::PullDown);
-    return;
-  }
-  if (player.actionState == Holding) {
-    // Gather more of the held colour first when dropping now would not make a group.
-    int target = pickTarget(player);
-    Run onto = topRun(board, target);
-    int group = player.heldCount + (onto.colour == player.heldColour ? onto.length : 0);
-    if (group < player.minGroup && roll(100) >= static_cast<unsigned>(mistakes)) {
-      for (int column = 0; column < board.width; ++column) {
-        Run more = topRun(board, column);
-        if (column != target && more.colour == player.heldColour && more.length > 0) {
-          walkTo(player, column);
-          press(Command::Grab);
-          return;
-        }
-      }
-    }
-    walkTo(player, target);
-    press(Command::Drop);
-  } else {
-    walkTo(player, pickSource(player));
-    press(Command::Grab);
-  }
+  if (highest < board.height / 2 && roll(100) < static_cast<unsigned>(pullDowns))
+    return press(Command::PullDown);
+  bool holding = player.actionState == Holding;
+  walkTo(player, pickColumn(player, holding));
+  press(holding ? Command::Drop : Command::Grab);
 }

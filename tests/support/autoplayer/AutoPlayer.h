@@ -26,8 +26,7 @@ private:
   void think(Player& player);
   void press(int command);
   void walkTo(Player& player, int column);
-  int pickSource(Player& player);
-  int pickTarget(Player& player);
+  int pickColumn(Player& player, bool dropping);
   unsigned roll(unsigned below) { return static_cast<unsigned>(random() % below); }
 
   Game& game;

@@ -43,9 +43,8 @@ void HeadlessGame::handle(int id, void*, MessageBus* bus) {
     gaveUp = true;
     int player = 0;
     bus->post(AbortGame, &player);
-  } else if (id == RenderFrame) {
-    ++frames;
-    if (onFrame) onFrame(game);
+  } else if (id == RenderFrame && onFrame) {
+    onFrame(game);
   }
 }
 

@@ -34,7 +34,6 @@ public:
   // Called after every pass of the loop, where the renderer would draw.
   std::function<void(Game&)> onFrame;
   bool gaveUp = false;
-  int64_t frames = 0;
   int64_t polls = 0;  // passes of the loop so far, counted as each one polls the input
 
 private:

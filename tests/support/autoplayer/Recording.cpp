@@ -1,5 +1,6 @@
 #include "Recording.h"
 
+#include <cctype>
 #include <cinttypes>
 #include <cstdio>
 #include <istream>
@@ -90,28 +91,20 @@ void Recording::write(std::ostream& out) const {
 
 bool Recording::read(std::istream& in) {
   std::string word, line;
-  while (in >> word) {
-    if (word == "mode") {
-      in >> mode;
-    } else if (word == "start") {
-      in >> start;
-    } else if (word == "banks") {
-      in >> banks[0] >> banks[1];
-    } else if (word == "lengths") {
-      std::getline(in, line);
-      std::istringstream numbers(line);
-      for (int32_t length; numbers >> length;) lengths.push_back(length);
-    } else if (word[0] == '#') {
-      std::getline(in, line);
-    } else {
-      int player = 0;
-      std::string commands;
-      if (!(in >> player >> commands)) return false;
-      for (char letter : commands) {
-        size_t command = Letters.find(letter);
-        if (command == std::string::npos) return false;
-        presses.push_back({std::stoll(word), player, static_cast<int>(command)});
-      }
+  while (in >> word && std::getline(in, line)) {
+    std::istringstream rest(line);
+    int player = 0;
+    std::string commands;
+    if (word == "mode") rest >> mode;
+    if (word == "start") rest >> start;
+    if (word == "banks") rest >> banks[0] >> banks[1];
+    for (int32_t length; word == "lengths" && rest >> length;) lengths.push_back(length);
+    if (word[0] == '#' || !std::isdigit(static_cast<unsigned char>(word[0]))) continue;
+    if (!(rest >> player >> commands)) return false;
+    for (char letter : commands) {
+      size_t command = Letters.find(letter);
+      if (command == std::string::npos) return false;
+      presses.push_back({std::stoll(word), player, static_cast<int>(command)});
     }
   }
   return !lengths.empty();
