@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "SdlEnvironment.h"
@@ -18,14 +17,4 @@ TEST(WindowScale, LargestWholeScaleWithinNineTenthsOfTheDesktop) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     EXPECT_EQ(windowScaleFor(c.width, c.height), c.scale);
   }
-}
-
-// (desktop.sh watches the window scale reach SDL, or the player's own stay.)
-TEST(WindowScale, SdlIsAskedForTheStandardPadLayoutUnlessThePlayerChoseOne) {
-  setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "0", 1);
-  prepareSdlEnvironment(Desktop{1024, 768, 60});
-  EXPECT_STREQ(std::getenv("SDL12COMPAT_USE_GAME_CONTROLLERS"), "0");
-  unsetenv("SDL12COMPAT_USE_GAME_CONTROLLERS");
-  prepareSdlEnvironment(Desktop{});
-  EXPECT_STREQ(std::getenv("SDL12COMPAT_USE_GAME_CONTROLLERS"), "1");
 }

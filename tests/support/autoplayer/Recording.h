@@ -10,6 +10,9 @@
 // clock's steps (used in turn, repeating) and every player command with the pass of the
 // main loop it arrived in. A replay plays it through the real Game with nobody at the
 // keys, so retuning the automatic players never changes a recorded game.
+// The letters of the commands in a recording, by command: Left Right Drop Grab PullDown PowerUp.
+const std::string RecordedCommandLetters = "LRDGPU";
+
 struct Recording {
   struct Press {
     int64_t pass;
@@ -22,11 +25,8 @@ struct Recording {
   std::vector<int32_t> lengths;
   std::vector<Press> presses;
 
-  // Plays a game between the automatic players and records it.
-  static Recording ofAutomaticGame(int mode, uint32_t startValue, std::vector<int32_t> lengths);
   // Plays it again; returns its end, one line per player: score, time played, longest
   // chain, pieces reacted, level | pieces by colour | digest of the final board.
   std::string replay() const;
-  void write(std::ostream& out) const;
   bool read(std::istream& in);
 };
