@@ -81,16 +81,3 @@ TEST_F(InGameInput, ButtonsAndOtherAxesFollowTheJoystickBindings) {
         axis(1, 3, 32767)});
   EXPECT_EQ(poll(), (Heard{"1:3/1", "1:4/0", "1:5/1"}));
 }
-
-TEST_F(InGameInput, AltF4CtrlCAndClosingTheWindowLeaveAtOnce) {
-  for (SDL_Event event :
-       {key(SDL_KEYDOWN, SDLK_F4, KMOD_RALT), key(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL), of(SDL_QUIT)}) {
-    EXPECT_EXIT(
-        {
-          push({event});
-          poll();
-          std::exit(3);
-        },
-        ::testing::ExitedWithCode(0), "");
-  }
-}

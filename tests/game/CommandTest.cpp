@@ -51,14 +51,6 @@ TEST_F(Commands, GrabMoveAndDropWaitForTheFlightAndTheCursor) {
   EXPECT_EQ(sounds.names, (Lines{"Grab", "Drop"}));
 }
 
-TEST_F(Commands, GrabTakesOnlyTheHeldColour) {
-  draw(p, {"...R...", "...B..."});
-  hold(p, Colour::Blue, 2);
-  press({Grab});
-  frames(1, 16);
-  EXPECT_TRUE(p.actionState == Holding && p.heldCount == 2 && pieceCount(p) == 2);
-}
-
 TEST_F(Commands, GrabWithADoublerChargeDoublesThePieces) {
   draw(p, {"...G...", "...G...", "...G..."});
   p.doublerCharges = 1;
@@ -79,14 +71,6 @@ TEST_F(Commands, DroppedPiecesWithoutRoomVanishAndTopThePlayerOut) {
   EXPECT_EQ(Lines(top.begin(), top.begin() + 2), (Lines{"...Y...", "...Y..."}));
   EXPECT_EQ(pieceCount(p) + p.flightCount + p.heldCount, 13);
   EXPECT_FALSE(p.alive);
-}
-
-TEST_F(Commands, PullDownDuringASlideDoesNothing) {
-  draw(p, {"RGBRGBR"});
-  press({PullDown, PullDown});
-  frames(2, 1);
-  EXPECT_EQ(picture(p, 3)[0], ".......");  // one new row, not two
-  EXPECT_TRUE(p.alive);
 }
 
 TEST_F(Commands, PullDownOntoAFullTopRowEndsThePlayerEvenAsTheTopClears) {

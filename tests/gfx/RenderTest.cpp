@@ -129,21 +129,3 @@ TEST(Playfield, DestroyedPiecesFadeUnderSparklesOrAnExplosion) {
     EXPECT_EQ(frame.cell(1, 3, 4), artColour(Explosion, 4));
   }
 }
-
-TEST(Playfield, ScoreEndsOnItsRectanglesRightEdgeUnderAClockAndTheSurvivalLevel) {
-  for (int mode : {0, 2}) {
-    SCOPED_TRACE(mode);
-    Frame frame(mode);
-    frame.player().score = 12.5;
-    frame.draw();
-    EXPECT_EQ(frame.at(1, 1), White);  // the clock
-    EXPECT_EQ(frame.at(1, 13), mode == 2 ? White : Back);
-    // "12.500": five 6-wide digits and the point drawn as glyph 0, 8 wide.
-    const SDL_Rect& r = frame.layout->scoreRects[0];
-    for (int dx : {-1, -38}) EXPECT_EQ(frame.at(r.x + r.w + dx, r.y + 2), White) << dx;
-    for (int dx : {0, -39}) EXPECT_EQ(frame.at(r.x + r.w + dx, r.y + 2), Back) << dx;
-    settings.DisplayTime = 0;
-    frame.draw();
-    EXPECT_EQ(frame.at(1, 1), Back);
-  }
-}

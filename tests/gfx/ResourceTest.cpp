@@ -8,7 +8,6 @@
 
 #include "DirectoryResourceSource.h"
 #include "Error.h"
-#include "ImageLoading.h"
 #include "TempDir.h"
 
 namespace {
@@ -62,31 +61,4 @@ TEST(ResourceLibrary, MissingOrUnreadableFilesAreNamedUnlessOptional) {
     Resource optional = game.sprites->load(name, true);
     EXPECT_TRUE(optional.absent() && optional.data == nullptr && optional.owner == nullptr);
   }
-}
-
-TEST(ImageLoading, DecodesFromTheBufferAndOutlivesItButNotEmptinessOrNoise) {
-  GameFolder game;
-  SDL_Surface* made = SDL_CreateRGBSurface(0, 3, 2, 32, 0xff0000, 0xff00, 0xff, 0);
-  SDL_FillRect(made, nullptr, SDL_MapRGB(made->format, 10, 200, 30));
-  ASSERT_EQ(SDL_SaveBMP(made, game.dir.file("Sprites/icon.bmp").c_str()), 0);
-  SDL_FreeSurface(made);
-  game.dir.write("Sprites/noise.png", "definitely not an image");
-  game.dir.write("Sprites/explosion.1.png", "");
-  Resource picture = game.sprites->load("icon.bmp", false);
-  SDL_Surface* image = loadImageFromResource(picture);
-  game.sprites->release(picture);
-  ASSERT_NE(image, nullptr);
-  EXPECT_TRUE(image->w == 3 && image->h == 2);
-  Uint8 rgb[3];
-  SDL_GetRGB(*static_cast<Uint32*>(image->pixels) & 0xffffff, image->format, &rgb[0], &rgb[1],
-             &rgb[2]);
-  EXPECT_TRUE(rgb[0] == 10 && rgb[1] == 200 && rgb[2] == 30);
-  SDL_FreeSurface(image);
-  for (const char* name : {"noise.png", "explosion.1.png"}) {
-    Resource bytes = game.sprites->load(name, false);
-    EXPECT_FALSE(bytes.absent()) << name;  // present, even when empty
-    EXPECT_EQ(loadImageFromResource(bytes), nullptr) << name;
-    game.sprites->release(bytes);
-  }
-  EXPECT_EQ(loadImageFromResource(Resource()), nullptr);
 }

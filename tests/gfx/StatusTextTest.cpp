@@ -75,17 +75,6 @@ TEST(StatusLines, CountedEffectsNameTheirStrength) {
   }
 }
 
-TEST(ResultLines, TimeOrWhoWonComesFirst) {
-  Player p;
-  p.elapsed = 125999;
-  auto lines = resultLines(p, 2, 191, 33);
-  EXPECT_EQ(texts(lines), (Texts{"Time : 2:05 "}));
-  EXPECT_EQ(lines[0].x, 191 + 30);
-  EXPECT_EQ(texts(resultLines(p, 1, 31, 33)), (Texts{"You win!", "Time : 2:05 "}));
-  p.alive = false;
-  EXPECT_EQ(resultLines(p, 1, 31, 33)[0].text, "You lose...");
-}
-
 TEST(ResultLines, BonusesAndStatisticsShowWhenEarnedBlueBeforeOrange) {
   Player q;
   q.timeBonus = 10.0;

@@ -59,27 +59,6 @@ TEST(MenuLoop, ChoiceStepsForwardWrappingRound) {
   EXPECT_EQ(settings.Frequency, 11025);
 }
 
-TEST(MenuLoop, MouseClickNeedsItsReleaseOnTheSameLine) {
-  MenuWorld world;
-  int played = 0;
-  auto* playItem = new ActionItem("Play", new Counting(played));
-  auto* done = new ActionItem("Done");
-  std::unique_ptr<Menu> menu(menuOf({playItem, new ActionItem("Help"), done}));
-  menu->redraw();  // lays the lines out, so the script knows where to point
-  Point onPlay = middleOf(*playItem), onDone = middleOf(*done);
-  EXPECT_FALSE(playItem->contains(playItem->x, onPlay.y));  // the border is outside
-  EXPECT_FALSE(playItem->contains(onPlay.x, playItem->y + playItem->height));
-  EventScript player;
-  player.mouseMove(onPlay.x, onPlay.y);
-  player.mouseDown(onPlay.x, onPlay.y).mouseUp(onPlay.x, onPlay.y);  // plays
-  player.mouseDown(onPlay.x, onPlay.y).mouseUp(600, 450);      // released elsewhere: selects only
-  player.mouseDown(onDone.x, onDone.y, SDL_BUTTON_WHEELDOWN);  // a wheel step over "Done"
-  player.mouseUp(onDone.x, onDone.y, SDL_BUTTON_WHEELDOWN);
-  play(*menu, player);
-  EXPECT_EQ(played, 1);
-  EXPECT_EQ(menu->selected, 2u);
-}
-
 TEST(MenuLoop, StickMovesOncePerPushBeyondTheThreshold) {
   MenuWorld world;
   int chosen = 0;
