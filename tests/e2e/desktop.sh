@@ -66,18 +66,6 @@ else
 fi
 
 # -- a window that fits a 1920x1080 screen ------------------------------------------------------
-start_wide_xvfb() { # like start_xvfb, on a full-HD screen
-  local number
-  exec 5< <(exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 1920x1080x24 2>"$scratch/xvfb.log")
-  xvfb_pid=$!
-  if ! read -r -t 20 number <&5; then
-    echo "Xvfb did not start"
-    cat "$scratch/xvfb.log"
-    exit 1
-  fi
-  export DISPLAY=":$number"
-}
-
 window_size() { bounded xwininfo -id "$window" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 scale=2
@@ -112,7 +100,7 @@ back_to_scaled_menu() { # a key the menu ignores, on the results until the menu 
   return 1
 }
 
-start_wide_xvfb
+start_xvfb 1920x1080
 export SDL_AUDIODRIVER=dummy
 unset SDL12COMPAT_WINDOW_SCALING
 

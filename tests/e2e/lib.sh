@@ -36,9 +36,9 @@ not() { ! "$@"; }
 
 bounded() { timeout -k 2 "$x_limit" "$@"; }
 
-start_xvfb() { # start_xvfb: a private server; exports DISPLAY
+start_xvfb() { # start_xvfb [WIDTHxHEIGHT]: a private server, 800x600 unless told; exports DISPLAY
   local number
-  exec 5< <(exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 2>"$scratch/xvfb.log")
+  exec 5< <(exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 "${1:-800x600}x24" 2>"$scratch/xvfb.log")
   xvfb_pid=$!
   if ! read -r -t 20 number <&5; then
     echo "Xvfb did not start"
