@@ -7,18 +7,8 @@ set -uo pipefail
 
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-scratch=$(mktemp -d)
 source "$here/lib.sh"
-shots=$build/e2e-screens/desktop
-rm -rf "$shots"
-mkdir -p "$shots"
-
-cleanup() {
-  stop_game
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+use_shots "$build/e2e-screens/desktop"
 
 # -- the command line, with no display at all --------------------------------------------------
 lacks() { ! grep -q -- "$1" <<<"$2"; }

@@ -8,17 +8,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 first_run_ini=${2:-$here/first-run.ini}
-scratch=$(mktemp -d)
 source "$here/lib.sh"
-rm -rf "$shots"
-mkdir -p "$shots"
-
-cleanup() {
-  stop_game
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+use_shots "$shots"
 
 start_xvfb
 export SDL_AUDIODRIVER=dummy

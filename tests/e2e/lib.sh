@@ -2,10 +2,25 @@
 # Every call to X, to ImageMagick and to the game runs under a time limit: a stuck step
 # fails its check with a message, the game is killed, and the suite goes on.
 #
-# Expects: $build (the build folder), $scratch (a temporary folder removed at the end).
+# Expects: $build (the build folder). Makes $scratch, a temporary folder, and on exit kills
+# the game and the X server it started and removes the folder.
 # Gives: start_game, stop_game, wait_for_exit, press, click, shot, pixel, looks_like,
 # differs_at, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
 # and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose, $version.
+
+scratch=$(mktemp -d)
+cleanup() {
+  stop_game
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+use_shots() { # use_shots FOLDER: screenshots go to that folder, emptied first
+  shots=$1
+  rm -rf "$shots"
+  mkdir -p "$shots"
+}
 
 game=$build/pigmora
 data=$build/data

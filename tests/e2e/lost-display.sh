@@ -7,17 +7,9 @@ set -uo pipefail
 
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-scratch=$(mktemp -d)
 source "$here/lib.sh"
-shots=$scratch/shots # private, so as not to race the whole-program suite's folder
-mkdir -p "$shots"
+use_shots "$scratch/shots" # private, so as not to race the whole-program suite's folder
 
-cleanup() {
-  stop_game
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
 export SDL_AUDIODRIVER=dummy
 
 lose_display() { # lose_display WHEN [KEY...]: reach the menu, press the keys, stop X
