@@ -246,4 +246,35 @@ TEST(NetSession, SyncTestRestepsEveryTickAlike) {
   EXPECT_EQ(syncTest(leaky, 2, 1000, attacks).firstMismatch, 0);
 }
 
+TEST(SimLink, MistreatsUnreliablePacketsOnlyAndKeepsReliableOnesInOrder) {
+  SimLink link({30, 10, 10, 10, 10, 99});
+  constexpr int Sent = 2000;
+  for (int i = 0; i < Sent; ++i) {
+    link.setTime(i);
+    uint8_t bytes[2] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8)};
+    link.end(0).send(i % 2 ? Channel::Reliable : Channel::Unreliable, bytes, 2);
+  }
+  link.setTime(Sent + 1000);
+  std::vector<uint8_t> packet;
+  int unreliable = 0, reliable = 0, outOfOrder = 0, lastReliable = -1, lastUnreliable = -1;
+  while (link.end(1).receive(packet)) {
+    int i = packet[0] | packet[1] << 8;
+    if (i % 2) {
+      EXPECT_GT(i, lastReliable) << "reliable packets in order, once each";
+      lastReliable = i;
+      reliable += 1;
+    } else {
+      outOfOrder += i < lastUnreliable;
+      lastUnreliable = std::max(lastUnreliable, i);
+      unreliable += 1;
+    }
+  }
+  EXPECT_FALSE(link.end(0).receive(packet)) << "nothing comes back";
+  EXPECT_EQ(reliable, Sent / 2);
+  // 10% lost, 10% of the rest doubled: about 990 of 1000.
+  EXPECT_NEAR(unreliable, 990, 40);
+  EXPECT_GT(outOfOrder, 20);
+  EXPECT_EQ(link.sent(0).packets, static_cast<uint64_t>(Sent));
+}
+
 }  // namespace
