@@ -1,18 +1,26 @@
 #include "Board.h"
 
+#include <algorithm>
+
 #include "Colour.h"
 #include "NextRandom.h"
 
 void Board::resize(int newWidth, int newHeight) {
-  rows.clear();
   if (newWidth > 0 && newHeight > 0) {
-    width = newWidth;
-    height = newHeight;
-    rows.assign(height, std::vector<Cell>(width));
+    width = std::min(newWidth, MaxBoardColumns);
+    height = std::min(newHeight, MaxBoardRows);
   } else {
     width = 0;
     height = 0;
   }
+  for (auto& row : rows)
+    for (auto& cell : row) cell = Cell{};
+}
+
+int Board::topPieceRow(int column) const {
+  int row = topRow();
+  while (row >= 0 && !at(column, row).hasColour() && !at(column, row).is(Cell::Exploding)) --row;
+  return row;
 }
 
 void Board::clear() {
@@ -38,8 +46,8 @@ bool Board::moveCell(int fromColumn, int fromRow, int toColumn, int toRow) {
 
 bool Board::topRowOccupied() const {
   if (height == 0) return false;
-  for (const Cell& cell : rows[height - 1])
-    if (cell.hasColour() || cell.is(Cell::Exploding)) return true;
+  for (int column = 0; column < width; ++column)
+    if (at(column, topRow()).hasColour() || at(column, topRow()).is(Cell::Exploding)) return true;
   return false;
 }
 

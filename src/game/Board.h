@@ -1,21 +1,29 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "Cell.h"
 #include "Fixed.h"
 
-// A player's grid. Row 0 is the bottom row; cells are addressed as rows[row][column].
+// The room a board has: every game uses the whole of it, so the rules can keep the grid
+// inside the board's own value.
+constexpr int MaxBoardColumns = 7;
+constexpr int MaxBoardRows = 13;
+
+// A player's grid, addressed as rows[row][column]. For the rules row 0 is the bottom row,
+// where new rows come in, and row height - 1 the top, the row that must stay clear; the
+// screen shows it the other way up (gfx/LayoutGeometry.h).
 class Board {
 public:
   bool rising = false;     // a new row is sliding in
   fixed_t riseOffset = 0;  // -1.0 just after a push, climbing to 0
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<std::vector<Cell>> rows;
+  std::array<std::array<Cell, MaxBoardColumns>, MaxBoardRows> rows{};
   uint32_t rowSeed = 0;  // the row generator's state
 
+  // Sizes beyond the room are cut to it.
   void resize(int newWidth, int newHeight);
   void clear();
   void setCell(int column, int row, int colour);
@@ -31,6 +39,17 @@ public:
   bool inside(int column, int row) const {
     return column >= 0 && row >= 0 && column < width && row < height;
   }
+  int topRow() const { return height - 1; }
+  // The row of the topmost piece of a column (a piece still exploding counts, so that a
+  // grab never reaches under it); -1 when the column is empty.
+  int topPieceRow(int column) const;
   // Any cell of the top row holding a piece or still exploding.
   bool topRowOccupied() const;
+
+  template <class V>
+  void fields(V& v) {
+    v(rising), v(riseOffset), v(width), v(height), v(rowSeed);
+    for (int row = 0; row < height; ++row)
+      for (int column = 0; column < width; ++column) v(rows[row][column]);
+  }
 };

@@ -23,6 +23,11 @@ struct Cell {
   fixed_t fall = 0;                   // progress towards the row below
   fixed_t timer = 0;                  // progress of the current explosion or mix
 
+  template <class V>
+  void fields(V& v) {
+    v(flags), v(visit), v(colour), v(oldColour), v(mixColour), v(fall), v(timer);
+  }
+
   bool is(uint8_t flag) const { return (flags & flag) != 0; }
   bool hasColour() const { return colour != Colour::Empty; }
   // Starts a reaction that ends with the piece in newColour: Colour::Empty destroys it.

@@ -3,20 +3,20 @@
 #include <algorithm>
 
 #include "Command.h"
-#include "Game.h"
+#include "GameLoop.h"
 
 ComputerController::ComputerController(int levelNumber, uint32_t startValue)
     : level(computerLevel(levelNumber)), random(startValue) {}
 
-int ComputerController::attach(Game* newGame, int newIndex) {
-  int result = PlayerController::attach(newGame, newIndex);
-  if (result == 0) newGame->bus.subscribe(PollInput, this);
+int ComputerController::attach(GameLoop* newLoop, int newIndex) {
+  int result = PlayerController::attach(newLoop, newIndex);
+  if (result == 0) newLoop->bus.subscribe(PollInput, this);
   return result;
 }
 
 void ComputerController::handle(int id, void*, MessageBus*) {
-  if (id != PollInput || !game || game->paused || game->state != Running) return;
-  Player& me = game->players[index];
+  if (id != PollInput || !loop || !loop->game.takesCommands(loop->pending)) return;
+  const Player& me = loop->game.players[index];
   if (!me.alive) return;
   switch (phase) {
     case Resting:
@@ -40,14 +40,13 @@ void ComputerController::handle(int id, void*, MessageBus*) {
 
 OpponentView ComputerController::opponentView() const {
   OpponentView view;
-  const Player& other = game->players[1 - index];
-  if (!other.controller) return view;
-  int width = other.board.width;
-  view.owedRows = other.pendingRows + (width > 1 ? other.bank.incoming / (width - 1) : 0);
+  const Game& game = loop->game;
+  if (game.playerCount() < 2) return view;
+  view.owedRows = game.players[1 - index].owedRows();
   return view;
 }
 
-void ComputerController::think(Player& me) {
+void ComputerController::think(const Player& me) {
   if (!search.advance(TrialStepsPerFrame)) return;
   plan(search.choice);
   phase = Pressing;
@@ -57,7 +56,7 @@ void ComputerController::think(Player& me) {
 int ComputerController::aimedColumn(const Player& me) {
   // Where the cursor ends up once the moves still queued are played.
   int column = me.cursorColumn;
-  for (int command : me.commands) {
+  for (Command::Value command : me.commands) {
     if (command == Command::Left) column = std::max(0, column - 1);
     if (command == Command::Right) column = std::min(me.board.width - 1, column + 1);
   }
@@ -66,10 +65,7 @@ int ComputerController::aimedColumn(const Player& me) {
 
 bool ComputerController::stillThere(const Player& me, const Key& key) {
   const Board& board = me.board;
-  int row = board.height - 1;
-  while (row >= 0 && !board.at(key.column, row).hasColour() &&
-         !board.at(key.column, row).is(Cell::Exploding))
-    --row;
+  int row = board.topPieceRow(key.column);
   return row >= 0 && board.at(key.column, row).colour == key.colour &&
          !board.at(key.column, row).is(Cell::Exploding);
 }
@@ -99,7 +95,7 @@ void ComputerController::plan(const Plan& chosen) {
   }
 }
 
-void ComputerController::press(Player& me) {
+void ComputerController::press(const Player& me) {
   if (me.elapsed < nextKeyAt) return;
   // A walk is aimed at the cursor's real column each time, so keys that were lost (to
   // the pause, say) do not lead it astray.
@@ -124,6 +120,6 @@ void ComputerController::press(Player& me) {
     }
     ++nextKey;
   }
-  me.commands.push_back(command);
+  loop->add(index, command);
   nextKeyAt = me.elapsed + level.keyGapMs;
 }

@@ -10,8 +10,8 @@
 
 // The computer opponent. It plays one player the way a person at the keys would: it looks
 // at its board, takes a moment to decide, then presses Left, Right, Grab, Drop, PullDown
-// and PowerUp one after another, appending them to its player's command queue just as
-// the keys would. It presses nothing while the game is paused or ending.
+// and PowerUp one after another, as inputs of the pass like the keys' own. It presses
+// nothing while the game is paused or ending.
 class ComputerController : public PlayerController {
 public:
   // level 1 (a beginner could beat it) to 5 (hard for a good player); every choice it
@@ -19,7 +19,7 @@ public:
   ComputerController(int level, uint32_t startValue);
 
   void handle(int id, void* data, MessageBus* bus) override;
-  int attach(Game* game, int index) override;
+  int attach(GameLoop* loop, int index) override;
 
   // Rule steps of trial play per frame: keeps a decision's share of a frame well under
   // a millisecond.
@@ -27,8 +27,8 @@ public:
 
 private:
   enum Phase { Resting, Thinking, Pressing };
-  void think(Player& me);
-  void press(Player& me);
+  void think(const Player& me);
+  void press(const Player& me);
   void plan(const Plan& chosen);
   OpponentView opponentView() const;
 

@@ -1,66 +1,79 @@
 #include "Game.h"
 
-#include <algorithm>
-#include <string>
+#include "StateCodec.h"
 
-#include "Tuning.h"
-
-Game::Game() : clock([] { return 0u; }) {
-  bus.subscribe(TogglePause, this);
-  bus.subscribe(AbortGame, this);
-  bus.subscribe(UpdateGame, this);
+Game::Game(const GameSetup& newSetup) : setup(newSetup) {
+  for (int i = 0; i < 2; ++i) players[i].seat(setup, i);
 }
 
-void Game::handle(int id, void*, MessageBus*) {
-  switch (id) {
-    case TogglePause:
+void Game::takeInputs(const PassInput& pass) {
+  for (const Input& input : pass) {
+    if (input.command == Command::Pause)
       togglePause();
-      break;
-    case AbortGame:
+    else if (input.command == Command::AbortGame)
       state = Over;
-      break;
-    case UpdateGame:
-      updateGame();
-      break;
-    default:
-      break;
+    else if (input.player < setup.playerCount)
+      players[input.player].commands.push_back(input.command);
   }
+}
+
+int Game::updatePlayer(int index, int32_t dt, StepEvents& events) {
+  size_t sentBefore = events.sent.size();
+  int alive = players[index].update(dt, state, events);
+  // What this board sent reaches the other one as soon as its own update is over.
+  for (size_t m = sentBefore; m < events.sent.size(); ++m)
+    for (int j = 0; j < setup.playerCount; ++j)
+      players[j].bank.receive(players[j], events.sent[m], events);
+  return alive;
 }
 
 void Game::togglePause() {
   paused = !paused;
   if (paused) return;
   // Whatever was pressed during the pause is not played out afterwards.
-  for (Player& player : players)
-    if (player.controller) player.commands.clear();
+  for (Player& player : players) player.commands.clear();
 }
 
-void Game::updateGame() {
-  uint32_t now = clock();
-  // A frame longer than a minute (the machine was suspended) is taken as one minute: the
-  // rules' fixed-point steps would overflow on much longer ones.
-  if (lastTicks != 0)
-    frameDelta = static_cast<int32_t>(std::min<uint32_t>(now - lastTicks, LongestFrame));
-  lastTicks = now;
+bool Game::takesCommands(const PassInput& pending) const {
+  bool willPause = paused;
+  GameState willState = state;
+  for (const Input& input : pending) {
+    if (input.command == Command::Pause) willPause = !willPause;
+    if (input.command == Command::AbortGame) willState = Over;
+  }
+  return !willPause && willState == Running;
+}
+
+void Game::step(int32_t dt, const PassInput& input, StepEvents& events) {
+  events.clear();
+  takeInputs(input);
+  ++passes;
+  frameDelta = dt;
   if (paused) return;
   int alive = 0;
-  for (Player& player : players)
-    if (player.controller) alive += player.update(frameDelta);
-  int expected = layout ? layout->playerCount : 1;
+  for (int i = 0; i < setup.playerCount; ++i) alive += updatePlayer(i, dt, events);
   // An abort is final: a board still settling must not pull the game back to Ending.
-  if (alive < expected && state != Over) state = Ending;
+  if (alive < setup.playerCount && state != Over) state = Ending;
   if (alive == 0) state = Over;
 }
 
-void Game::run() {
-  uint32_t start = clock();
-  std::string music = layout ? layout->musicName : std::string();
-  bus.post(PlayMusic, &music);
-  players[0].board.rowSeed = start;
-  players[1].board.rowSeed = start;
-  while (state != Over) {
-    bus.post(PollInput, nullptr);
-    bus.post(UpdateGame, nullptr);
-    bus.post(RenderFrame, this);
-  }
+uint64_t Game::digest() const {
+  return digestOf(*this);
+}
+
+bool Game::operator==(const Game& other) const {
+  return serialise(*this) == serialise(other);
+}
+
+std::vector<uint8_t> saveState(const Game& game) {
+  return serialise(game);
+}
+
+bool loadState(Game& game, const std::vector<uint8_t>& bytes) {
+  Game loaded;
+  StateReader reader(bytes.data(), bytes.size());
+  reader(loaded);
+  if (!reader.ok() || !loaded.setup.valid()) return false;
+  game = loaded;
+  return true;
 }

@@ -1,43 +1,59 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <vector>
 
 #include "GameSetup.h"
-#include "Listener.h"
-#include "MessageBus.h"
+#include "Input.h"
 #include "Player.h"
+#include "StepEvents.h"
 
-enum GameState {
-  Running = 0,
-  Ending = 1,  // fewer players left than began: boards settle, no more commands
-  Over = 2,
-};
-
-// One game: its bus, both player records, the frame clock and the game state.
-class Game : public Listener {
+// Everything one game is at one moment: both boards with their cursors, flights, banks,
+// timers, random states and statistics, the game state and the pause. A plain value: it
+// copies with `=`, compares with `==` and has a digest, so the computer can try moves on a
+// copy, a replay can be checked and the network game can roll back. It changes only
+// through `step`, from its setup and the inputs of each pass.
+class Game {
 public:
-  Game();
-  Game(const Game&) = delete;
-  Game& operator=(const Game&) = delete;
+  Game() : Game(GameSetup()) {}
+  explicit Game(const GameSetup& setup);
 
-  void handle(int id, void* data, MessageBus* bus) override;
-  ~Game() override = default;
-
-  MessageBus bus;
+  GameSetup setup;
   Player players[2];
-  uint32_t lastTicks = 0;
   int32_t frameDelta = 0;
-  int32_t state = Running;
+  GameState state = Running;
   bool paused = false;
-  GameSetup* layout = nullptr;
-  // Milliseconds from a fixed start, handed in by whoever runs the game (SDL's clock in
-  // runGame, a driven one in tests and tools); a game given none stands still.
-  std::function<uint32_t()> clock;
+  uint32_t passes = 0;  // passes stepped so far
 
-  // The main loop: music once, both row generators started alike, then input, update and
-  // drawing on every pass until the game is over.
-  void run();
-  void updateGame();
+  // One pass: takes the inputs in their order (commands join their player's queue, Pause
+  // toggles the pause, AbortGame ends the game), then, unless paused, advances every
+  // player by dt ms. Says what it made heard in `events` (cleared first).
+  void step(int32_t dt, const PassInput& input, StepEvents& events);
+  // The two halves of a step: taking the inputs, and one player's update with the
+  // delivery of what its board sent to the other.
+  void takeInputs(const PassInput& input);
+  int updatePlayer(int index, int32_t dt, StepEvents& events);
+  // Whether commands given now would be played: not paused, still running (after the
+  // inputs already gathered for this pass).
+  bool takesCommands(const PassInput& pending) const;
+
+  int playerCount() const { return setup.playerCount; }
+  GameMode::Value mode() const { return setup.mode; }
+
+  uint64_t digest() const;
+  bool operator==(const Game& other) const;
+  bool operator!=(const Game& other) const { return !(*this == other); }
+
+  template <class V>
+  void fields(V& v) {
+    v(setup), v(players[0]), v(players[1]), v(frameDelta), v(state), v(paused), v(passes);
+  }
+
+private:
   void togglePause();
 };
+
+// The whole state in its fixed byte form, and back: false (and the game untouched) when
+// the bytes are not a game's.
+std::vector<uint8_t> saveState(const Game& game);
+bool loadState(Game& game, const std::vector<uint8_t>& bytes);

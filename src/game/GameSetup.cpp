@@ -1,11 +1,21 @@
 #include "GameSetup.h"
 
-GameSetup::GameSetup(int mode) : mode(mode) {
-  if (mode == GameMode::Versus) {
-    musicName = "2pMusic";
-    playerCount = 2;
-  } else {
-    musicName = "1pMusic";
-    playerCount = 1;
-  }
+#include "Board.h"
+
+GameSetup::GameSetup(int newMode) {
+  mode = newMode == GameMode::Versus || newMode == GameMode::Survival
+             ? static_cast<GameMode::Value>(newMode)
+             : GameMode::Practice;
+  playerCount = mode == GameMode::Versus ? 2 : 1;
+}
+
+const char* GameSetup::musicName() const {
+  return playerCount == 2 ? "2pMusic" : "1pMusic";
+}
+
+bool GameSetup::valid() const {
+  bool knownMode =
+      mode == GameMode::Practice || mode == GameMode::Versus || mode == GameMode::Survival;
+  return knownMode && playerCount == (mode == GameMode::Versus ? 2 : 1) && columnCount >= 2 &&
+         columnCount <= MaxBoardColumns && rowCount >= 5 && rowCount <= MaxBoardRows;
 }

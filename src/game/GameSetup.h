@@ -1,26 +1,44 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
 
-// The three games of the main menu, as numbered in a GameSetup's mode.
+// The three games of the main menu.
 namespace GameMode {
-enum Value : int {
+enum Value : int32_t {
   Practice = 0,
   Versus = 1,  // two players
   Survival = 2,
 };
 }
 
-// What the game itself needs to know about a game's layout. The presentation library
-// derives the full screen layout from it.
-struct GameSetup {
-  int columnCount = 7;
-  int rowCount = 13;
-  std::string musicName;
-  int mode = GameMode::Practice;
-  int playerCount = 1;
+// Where a game is in its life.
+enum GameState : int32_t {
+  Running = 0,
+  Ending = 1,  // fewer players left than began: boards settle, no more commands
+  Over = 2,
+};
 
-  // One of GameMode.
+// Everything a game starts from: with the list of (frame length, inputs) it determines the
+// whole game. runGame draws the seeds from the clock; replays and the network game carry
+// them.
+struct GameSetup {
+  GameMode::Value mode = GameMode::Practice;
+  int32_t playerCount = 1;
+  int32_t columnCount = 7;
+  int32_t rowCount = 13;
+  uint32_t rowSeeds[2] = {0, 0};   // each board's row generator
+  uint32_t bankSeeds[2] = {0, 0};  // each power-up bank's choices
+
+  GameSetup() = default;
+  // The mode's player count, the usual board, and every seed 0.
   explicit GameSetup(int mode);
-  virtual ~GameSetup() = default;
+
+  // "1pMusic" or "2pMusic".
+  const char* musicName() const;
+  bool valid() const;
+
+  template <class V>
+  void fields(V& v) {
+    v(mode), v(playerCount), v(columnCount), v(rowCount), v(rowSeeds), v(bankSeeds);
+  }
 };

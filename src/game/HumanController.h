@@ -6,5 +6,5 @@
 class HumanController : public PlayerController {
 public:
   void handle(int id, void* data, MessageBus* bus) override;
-  int attach(Game* game, int index) override;
+  int attach(GameLoop* loop, int index) override;
 };

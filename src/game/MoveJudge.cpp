@@ -13,14 +13,10 @@ constexpr int32_t TrialStepMs = 64;
 constexpr int GrabStepLimit = 16;     // a grab flight takes about four steps
 constexpr int SettleStepLimit = 120;  // about 8 s of chain; longer ones are cut short
 
-bool flying(const Player& p) {
-  return p.actionState == GrabFlight || p.actionState == DropFlight;
-}
-
 bool settled(const Player& p) {
   if (!p.alive) return true;
   // A row still sliding in does not count: late in Survival one always is.
-  if (flying(p) || p.actionState == DropDone || !p.commands.empty() || p.chainCount != 0 ||
+  if (p.flying() || p.actionState == DropDone || !p.commands.empty() || p.chainCount != 0 ||
       !p.lasers.empty())
     return false;
   for (const auto& row : p.board.rows)
@@ -30,70 +26,8 @@ bool settled(const Player& p) {
 }
 }  // namespace
 
-// The status message is only shown, never read by the rules, and is left out.
-void copyPlayerState(const Player& from, Player& to) {
-  to.alive = from.alive;
-  to.chainCount = from.chainCount;
-  to.chainPieces = from.chainPieces;
-  to.activity = from.activity;
-  to.board = from.board;
-  to.score = from.score;
-  to.chainBonus = from.chainBonus;
-  to.timeBonus = from.timeBonus;
-  to.messageTimer = from.messageTimer;
-  to.slowTimer = from.slowTimer;
-  to.dudsAddedTimer = from.dudsAddedTimer;
-  to.shieldTimer = from.shieldTimer;
-  to.wildsAddedTimer = from.wildsAddedTimer;
-  to.laserChargedTimer = from.laserChargedTimer;
-  to.slowReactionsTimer = from.slowReactionsTimer;
-  to.lasersTimer = from.lasersTimer;
-  to.multiplierTimer = from.multiplierTimer;
-  to.doublerCharges = from.doublerCharges;
-  to.pendingRows = from.pendingRows;
-  to.bank.charges = from.bank.charges;
-  to.bank.incoming = from.bank.incoming;
-  to.bank.randomState = from.bank.randomState;
-  to.bank.stored = from.bank.stored;
-  to.bank.player = &to;
-  to.bank.bus = nullptr;
-  to.minGroup = from.minGroup;
-  to.minGroupHold = from.minGroupHold;
-  to.laserCharges = from.laserCharges;
-  to.lasers = from.lasers;
-  to.controller = nullptr;
-  to.commands = from.commands;
-  to.cursorPos = from.cursorPos;
-  to.cursorSpeed = from.cursorSpeed;
-  to.cursorColumn = from.cursorColumn;
-  to.actionState = from.actionState;
-  to.heldColour = from.heldColour;
-  to.heldCount = from.heldCount;
-  to.flightCount = from.flightCount;
-  to.flightColumn = from.flightColumn;
-  to.flightRow = from.flightRow;
-  to.flightPos = from.flightPos;
-  to.rowInterval = from.rowInterval;
-  to.levelDuration = from.levelDuration;
-  to.elapsed = from.elapsed;
-  to.levelTimer = from.levelTimer;
-  to.level = from.level;
-  to.flightSpeed = from.flightSpeed;
-  to.rowTimer = from.rowTimer;
-  to.totalPieces = from.totalPieces;
-  to.maxChain = from.maxChain;
-  std::copy(std::begin(from.piecesByColour), std::end(from.piecesByColour), to.piecesByColour);
-  to.finalBonusAdded = from.finalBonusAdded;
-}
-
-MoveJudge::MoveJudge() {
-  sandbox.layout = &setup;
-  for (Player* p : {&base, &middle, &trial}) p->game = &sandbox;
-}
-
 void MoveJudge::look(const Player& real, uint32_t rowState, const OpponentView& view) {
-  setup = GameSetup(real.mode());
-  copyPlayerState(real, base);
+  base = real;
   base.board.rowSeed = rowState;
   base.bank.randomState = rowState ^ 0x9e3779b9u;
   base.commands.clear();
@@ -101,11 +35,11 @@ void MoveJudge::look(const Player& real, uint32_t rowState, const OpponentView& 
 }
 
 void MoveJudge::keepAsMiddle() {
-  copyPlayerState(trial, middle);
+  middle = trial;
 }
 
 double MoveJudge::judge(const Plan& plan, bool fromMiddle, int& updates) {
-  copyPlayerState(fromMiddle ? middle : base, trial);
+  trial = fromMiddle ? middle : base;
   chainSeen = 0;
   bool played = play(plan, updates);
   stepUntil(settled, SettleStepLimit, updates);
@@ -157,7 +91,7 @@ bool MoveJudge::grabAt(int column, int& updates) {
   moveTo(column);
   int before = trial.heldCount;
   trial.commands.push_back(Command::Grab);
-  stepUntil([](const Player& p) { return p.commands.empty() && !flying(p); }, GrabStepLimit,
+  stepUntil([](const Player& p) { return p.commands.empty() && !p.flying(); }, GrabStepLimit,
             updates);
   return trial.actionState == Holding && trial.heldCount > before;
 }
@@ -165,7 +99,7 @@ bool MoveJudge::grabAt(int column, int& updates) {
 bool MoveJudge::stepUntil(bool (*done)(const Player&), int limit, int& updates) {
   for (int i = 0; i < limit; ++i) {
     if (done(trial)) return true;
-    trial.update(TrialStepMs);
+    trial.update(TrialStepMs, Running, ignored);
     ++updates;
     chainSeen = std::max(chainSeen, trial.chainCount);
   }
@@ -193,7 +127,7 @@ double MoveJudge::value() const {
       if (column + 1 < board.width && board.at(column + 1, row).colour == cell.colour) ++pairs;
       if (row + 1 < board.height && board.at(column, row + 1).colour == cell.colour) ++pairs;
     }
-  int owed = trial.pendingRows + (board.width > 1 ? trial.bank.incoming / (board.width - 1) : 0);
+  int owed = trial.owedRows();
   int danger = std::max(0, highest + owed - SafeRows);
   result -= Height * pieces + Danger * danger * danger + Dud * duds;
   result += SamePair * pairs;

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "Game.h"
 #include "Player.h"
 
 // One thing the computer can do with its hands.
@@ -22,13 +21,9 @@ struct OpponentView {
 };
 
 // Judges plans by playing them on copies of the computer's own player, stepped by the
-// real rules in a game of their own, until the board has settled; then scores the board.
+// real rules until the board has settled; then scores the board.
 class MoveJudge {
 public:
-  MoveJudge();
-  MoveJudge(const MoveJudge&) = delete;
-  MoveJudge& operator=(const MoveJudge&) = delete;
-
   // Takes a snapshot of the real player. New rows are drawn from rowState instead of the
   // board's own generator: a person cannot see which colours come next either.
   void look(const Player& real, uint32_t rowState, const OpponentView& view);
@@ -49,13 +44,8 @@ private:
   bool stepUntil(bool (*done)(const Player&), int limit, int& updates);
   double value() const;
 
-  GameSetup setup{0};
-  Game sandbox;
   Player base, middle, trial;
+  StepEvents ignored;  // a trial is heard by nobody and sends nothing to the other board
   int opponentOwedRows = 0;
   int chainSeen = 0;
 };
-
-// Copies everything the rules read or write from one player into another, leaving the
-// target linked to its own game and bank and to no controller.
-void copyPlayerState(const Player& from, Player& to);

@@ -1,35 +1,50 @@
 #include "Player.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "Game.h"
-#include "Settings.h"
 #include "Tuning.h"
 
-Player::Player() {
-  construct();
+namespace {
+const char* const chainSoundNames[] = {"R0", "R1", "R2", "R3", "R4", "R5", "R6"};
+constexpr int ChainSounds = 7;  // the seventh link and later all sound as R6
+}  // namespace
+
+const char* soundName(Sound sound, int chainLink) {
+  switch (sound) {
+    case Sound::Grab:
+      return "Grab";
+    case Sound::Drop:
+      return "Drop";
+    case Sound::Slide:
+      return "Slide";
+    case Sound::Explode:
+      return "Explode";
+    case Sound::Laser:
+      return "Laser";
+    case Sound::Chain:
+      return chainSoundNames[std::clamp(chainLink, 0, ChainSounds - 1)];
+  }
+  return "";
 }
 
-void Player::construct() {
-  board.resize(settings.BoardColumns, settings.BoardRows);
-  board.clear();
-  message.clear();
-  messageTimer = slowTimer = dudsAddedTimer = shieldTimer = wildsAddedTimer = 0;
-  laserChargedTimer = slowReactionsTimer = lasersTimer = multiplierTimer = 0;
-  lasers.clear();
-  commands.clear();
-  actionState = Idle;
-  heldColour = Colour::Empty;
-  flightCount = flightColumn = flightRow = flightPos = 0;
-  controller = nullptr;
+Player::Player() {
+  seat(GameSetup(), 0);
+}
+
+void Player::seat(const GameSetup& setup, int newIndex) {
+  *this = Player(Blank{});
+  index = newIndex;
+  gameMode = setup.mode;
+  gamePlayers = setup.playerCount;
+  board.resize(setup.columnCount, setup.rowCount);
+  board.rowSeed = setup.rowSeeds[newIndex];
+  bank.randomState = setup.bankSeeds[newIndex];
   reset();
 }
 
 void Player::reset() {
   board.clear();
   commands.clear();
-  controller = nullptr;
   flightCount = heldCount = flightPos = flightRow = flightColumn = 0;
   heldColour = Colour::Empty;
   actionState = Idle;
@@ -53,22 +68,16 @@ void Player::reset() {
   finalBonusAdded = false;
 }
 
-int Player::playerCount() const {
-  return game && game->layout ? game->layout->playerCount : 1;
-}
-
-int Player::mode() const {
-  return game && game->layout ? game->layout->mode : GameMode::Practice;
-}
-
 int Player::scoreMultiplier() const {
   return multiplierTimer > 0 ? multiplierTimer / EffectTime + 2 : 1;
 }
 
-void Player::playSound(const std::string& name) {
-  if (!game) return;
-  std::string effect = name;
-  game->bus.post(PlaySound, &effect);
+int Player::owedRows() const {
+  return pendingRows + (board.width > 1 ? bank.incoming / (board.width - 1) : 0);
+}
+
+void Player::playSound(StepEvents& events, Sound sound, int chainLink) const {
+  events.sounds.push_back({static_cast<int8_t>(index), sound, static_cast<int8_t>(chainLink)});
 }
 
 void Player::returnToIdle() {
@@ -77,16 +86,16 @@ void Player::returnToIdle() {
   actionState = Idle;
 }
 
-int32_t Player::advance(int32_t dt) {
+int32_t Player::advance(int32_t dt, StepEvents& events) {
   int32_t busy = 0;
   if (board.riseOffset != 0) {
     int32_t before = board.riseOffset / FixedOne;
     board.advanceRise(dt * RiseSpeed);
-    if (board.riseOffset / FixedOne != before) playSound("Slide");
+    if (board.riseOffset / FixedOne != before) playSound(events, Sound::Slide);
   }
   advanceFlight(dt);
   busy += advanceFalling(dt);
-  advanceLasers(dt);
+  advanceLasers(dt, events);
   busy += advanceExplosions(dt);
   levelTimer += dt;
   rowTimer += dt;
@@ -163,8 +172,8 @@ int32_t Player::advanceExplosions(int32_t dt) {
   return busy;
 }
 
-void Player::advanceLasers(int32_t dt) {
-  for (size_t i = 0; i < lasers.size();) {
+void Player::advanceLasers(int32_t dt, StepEvents& events) {
+  for (int i = 0; i < lasers.size();) {
     LaserShot& shot = lasers[i];
     bool gone = false;
     shot.pos -= dt * LaserSpeed;
@@ -180,9 +189,9 @@ void Player::advanceLasers(int32_t dt) {
       Cell& cell = board.at(shot.column, shot.row);
       if (!cell.hasColour() || cell.is(Cell::Exploding)) continue;
       if (cell.is(Cell::Falling) && cell.fall < d) continue;
-      playSound("Explode");
+      playSound(events, Sound::Explode);
       Cell* target = &cell;
-      if (shot.row < board.height - 1) {
+      if (shot.row < board.topRow()) {
         Cell& above = board.at(shot.column, shot.row + 1);
         if (above.hasColour() && !above.is(Cell::Exploding)) target = &above;
       }
@@ -192,26 +201,24 @@ void Player::advanceLasers(int32_t dt) {
       break;
     }
     if (gone)
-      lasers.erase(lasers.begin() + i);
+      lasers.erase(i);
     else
       ++i;
   }
 }
 
-int Player::update(int32_t dt) {
-  if (!game || game->state == Running) processCommands(dt);
-  int32_t busy = advance(dt);
+int Player::update(int32_t dt, GameState state, StepEvents& events) {
+  if (state == Running) processCommands(dt, events);
+  int32_t busy = advance(dt, events);
   if (busy == 0) {
-    int32_t reacted = react();
+    int32_t reacted = react(events);
     if (reacted > 0) {
       chainCount += 1;
       chainPieces += reacted;
-      char name[8];
-      snprintf(name, sizeof name, "R%u", static_cast<unsigned>(std::clamp(chainCount - 1, 0, 6)));
-      playSound(name);
+      playSound(events, Sound::Chain, chainCount - 1);
     } else {
-      closeChain();
-      if (game && game->state == Ending) return 0;
+      closeChain(events);
+      if (state == Ending) return 0;
       // A refused row ends the player at once; a board that clears later does not bring
       // it back.
       if (alive) alive = isAlive();

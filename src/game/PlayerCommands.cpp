@@ -18,15 +18,14 @@ void Player::moveCursor(int32_t dt) {
   }
 }
 
-void Player::processCommands(int32_t dt) {
+void Player::processCommands(int32_t dt, StepEvents& events) {
   moveCursor(dt);
   if (commands.empty()) return;
-  if (!runCommand(commands.front())) commands.pop_front();
+  if (!runCommand(commands.front(), events)) commands.pop_front();
 }
 
-bool Player::runCommand(int32_t command) {
+bool Player::runCommand(Command::Value command, StepEvents& events) {
   bool settled = cursorPos == cursorColumn * FixedOne;
-  bool flying = actionState == GrabFlight || actionState == DropFlight;
   switch (command) {
     case Command::Left:
       if (cursorColumn > 0) cursorColumn -= 1;
@@ -35,7 +34,7 @@ bool Player::runCommand(int32_t command) {
       if (cursorColumn < board.width - 1) cursorColumn += 1;
       return false;
     case Command::Drop:
-      if (!settled || flying) return true;
+      if (!settled || flying()) return true;
       if (actionState == Holding) {
         flightRow = board.height;
         flightColumn = cursorColumn;
@@ -43,22 +42,22 @@ bool Player::runCommand(int32_t command) {
         flightCount = heldCount;
         heldCount = 0;
         actionState = DropFlight;
-        playSound("Drop");
+        playSound(events, Sound::Drop);
       }
       return false;
     case Command::Grab:
-      if (!settled || flying) return true;
-      grab();
+      if (!settled || flying()) return true;
+      grab(events);
       return false;
     case Command::PullDown:
       if (!board.pushRow()) alive = false;
       return false;
     case Command::PowerUp:
       if (playerCount() >= 2) {
-        bank.usePowerUp();
+        bank.usePowerUp(*this, events);
       } else if (laserCharges > 0) {
-        if (!settled) return true;
-        bank.fireLaser();
+        if (!settled || lasers.full()) return true;
+        bank.fireLaser(*this, events);
         laserCharges -= 1;
         if (laserCharges > 0) lasersTimer = MessageTime;
       }
@@ -68,12 +67,9 @@ bool Player::runCommand(int32_t command) {
   }
 }
 
-void Player::grab() {
+void Player::grab(StepEvents& events) {
   int column = cursorColumn;
-  int row = board.height - 1;
-  while (row >= 0 && !board.at(column, row).hasColour() &&
-         !board.at(column, row).is(Cell::Exploding))
-    --row;
+  int row = board.topPieceRow(column);
   if (row < 0 || !board.at(column, row).hasColour()) return;
   if (actionState == Idle) {
     actionState = GrabFlight;
@@ -92,7 +88,7 @@ void Player::grab() {
     ++taken;
   }
   if (taken > 0)
-    playSound("Grab");
+    playSound(events, Sound::Grab);
   else if (flightCount == 0 && heldCount == 0)
     returnToIdle();
 }
@@ -112,7 +108,7 @@ void Player::advanceFlight(int32_t dt) {
       }
       // Landed. A matching top piece gets looked at again: the pieces that found no room
       // may still join its group.
-      int top = board.height - 1;
+      int top = board.topRow();
       if (flightRow == top) {
         Cell& cell = board.at(flightColumn, top);
         if (cell.colour == heldColour && !cell.is(Cell::Exploding)) cell.flags |= Cell::Check;

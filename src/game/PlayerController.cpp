@@ -1,20 +1,12 @@
 #include "PlayerController.h"
 
-#include "Game.h"
+#include "GameLoop.h"
 
-int PlayerController::attach(Game* newGame, int newIndex) {
-  // A game has two places; anything else is refused like a taken place.
-  if (!newGame || newIndex < 0 || newIndex > 1) return 1;
-  Player& player = newGame->players[newIndex];
-  if (player.controller) return 1;
-  player.reset();
-  player.game = newGame;
-  player.controller = this;
-  player.bank.player = &player;
-  player.bank.bus = &newGame->bus;
-  newGame->bus.subscribe(SendPowerUp, &player.bank);
-  newGame->bus.subscribe(SendDuds, &player.bank);
-  game = newGame;
+int PlayerController::attach(GameLoop* newLoop, int newIndex) {
+  if (!newLoop || newIndex < 0 || newIndex >= newLoop->game.playerCount()) return 1;
+  if (newLoop->controllers[newIndex]) return 1;
+  newLoop->controllers[newIndex] = this;
+  loop = newLoop;
   index = newIndex;
   return 0;
 }

@@ -2,15 +2,15 @@
 
 #include "Listener.h"
 
-class Game;
+class GameLoop;
 
 // Links a source of commands to one player of a game.
 class PlayerController : public Listener {
 public:
   int index = -1;
-  Game* game = nullptr;
+  GameLoop* loop = nullptr;
 
-  // 0 when attached, 1 when that player already has a controller.
-  virtual int attach(Game* game, int index);
+  // 0 when attached, 1 when the place does not exist or already has a controller.
+  virtual int attach(GameLoop* loop, int index);
   ~PlayerController() override = default;
 };

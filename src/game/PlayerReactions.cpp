@@ -25,14 +25,14 @@ int32_t Player::countGroup(int column, int row, int trialColour, bool mark) {
     if (cell.hasColour()) cell.startExploding(Colour::Empty);
   }
   // Dropped pieces that found no room on a full column still belong to its top group.
-  if (actionState == DropDone && column == flightColumn && row == board.height - 1) {
+  if (actionState == DropDone && column == flightColumn && row == board.topRow()) {
     count += flightCount;
     if (mark) returnToIdle();
   }
   return count;
 }
 
-int32_t Player::react() {
+int32_t Player::react(StepEvents& events) {
   int32_t total = 0;
   for (int row = 0; row < board.height; ++row)
     for (int column = 0; column < board.width; ++column) {
@@ -54,7 +54,7 @@ int32_t Player::react() {
           cell.colour = best;
           int32_t m = countGroup(column, row, best, true);
           total += m;
-          bank.charge(best, m);
+          bank.charge(*this, best, m, events);
           piecesByColour[best] += m;
         } else {
           cell.colour = Colour::Wild;
@@ -64,7 +64,7 @@ int32_t Player::react() {
         if (countGroup(column, row, colour, false) >= threshold) {
           int32_t m = countGroup(column, row, colour, true);
           total += m;
-          bank.charge(colour, m);
+          bank.charge(*this, colour, m, events);
           piecesByColour[colour] += m;
         }
       }
@@ -97,7 +97,7 @@ void Player::spreadColour(int column, int row, int colour) {
   cell.mixColour = colour;
 }
 
-void Player::closeChain() {
+void Player::closeChain(StepEvents& events) {
   double base = chainPieces * 0.1;
   base *= scoreMultiplier();
   score += (chainCount - 0.5) * base;
@@ -113,7 +113,7 @@ void Player::closeChain() {
       minGroup += 1;
     chainCount = 0;
     chainPieces = 0;
-    bank.endOfChain();
+    bank.endOfChain(*this, events);
   }
   activity = 0;
   if (multiplierTimer == 1) multiplierTimer = 0;

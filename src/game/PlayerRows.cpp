@@ -2,7 +2,6 @@
 // and the bonuses added when a player goes out.
 #include <algorithm>
 
-#include "Game.h"
 #include "Player.h"
 #include "Tuning.h"
 

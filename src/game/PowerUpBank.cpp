@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "Colour.h"
-#include "MessageBus.h"
+#include "Messages.h"
 #include "NextRandom.h"
 #include "Player.h"
-#include "PlayerController.h"
 #include "PowerUpMessage.h"
 #include "Tuning.h"
 
@@ -18,109 +15,90 @@ const char* const colourNames[] = {"White",  "Red",   "Yellow", "Orange", "Blue"
                                    "Purple", "Green", "Black",  "Duds"};
 }
 
-PowerUpBank::PowerUpBank() {
-  srand(static_cast<unsigned>(time(nullptr)));
-  randomState = static_cast<uint32_t>(rand());
+void PowerUpBank::send(const Player& owner, int id, int kind, int amount, StepEvents& events) {
+  events.sent.push_back({id, kind, amount, owner.index});
 }
 
-int PowerUpBank::playerCount() const {
-  return player ? player->playerCount() : 1;
-}
-
-int PowerUpBank::playerIndex() const {
-  return player && player->controller ? player->controller->index : 0;
-}
-
-void PowerUpBank::send(int id, int kind, int amount) {
-  if (!bus) return;
-  PowerUpMessage message{kind, amount, playerIndex()};
-  bus->post(id, &message);
-}
-
-void PowerUpBank::charge(int colour, int count) {
+void PowerUpBank::charge(Player& owner, int colour, int count, StepEvents& events) {
   int total = count;
-  for (auto it = charges.begin(); it != charges.end(); ++it)
-    if (it->colour == colour) {
-      total += it->count;
-      charges.erase(it);
+  for (int i = 0; i < charges.size(); ++i)
+    if (charges[i].colour == colour) {
+      total += charges[i].count;
+      charges.erase(i);
       break;
     }
   if (total >= PiecesPerPowerUp) {
     // The power-up's own drop of minGroup must not be undone when this very chain closes.
-    if (colour == Colour::Red && playerCount() == 1 && player && player->minGroup >= StartMinGroup)
-      player->minGroupHold = true;
-    activate(colour, total);
+    if (colour == Colour::Red && owner.playerCount() == 1 && owner.minGroup >= StartMinGroup)
+      owner.minGroupHold = true;
+    activate(owner, colour, total, events);
     if (total % PiecesPerPowerUp != 0) charges.push_back({colour, total % PiecesPerPowerUp});
   } else {
     charges.push_back({colour, total});
   }
-  if (count != 0) send(SendDuds, Colour::Black, count);
+  if (count != 0) send(owner, SendDuds, Colour::Black, count, events);
 }
 
-void PowerUpBank::endOfChain() {
+void PowerUpBank::endOfChain(Player& owner, StepEvents& events) {
   int sum = 0;
   while (!charges.empty()) {
     Charge left = charges.front();
     charges.pop_front();
-    if (left.count >= PiecesPerPowerUp) activate(left.colour, left.count);
+    if (left.count >= PiecesPerPowerUp) activate(owner, left.colour, left.count, events);
     sum += left.count;
   }
-  send(SendPowerUp, Colour::Black, sum);
+  send(owner, SendPowerUp, Colour::Black, sum, events);
 }
 
-void PowerUpBank::activate(int kind, int amount) {
+void PowerUpBank::activate(Player& owner, int kind, int amount, StepEvents& events) {
   switch (kind) {
     case Colour::White:
     case Colour::Purple:
     case Colour::Green:
-      apply(kind, amount, false);
+      apply(owner, kind, amount, false, events);
       break;
     case Colour::Red:
     case Colour::Yellow:
     case Colour::Blue:
-      if (playerCount() > 1)
+      if (owner.playerCount() > 1)
         stored.push_back({kind, amount});
       else
-        apply(kind, amount, false);
+        apply(owner, kind, amount, false, events);
       break;
     case Colour::Orange:
-      if (playerCount() == 1)
-        apply(kind, amount, false);
+      if (owner.playerCount() == 1)
+        apply(owner, kind, amount, false, events);
       else
-        send(SendPowerUp, kind, amount);
+        send(owner, SendPowerUp, kind, amount, events);
       break;
     default:
       break;
   }
 }
 
-void PowerUpBank::usePowerUp() {
+void PowerUpBank::usePowerUp(Player& owner, StepEvents& events) {
   if (stored.empty()) return;
   Stored next = stored.back();
   stored.pop_back();
   if (next.kind == Colour::Red || next.kind == Colour::Blue)
-    apply(next.kind, next.amount, false);
+    apply(owner, next.kind, next.amount, false, events);
   else if (next.kind == Colour::Yellow)
-    send(SendPowerUp, next.kind, next.amount);
+    send(owner, SendPowerUp, next.kind, next.amount, events);
 }
 
-void PowerUpBank::handle(int id, void* data, MessageBus*) {
-  if ((id != SendPowerUp && id != SendDuds) || !data || !player) return;
-  const PowerUpMessage* message = static_cast<const PowerUpMessage*>(data);
-  if (player->shieldTimer > 0 || message->sender == playerIndex()) return;
-  apply(message->kind, message->amount, id == SendDuds);
+void PowerUpBank::receive(Player& owner, const PowerUpMessage& message, StepEvents& events) {
+  if (owner.shieldTimer > 0 || message.sender == owner.index) return;
+  apply(owner, message.kind, message.amount, message.id == SendDuds, events);
 }
 
-void PowerUpBank::apply(int kind, int amount, bool incomingPieces) {
-  if (!player) return;
+void PowerUpBank::apply(Player& p, int kind, int amount, bool incomingPieces, StepEvents& events) {
   if (incomingPieces && kind != Colour::Black) return;
-  Player& p = *player;
   Board& board = p.board;
   int strength = amount / PiecesPerPowerUp;
-  bool alone = playerCount() == 1;
+  bool alone = p.playerCount() == 1;
   switch (kind) {
     case Colour::White:
-      erase(strength);
+      erase(p, strength, events);
       break;
     case Colour::Red:
       p.minGroup -= strength;
@@ -135,7 +113,7 @@ void PowerUpBank::apply(int kind, int amount, bool incomingPieces) {
       if (alone) {
         p.multiplierTimer += strength * EffectTime;
       } else {
-        convert(strength * 4, 5, Colour::Dud);
+        convert(p, strength * 4, 5, Colour::Dud);
         p.dudsAddedTimer = MessageTime;
       }
       break;
@@ -153,7 +131,7 @@ void PowerUpBank::apply(int kind, int amount, bool incomingPieces) {
       }
       break;
     case Colour::Purple:
-      convert(strength * 3, 4, Colour::Wild);
+      convert(p, strength * 3, 4, Colour::Wild);
       p.wildsAddedTimer = MessageTime;
       break;
     case Colour::Green:
@@ -173,8 +151,7 @@ void PowerUpBank::apply(int kind, int amount, bool incomingPieces) {
   }
 }
 
-void PowerUpBank::erase(int strength) {
-  Player& p = *player;
+void PowerUpBank::erase(Player& p, int strength, StepEvents& events) {
   Board& board = p.board;
   int counts[Colour::Wild + 1] = {};
   for (const auto& row : board.rows)
@@ -194,7 +171,7 @@ void PowerUpBank::erase(int strength) {
     if (colour == Colour::Empty) continue;
     int erased = board.eraseColour(colour);
     p.chainPieces += erased;
-    charge(colour, erased);
+    charge(p, colour, erased, events);
   }
   p.messageTimer = MessageTime;
   char text[64] = "";
@@ -205,9 +182,9 @@ void PowerUpBank::erase(int strength) {
   p.message = text;
 }
 
-void PowerUpBank::convert(int count, int perColumn, int target) {
-  Board& board = player->board;
-  std::vector<Cell*> candidates;
+void PowerUpBank::convert(Player& owner, int count, int perColumn, int target) {
+  Board& board = owner.board;
+  BoundedList<Cell*, MaxBoardColumns * MaxBoardRows> candidates;
   for (int column = board.width - 1; column >= 0; --column) {
     int taken = 0;
     for (int row = board.height - 1; row >= 0 && taken < perColumn; --row) {
@@ -219,14 +196,14 @@ void PowerUpBank::convert(int count, int perColumn, int target) {
     }
   }
   for (int i = 0; i < count && !candidates.empty(); ++i) {
-    size_t pick = static_cast<size_t>(nextRandom(randomState)) % candidates.size();
+    int pick = static_cast<int>(static_cast<size_t>(nextRandom(randomState)) %
+                                static_cast<size_t>(candidates.size()));
     candidates[pick]->colour = target;
-    candidates.erase(candidates.begin() + pick);
+    candidates.erase(pick);
   }
 }
 
-void PowerUpBank::fireLaser() {
-  if (!player) return;
-  player->playSound("Laser");
-  player->lasers.push_back({player->cursorColumn, player->board.height - 1, FixedOne});
+void PowerUpBank::fireLaser(Player& owner, StepEvents& events) {
+  owner.playSound(events, Sound::Laser);
+  owner.lasers.push_back({owner.cursorColumn, owner.board.topRow(), FixedOne});
 }

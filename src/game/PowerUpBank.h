@@ -1,51 +1,60 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <vector>
 
-#include "Listener.h"
+#include "Bounded.h"
+#include "Colour.h"
+#include "StepEvents.h"
 
-class MessageBus;
 class Player;
 
 // A player's power-ups: the charge gathered per colour during a chain, the power-ups
 // stored for later use in a two-player game, and the meter of the opponent's pieces
-// waiting to become rows on this board.
-class PowerUpBank : public Listener {
+// waiting to become rows on this board. A plain part of its player's value: the player
+// it belongs to is handed to each call.
+class PowerUpBank {
 public:
   struct Charge {
-    int colour;
-    int count;
+    int32_t colour = Colour::Empty;
+    int32_t count = 0;
+    template <class V>
+    void fields(V& v) {
+      v(colour), v(count);
+    }
   };
   struct Stored {
-    int kind;
-    int amount;
+    int32_t kind = Colour::Empty;
+    int32_t amount = 0;
+    template <class V>
+    void fields(V& v) {
+      v(kind), v(amount);
+    }
   };
+  // One charge per colour at most; stored power-ups beyond the room are not kept (far
+  // more than a board could ever show).
+  static constexpr int StoredRoom = 64;
 
-  PowerUpBank();
-
-  void handle(int id, void* data, MessageBus* bus) override;
-  ~PowerUpBank() override = default;
-
-  MessageBus* bus = nullptr;
-  Player* player = nullptr;
-  std::deque<Charge> charges;
+  BoundedList<Charge, Colour::Wild + 1> charges;
   int32_t incoming = 0;
   uint32_t randomState = 0;
-  std::vector<Stored> stored;
+  BoundedList<Stored, StoredRoom> stored;
 
-  void charge(int colour, int count);
-  void endOfChain();
-  void usePowerUp();
-  void activate(int kind, int amount);
-  void apply(int kind, int amount, bool incomingPieces);
-  void fireLaser();
+  void charge(Player& owner, int colour, int count, StepEvents& events);
+  void endOfChain(Player& owner, StepEvents& events);
+  void usePowerUp(Player& owner, StepEvents& events);
+  void activate(Player& owner, int kind, int amount, StepEvents& events);
+  void apply(Player& owner, int kind, int amount, bool incomingPieces, StepEvents& events);
+  // A power-up or pieces sent by the other board (SendPowerUp or SendDuds).
+  void receive(Player& owner, const PowerUpMessage& message, StepEvents& events);
+  void fireLaser(Player& owner, StepEvents& events);
+
+  template <class V>
+  void fields(V& v) {
+    v(charges), v(incoming), v(randomState), v(stored);
+  }
 
 private:
-  int playerCount() const;
-  int playerIndex() const;
-  void send(int id, int kind, int amount);
-  void erase(int strength);
-  void convert(int count, int perColumn, int target);
+  void send(const Player& owner, int id, int kind, int amount, StepEvents& events);
+  void erase(Player& owner, int strength, StepEvents& events);
+  void convert(Player& owner, int count, int perColumn, int target);
 };

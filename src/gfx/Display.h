@@ -11,6 +11,7 @@
 #include "Listener.h"
 
 class Game;
+class GameLoop;
 class Player;
 struct Cell;
 class GameLayout;
@@ -67,8 +68,8 @@ public:
   void drawText(const std::string& text, int x, int y, Font* font);
 
   // The playfield, drawn whole each frame; returns SDL_Flip's result.
-  int renderFrame(Game* game);
-  void renderPlayer(Player& player);
+  int renderFrame(GameLoop* loop);
+  void renderPlayer(const Game& game, const GameLayout& layout, int index);
   // Draws a cell whose board place is rect; rect.y is moved to where the image went.
   void drawCell(SDL_Rect& rect, const Cell& cell);
 

@@ -12,7 +12,7 @@ class GameLayout : public GameSetup {
 public:
   // Loads the mode's background; a missing one leaves the screen black behind the boards.
   explicit GameLayout(int mode);
-  ~GameLayout() override;
+  ~GameLayout();
   GameLayout(const GameLayout&) = delete;
   GameLayout& operator=(const GameLayout&) = delete;
 

@@ -9,7 +9,7 @@
 #include "Display.h"
 #include "Game.h"
 #include "GameLayout.h"
-#include "PlayerController.h"
+#include "GameLoop.h"
 #include "Settings.h"
 #include "StatusText.h"
 #include "Tuning.h"
@@ -38,7 +38,7 @@ void blitAt(SDL_Surface* image, SDL_Surface* screen, int x, int y) {
 }  // namespace
 
 void Display::handle(int, void* data, MessageBus*) {
-  renderFrame(static_cast<Game*>(data));
+  renderFrame(static_cast<GameLoop*>(data));
 }
 
 SDL_Surface* Display::pieceImage(int colour) const {
@@ -108,8 +108,7 @@ void Display::renderBank(const Player& player, const SDL_Rect& bank) {
 
 void Display::renderWarningLine(const Player& player, int x0, int yTop) {
   const Board& board = player.board;
-  int waiting = board.width > 1 ? player.bank.incoming / (board.width - 1) : 0;
-  int lineRow = board.height - player.pendingRows - waiting - 1;
+  int lineRow = board.topRow() - player.owedRows();
   int y = yTop + lineRow * cellHeight - 1;
   int right = x0 + board.width * cellWidth;
   fill(screen, x0, y, board.width * cellWidth, 3, SDL_MapRGB(screen->format, 0, 0, 0));
@@ -120,11 +119,8 @@ void Display::renderWarningLine(const Player& player, int x0, int yTop) {
   }
 }
 
-void Display::renderPlayer(Player& player) {
-  if (!player.controller || !player.game) return;  // takes no part in this game
-  const Game& game = *player.game;
-  const GameLayout& layout = *static_cast<const GameLayout*>(game.layout);
-  const int i = player.controller->index;
+void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
+  const Player& player = game.players[i];
   const Board& board = player.board;
   const int x0 = layout.boardRects[i].x, y0 = layout.boardRects[i].y;
   const int W = board.width, H = board.height, cw = cellWidth, ch = cellHeight;
@@ -208,8 +204,9 @@ void Display::renderClock(const Game& game, const GameLayout& layout) {
   drawText(text, layout.clockRect.x, layout.clockRect.y, normalFont);
 }
 
-int Display::renderFrame(Game* game) {
-  GameLayout& layout = *static_cast<GameLayout*>(game->layout);
+int Display::renderFrame(GameLoop* loop) {
+  GameLayout& layout = *static_cast<GameLayout*>(loop->layout);
+  const Game& game = loop->game;
   SDL_SetClipRect(screen, nullptr);
   if (layout.background) {
     if (modeChanged || !layout.convertedBackground) {
@@ -224,14 +221,14 @@ int Display::renderFrame(Game* game) {
     SDL_FillRect(screen, nullptr, 0);
   }
 
-  for (int i = 0; i < layout.playerCount && i < 2; ++i) renderPlayer(game->players[i]);
+  for (int i = 0; i < game.playerCount(); ++i) renderPlayer(game, layout, i);
 
   // The notice blinks by the clock, so it keeps its pace at any frame rate.
-  if (game->paused && (game->clock() / 300) % 2 == 1) {
+  if (game.paused && (loop->clock() / 300) % 2 == 1) {
     Font& green = fonts[GreenFont];
     drawText("PAUSED", width / 2 - green.textWidth("PAUSED") / 2, height / 2, &green);
   }
   ++frameCounter;
-  if (settings.DisplayTime) renderClock(*game, layout);
+  if (settings.DisplayTime) renderClock(game, layout);
   return SDL_Flip(screen);
 }

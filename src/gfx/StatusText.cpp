@@ -69,7 +69,7 @@ std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* f
                                    : format("Piece Doubler (%i)!", p.doublerCharges),
              GreenFont);
   column.add(p.wildsAddedTimer > 0, "Wilds Added!", PurpleFont);
-  column.add(p.messageTimer > 0, p.message, PlainFont, 15);
+  column.add(p.messageTimer > 0, p.message.str(), PlainFont, 15);
   return column.lines;
 }
 

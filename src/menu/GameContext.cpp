@@ -2,48 +2,145 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <sstream>
 
 #include "ComputerController.h"
 #include "Display.h"
-#include "Game.h"
 #include "GameLayout.h"
+#include "GameLoop.h"
 #include "GameOverWait.h"
 #include "HumanController.h"
 #include "InputPoller.h"
+#include "QuitPassOn.h"
+#include "Replay.h"
+#include "ReplayShelf.h"
 #include "Settings.h"
 #include "SoundManager.h"
+#include "Version.h"
+
+namespace {
+// Holding F plays a replay this many times as fast.
+constexpr int FastForward = 4;
+// A replay that falls behind (a slow machine, a stop in the debugger) catches up by at
+// most this much play per frame rather than racing.
+constexpr uint32_t MostCatchUpMs = 250;
+
+void keepEnd(Replay& replay, const Game& game) {
+  std::istringstream lines(endLines(game));
+  for (std::string line; std::getline(lines, line);) replay.endLines.push_back(line + "\n");
+}
+
+// Saving never disturbs the game: a failure is one line on standard error.
+void shelve(const Replay& replay, const std::string& folder) {
+  if (folder.empty()) return;
+  std::string error;
+  if (ReplayShelf::save(replay, folder, ReplayShelf::Kept, error).empty())
+    std::fprintf(stderr, "Pigmora: could not save the replay in %s/: %s\n", folder.c_str(),
+                 error.c_str());
+}
+}  // namespace
 
 void GameContext::runGame(int mode) {
   if (mode < GameMode::Practice || mode > GameMode::Survival) return;
   GameLayout layout(mode);
-  Game game;
-  game.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
-  game.layout = &layout;
+  // The rows of both boards start from the moment the game begins; the banks' choices
+  // from the wall clock, as they always have.
+  GameSetup setup = layout;
+  uint32_t start = SDL_GetTicks();
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  uint32_t banks = static_cast<uint32_t>(std::rand());
+  for (int i = 0; i < 2; ++i) {
+    setup.rowSeeds[i] = start;
+    setup.bankSeeds[i] = banks;
+  }
+  GameLoop loop(setup);
+  loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
+  loop.layout = &layout;
   HumanController controllers[2];
-  ComputerController computer(versusComputerLevel, static_cast<uint32_t>(time(nullptr)));
+  ComputerController computer(versusComputerLevel, static_cast<uint32_t>(std::time(nullptr)));
   InputPoller poller;
   FramePacer pacer(displayRefreshHz);
+  Replay replay;
+  replay.setup = setup;
+  replay.program = PIGMORA_VERSION;
+  loop.onPass = [&replay](int32_t dt, const PassInput& input) { replay.addPass(dt, input); };
 
-  game.bus.subscribe(PollInput, &poller);
-  game.bus.subscribe(RenderFrame, display);
-  game.bus.subscribe(RenderFrame, &pacer);
+  loop.bus.subscribe(PollInput, &poller);
+  loop.bus.subscribe(RenderFrame, display);
+  loop.bus.subscribe(RenderFrame, &pacer);
   if (sound) {
-    game.bus.subscribe(PlaySound, &sound->listener);
-    game.bus.subscribe(PlayMusic, &sound->listener);
+    loop.bus.subscribe(PlaySound, &sound->listener);
+    loop.bus.subscribe(PlayMusic, &sound->listener);
   }
-  bool againstComputer = layout.playerCount == 2 && versusComputerLevel > 0;
-  for (int player = 0; player < layout.playerCount; ++player) {
+  bool againstComputer = setup.playerCount == 2 && versusComputerLevel > 0;
+  for (int player = 0; player < setup.playerCount; ++player) {
     if (player == 1 && againstComputer)
-      computer.attach(&game, player);
+      computer.attach(&loop, player);
     else
-      controllers[player].attach(&game, player);
+      controllers[player].attach(&loop, player);
   }
-  game.run();
+  loop.run();
+  keepEnd(replay, loop.game);
+  shelve(replay, replayFolder);
 }
 
 void GameContext::gameOverWait() {
   ::gameOverWait([this] {
     if (sound) sound->playMusic("Over");
   });
+}
+
+bool GameContext::watchReplay(const Replay& replay) {
+  GameLayout layout(replay.setup.mode);
+  GameLoop loop(replay.setup);
+  loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
+  loop.layout = &layout;
+  FramePacer pacer(displayRefreshHz);
+  loop.bus.subscribe(RenderFrame, display);
+  loop.bus.subscribe(RenderFrame, &pacer);
+  if (sound) {
+    loop.bus.subscribe(PlaySound, &sound->listener);
+    loop.bus.subscribe(PlayMusic, &sound->listener);
+  }
+  std::string music = replay.setup.musicName();
+  loop.bus.post(PlayMusic, &music);
+
+  bool held = false, fast = false;
+  uint32_t last = SDL_GetTicks(), owed = 0;  // ms of play due but not yet stepped
+  size_t cursor = 0;
+  uint32_t pass = 0;
+  while (loop.game.state != Over && pass < replay.frames.size()) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      if (event.type == SDL_QUIT) {
+        passOnQuit();
+        return false;
+      }
+      if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) continue;
+      SDLKey key = event.key.keysym.sym;
+      if (key == SDLK_f) fast = event.type == SDL_KEYDOWN;
+      if (event.type != SDL_KEYDOWN) continue;
+      if (key == SDLK_ESCAPE) return false;
+      if (key == SDLK_p) held = !held;
+    }
+    uint32_t now = SDL_GetTicks();
+    if (!held)
+      owed = std::min(owed + (now - last) * (fast ? FastForward : 1), MostCatchUpMs * FastForward);
+    last = now;
+    // Each recorded pass is stepped with its own length and inputs, so the game goes
+    // exactly as it went; the clock only says how many are due.
+    while (!held && pass < replay.frames.size() && loop.game.state != Over &&
+           static_cast<uint32_t>(replay.frames[pass]) <= owed) {
+      owed -= static_cast<uint32_t>(replay.frames[pass]);
+      ++pass;
+      loop.pending = replay.inputsOf(pass, cursor);
+      loop.step(replay.frames[pass - 1]);
+    }
+    loop.bus.post(RenderFrame, &loop);
+  }
+  return true;
 }

@@ -1,19 +1,25 @@
 #pragma once
 
+#include <string>
+
 #include "FramePacer.h"
 
 class Display;
 class SoundManager;
+struct Replay;
 
 // How the main menu starts games: it lends the display and the sound to each game.
 class GameContext {
 public:
   GameContext(Display* display, SoundManager* sound) : display(display), sound(sound) {}
 
-  // Plays one game of the mode (one of GameMode) to its end.
+  // Plays one game of the mode (one of GameMode) to its end, and keeps it as a replay.
   void runGame(int mode);
   // Keeps the last frame up until a key or button after the first two seconds.
   void gameOverWait();
+  // Shows a replay as it went: P pauses, F held plays four times as fast, Esc leaves.
+  // False when the viewer was left before the end.
+  bool watchReplay(const Replay& replay);
 
   Display* display;
   SoundManager* sound;
@@ -22,4 +28,6 @@ public:
   int versusComputerLevel = 0;
   // How often the display shows a frame; a game draws no more often than that.
   double displayRefreshHz = FramePacer::DefaultRefreshHz;
+  // Where finished games are kept; "" keeps none.
+  std::string replayFolder = "replays";
 };

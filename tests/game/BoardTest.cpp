@@ -5,10 +5,10 @@ using BoardRules = Practice;
 TEST_F(BoardRules, FallingPieceLandsOnTheBottomRowAndIsCheckedForGroups) {
   draw(p, {"R", "."});
   p.board.at(0, 1).flags = Cell::Falling;
-  EXPECT_EQ(p.advance(16), 1);  // 16 ms: fall 64000, not yet a row
-  EXPECT_EQ(p.advance(16), 1);  // passes into row 0 and goes on falling
+  EXPECT_EQ(p.advance(16, events), 1);  // 16 ms: fall 64000, not yet a row
+  EXPECT_EQ(p.advance(16, events), 1);  // passes into row 0 and goes on falling
   EXPECT_EQ(picture(p, 2), (Lines{".......", "R......"}));
-  EXPECT_EQ(p.advance(16), 0);  // cannot go lower: landed
+  EXPECT_EQ(p.advance(16, events), 0);  // cannot go lower: landed
   EXPECT_EQ(p.board.at(0, 0).flags, Cell::Check);
   EXPECT_EQ(p.board.at(0, 0).fall, 0);
 }
@@ -17,12 +17,12 @@ TEST_F(BoardRules, ColumnDropsOneRowAtOnceWhenAnExplosionUnderItEnds) {
   draw(p, {"B", "G", "B", "R", "G", "B", "G", "B"});
   explode(p, 0, 4, Colour::Red);  // rows 5 to 7 rest on it
   // An explosion lasts 1008 ms at 65 per ms, to the millisecond.
-  for (int ms = 0; ms < 1008; ++ms) ASSERT_EQ(p.advance(1), 1) << ms;
-  EXPECT_EQ(p.advance(1), 3);  // it ends: the three above move down together and fall on
+  for (int ms = 0; ms < 1008; ++ms) ASSERT_EQ(p.advance(1, events), 1) << ms;
+  EXPECT_EQ(p.advance(1, events), 3);  // it ends: the three above move down together and fall on
   EXPECT_EQ(picture(p, 8), (Lines{".......", "B......", "G......", "B......", "G......", "B......",
                                   "G......", "B......"}));
-  p.advance(16);
-  EXPECT_EQ(p.advance(16), 0);  // the cell below is taken: they land where they are
+  p.advance(16, events);
+  EXPECT_EQ(p.advance(16, events), 0);  // the cell below is taken: they land where they are
   for (int row = 4; row <= 6; ++row) EXPECT_TRUE(p.board.at(0, row).is(Cell::Check));
 }
 
@@ -32,7 +32,7 @@ TEST_F(BoardRules, SlowReactionsDoubleAnExplosionAndLaserHitsHalveIt) {
   p.slowReactionsTimer = 100000;
   int ends[7] = {};
   for (int ms = 1; ms <= 2100; ++ms) {
-    p.advance(1);
+    p.advance(1, events);
     for (int column : {2, 4})
       if (!ends[column] && !p.board.at(column, 0).is(Cell::Exploding)) ends[column] = ms;
   }
@@ -48,11 +48,11 @@ TEST_F(BoardRules, NewRowOfTrueColoursSlidesInOverAbout110Milliseconds) {
   EXPECT_EQ(picture(p, 3)[0], ".......");
   for (const Cell& cell : p.board.rows[0])  // never duds or wilds, and never reacting
     EXPECT_TRUE(cell.colour >= 0 && cell.colour <= 7 && cell.flags == 0);
-  for (int ms = 0; ms < 109; ++ms) p.advance(1);
+  for (int ms = 0; ms < 109; ++ms) p.advance(1, events);
   EXPECT_TRUE(p.board.rising);
-  p.advance(1);
+  p.advance(1, events);
   EXPECT_TRUE(!p.board.rising && p.board.riseOffset == 0);
-  EXPECT_EQ(sounds.names, Lines{"Slide"});
+  EXPECT_EQ(heard(events), Lines{"Slide"});
 }
 
 TEST_F(BoardRules, ATakenTopRowRefusesTheNextRowUntouched) {

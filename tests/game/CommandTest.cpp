@@ -78,7 +78,7 @@ TEST_F(Commands, PullDownOntoAFullTopRowEndsThePlayerEvenAsTheTopClears) {
   // the player, and the cell clearing in the same frame does not bring it back.
   explode(p, 0, 12, Colour::Red, FixedOne - 10);
   press({PullDown});
-  EXPECT_EQ(p.update(1), 0);
+  EXPECT_EQ(p.update(1, game.state, events), 0);
   EXPECT_FALSE(p.alive);
   EXPECT_FALSE(p.board.at(0, 12).is(Cell::Exploding));
 }

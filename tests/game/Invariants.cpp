@@ -10,8 +10,7 @@ void Invariants::fault(int index, const std::string& what) {
 
 void Invariants::check(const Game& game) {
   ++frame;
-  for (int i = 0; i < 2; ++i)
-    if (game.players[i].controller) checkPlayer(game.players[i], i, seen[i]);
+  for (int i = 0; i < game.playerCount(); ++i) checkPlayer(game.players[i], i, seen[i]);
 }
 
 void Invariants::checkPlayer(const Player& p, int index, Seen& before) {
@@ -71,7 +70,7 @@ std::vector<std::string> playChecked(HeadlessGame& headless, int shortestMs) {
   std::vector<std::string>& faults = invariants.faults;
   if (headless.gaveUp || headless.game.state != Over) faults.push_back("the game never ended");
   int out = 0, playedMs = 0;
-  for (int i = 0; i < headless.setup.playerCount; ++i) {
+  for (int i = 0; i < headless.game.playerCount(); ++i) {
     const Player& p = headless.game.players[i];
     out += !p.alive;
     playedMs = std::max(playedMs, p.elapsed);

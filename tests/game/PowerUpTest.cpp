@@ -32,7 +32,7 @@ TEST_F(PowerUps, SixRedsLowerMinGroupOnceUntilALaterChainReacts) {
   EXPECT_TRUE(p.bank.charges.empty());  // the odd charge is dropped at the chain's end
   EXPECT_EQ(p.minGroup, 3);             // and this chain does not win it back
   p.activity = 1;
-  p.closeChain();  // something moved, but nothing reacted
+  p.closeChain(events);  // something moved, but nothing reacted
   EXPECT_EQ(p.minGroup, 3);
   land(*this, {"GGG...."});  // three now suffice, and the chain raises it again
   untilChainCloses(*this);
@@ -73,20 +73,20 @@ TEST_F(PowerUps, ALaserShotHitsTheTopOfAStack) {
 
 TEST_F(PowerUps, EraseTakesTheCommonestColoursNotOutnumberedByWilds) {
   draw(p, {"R.R.R.."});
-  p.bank.apply(Colour::White, 10, false);
+  p.bank.apply(p, Colour::White, 10, false, events);
   EXPECT_EQ(pieceCount(p), 0);
-  EXPECT_EQ(p.message, "Erased Red!");
+  EXPECT_EQ(p.message.str(), "Erased Red!");
   EXPECT_EQ(p.messageTimer, 3146);
   EXPECT_EQ(p.chainPieces, 3);
   for (int strength : {2, 1}) {
     draw(p, {"B.B.B..", "R.R.G.."});
-    p.bank.apply(Colour::White, 8 + strength, false);
-    EXPECT_EQ(p.message, strength == 2 ? "Erased Blue\nErased Red!" : "Erased Blue!");
+    p.bank.apply(p, Colour::White, 8 + strength, false, events);
+    EXPECT_EQ(p.message.str(), strength == 2 ? "Erased Blue\nErased Red!" : "Erased Blue!");
     EXPECT_EQ(pieceCount(p), strength == 2 ? 1 : 3);
   }
   draw(p, {"**R.B.."});
-  p.bank.apply(Colour::White, 10, false);
-  EXPECT_EQ(p.message, "");
+  p.bank.apply(p, Colour::White, 10, false, events);
+  EXPECT_EQ(p.message.str(), "");
   EXPECT_EQ(pieceCount(p), 4);
 }
 
@@ -106,9 +106,9 @@ TEST_F(Versus, SevenPiecesSendTheOpponentOneRowWhenTheChainCloses) {
 }
 
 TEST_F(Versus, TheIncomingMeterIsCappedAtNineRows) {
-  PowerUpMessage lots{Colour::Black, 100, 0};
-  EXPECT_EQ(game.bus.post(SendDuds, &lots), 2);  // both banks hear it, only theirs takes it
-  EXPECT_EQ(theirs.bank.incoming, 54);           // capped at (13 - 4) * (7 - 1)
+  PowerUpMessage lots{SendDuds, Colour::Black, 100, 0};
+  for (Player* both : {&mine, &theirs}) both->bank.receive(*both, lots, events);
+  EXPECT_EQ(theirs.bank.incoming, 54);  // capped at (13 - 4) * (7 - 1)
   EXPECT_EQ(mine.bank.incoming, 0);
 }
 

@@ -5,7 +5,8 @@ namespace {
 int reactOn(Player& p, const Lines& board, int column, int row) {
   draw(p, board);
   check(p, column, row);
-  return p.react();
+  StepEvents events;
+  return p.react(events);
 }
 }  // namespace
 
@@ -51,11 +52,11 @@ TEST_F(Reactions, WhitesBlacksAndErasedPiecesSpreadNothing) {
   draw(p, {"WWWWY..", "KKKKY.."});
   check(p, 0, 0);
   check(p, 0, 1);
-  EXPECT_EQ(p.react(), 8);
+  EXPECT_EQ(p.react(events), 8);
   EXPECT_EQ(picture(p, 2), (Lines{"xxxxY..", "xxxxY.."}));
   draw(p, {"Y", "R"});
   EXPECT_EQ(p.board.eraseColour(Colour::Red), 1);
-  p.react();
+  p.react(events);
   EXPECT_EQ(p.board.at(0, 1).colour, Colour::Yellow);
 }
 
@@ -65,9 +66,9 @@ TEST_F(Reactions, ThreeReactionChainIsScoredWhenItEnds) {
   draw(p, {"RYB....", "RYB....", "RYB....", "RYB...."});
   check(p, 0, 0);
   p.activity = 1;
-  for (int frame = 0; frame < 400 && p.chainCount < 3; ++frame) p.update(16);
-  EXPECT_EQ(sounds.names, (Lines{"R0", "R1", "R2"}));
-  while (p.chainCount != 0) p.update(16);
+  for (int frame = 0; frame < 400 && p.chainCount < 3; ++frame) p.update(16, game.state, events);
+  EXPECT_EQ(heard(events), (Lines{"R0", "R1", "R2"}));
+  while (p.chainCount != 0) p.update(16, game.state, events);
   EXPECT_DOUBLE_EQ(p.score, 3.0);  // (3 reactions - 0.5) * 12 pieces * 0.1
   EXPECT_EQ(p.maxChain, 3);
   EXPECT_EQ(p.totalPieces, 12);
@@ -85,7 +86,7 @@ TEST_F(Reactions, ChainScoreMultipliesByWholeMultiplierSteps) {
     p.chainPieces = 13;
     p.activity = 1;
     p.multiplierTimer = multiplier;
-    p.closeChain();
+    p.closeChain(events);
     EXPECT_DOUBLE_EQ(p.score, score) << multiplier;
   }
   EXPECT_EQ(p.multiplierTimer, 12584);  // only the lingering 1 is cleared

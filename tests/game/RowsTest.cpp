@@ -84,9 +84,9 @@ TEST_F(Survival, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts)
   // the same, and keeps the time bonus.
   for (int column = 1; column < 4; ++column) p.board.setCell(column, 12, Colour::Orange);
   explode(p, 0, 12, Colour::Yellow, FixedOne - 65).colour = Colour::Orange;
-  EXPECT_EQ(p.update(1), 0);
+  EXPECT_EQ(p.update(1, game.state, events), 0);
   EXPECT_FALSE(p.alive);
   EXPECT_EQ(p.pendingRows, 0);
-  EXPECT_EQ(sounds.names, Lines{"R0"});
+  EXPECT_EQ(heard(events), Lines{"R0"});
   EXPECT_DOUBLE_EQ(p.score, 35.0);
 }

@@ -10,32 +10,50 @@ int SoundLog::count(const std::string& name) const {
   return static_cast<int>(std::count(names.begin(), names.end(), name));
 }
 
-Table::Table(int mode) : setup(mode) {
-  game.layout = &setup;
-  game.clock = [this] { return now; };
-  game.bus.subscribe(PlaySound, &sounds);
-  for (int i = 0; i < setup.playerCount; ++i) {
-    controllers[i].attach(&game, i);
+Table::Table(int mode) : loop(GameSetup(mode)) {
+  loop.clock = [this] { return now; };
+  loop.bus.subscribe(PlaySound, &sounds);
+  for (int i = 0; i < game.playerCount(); ++i) {
+    controllers[i].attach(&loop, i);
     player(i).pendingRows = 0;
   }
 }
 
 void Table::frames(int count, int dt, int index) {
-  for (int i = 0; i < count; ++i) player(index).update(dt);
+  for (int i = 0; i < count; ++i) {
+    events.clear();
+    game.updatePlayer(index, dt, events);
+    for (const std::string& name : heard(events)) sounds.names.push_back(name);
+  }
 }
 
 void Table::gameFrames(int count, int dt) {
   for (int i = 0; i < count; ++i) {
     now += dt;
-    game.bus.post(UpdateGame, nullptr);
+    loop.bus.post(UpdateGame, nullptr);
   }
+}
+
+void Table::takePending() {
+  game.takeInputs(loop.pending);
+  loop.pending = PassInput();
 }
 
 void Table::press(std::initializer_list<int> commands, int index) {
   for (int command : commands) {
     Binding binding{command, index};
-    game.bus.post(PlayerCommand, &binding);
+    loop.bus.post(PlayerCommand, &binding);
   }
+  takePending();
+}
+
+void Table::post(int id, int player) {
+  loop.bus.post(id, &player);
+  takePending();
+}
+
+std::vector<int> queued(const Player& player) {
+  return std::vector<int>(player.commands.begin(), player.commands.end());
 }
 
 void draw(Player& player, const Lines& picture) {
@@ -66,9 +84,11 @@ Lines picture(const Player& player, int rows) {
 
 int pieceCount(const Player& player, int colour) {
   int count = 0;
-  for (const auto& row : player.board.rows)
-    for (const Cell& cell : row)
+  for (int row = 0; row < player.board.height; ++row)
+    for (int column = 0; column < player.board.width; ++column) {
+      const Cell& cell = player.board.at(column, row);
       count += cell.hasColour() && (colour == -2 || cell.colour == colour) ? 1 : 0;
+    }
   return count;
 }
 
@@ -89,4 +109,11 @@ void hold(Player& player, int colour, int count) {
   player.actionState = Holding;
   player.heldColour = colour;
   player.heldCount = count;
+}
+
+Lines heard(const StepEvents& events) {
+  Lines names;
+  for (const SoundEvent& sound : events.sounds)
+    names.push_back(soundName(sound.sound, sound.chainLink));
+  return names;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// A game set up on a table for a test: the real Game, bus and controllers, a listener
+// A game set up on a table for a test: the real loop, bus and controllers, a listener
 // that writes down every sound, and boards drawn as pictures.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "Binding.h"
 #include "Colour.h"
-#include "Game.h"
+#include "GameLoop.h"
 #include "HumanController.h"
 #include "Listener.h"
 
@@ -33,17 +33,22 @@ public:
   Player& player(int index = 0) { return game.players[index]; }
   // Runs one player's update for frames of dt ms each.
   void frames(int count, int dt, int index = 0);
-  // Posts UpdateGame with the game clock moving dt ms per frame.
+  // Runs whole passes of the loop's update with the clock moving dt ms per frame.
   void gameFrames(int count, int dt);
-  // Queues commands for a player, as key presses would.
+  // Commands for a player, as key presses reach the game: through the bus, taken at once.
   void press(std::initializer_list<int> commands, int index = 0);
-  void post(int id, int player = 0) { game.bus.post(id, &player); }
+  // TogglePause or AbortGame, as the keys post them, taken at once.
+  void post(int id, int player = 0);
 
-  GameSetup setup;
-  Game game;
+  GameLoop loop;
+  Game& game = loop.game;
   HumanController controllers[2];
   SoundLog sounds;
+  StepEvents events;
   uint32_t now = 1;
+
+private:
+  void takePending();
 };
 
 // Test fixtures: a table of each mode, with its players at hand.
@@ -74,3 +79,7 @@ void check(Player& player, int column, int row);
 Cell& explode(Player& player, int column, int row, int oldColour, fixed_t timer = 0);
 // Puts pieces in the player's hands as if grabbed.
 void hold(Player& player, int colour, int count);
+// The commands waiting in a player's queue.
+std::vector<int> queued(const Player& player);
+// The names of the sounds a player's own steps made into `events`.
+Lines heard(const StepEvents& events);

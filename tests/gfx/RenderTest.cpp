@@ -6,7 +6,7 @@
 #include "Display.h"
 #include "Game.h"
 #include "GameLayout.h"
-#include "HumanController.h"
+#include "GameLoop.h"
 #include "TestArt.h"
 
 namespace {
@@ -19,8 +19,7 @@ struct Frame {
   VideoSession video;
   Display display;
   std::unique_ptr<GameLayout> layout;
-  Game game;
-  HumanController controllers[2];
+  std::unique_ptr<GameLoop> loop;
 
   explicit Frame(int mode = 0, int antialias = 0) {
     settings.Antialias = antialias;
@@ -28,12 +27,12 @@ struct Frame {
     display.splashTime = 0;
     display.loadGraphics();
     layout = std::make_unique<GameLayout>(mode);
-    game.layout = layout.get();
-    for (int i = 0; i < layout->playerCount; ++i) controllers[i].attach(&game, i);
+    loop = std::make_unique<GameLoop>(*layout);
+    loop->layout = layout.get();
   }
-  Player& player(int i = 0) { return game.players[i]; }
-  Board& board() { return game.players[0].board; }
-  void draw() { display.renderFrame(&game); }
+  Player& player(int i = 0) { return loop->game.players[i]; }
+  Board& board() { return player(0).board; }
+  void draw() { display.renderFrame(loop.get()); }
   Rgb at(int x, int y) { return pixelAt(display.screen, x, y); }
   int left(int i = 0) const { return layout->boardRects[i].x; }
   int top(int i = 0) const { return layout->boardRects[i].y; }

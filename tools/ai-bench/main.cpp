@@ -40,8 +40,8 @@ double percentile(std::vector<double> values, double p) {
 void playTimed(HeadlessGame& headless, std::vector<double>& micros) {
   Clock::time_point frameEnd{};
   bool timing = false;
-  auto realClock = headless.game.clock;
-  headless.game.clock = [&] {
+  auto realClock = headless.loop.clock;
+  headless.loop.clock = [&] {
     if (timing)
       micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - frameEnd).count());
     return realClock();

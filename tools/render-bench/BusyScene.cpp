@@ -56,7 +56,8 @@ void animate(Player& player, int step, int salt) {
   player.heldColour = salt ? Colour::Wild : Colour::Orange;
   player.heldCount = 2;
   player.cursorPos = (player.flightColumn << 16) + timer(11) / 4;
-  player.lasers = {{salt + 1, 8, timer(12)}};
+  player.lasers.clear();
+  player.lasers.push_back({salt + 1, 8, timer(12)});
   board.riseOffset = salt ? -timer(13) : 0;
 }
 

@@ -18,7 +18,7 @@
 #include "Error.h"
 #include "Game.h"
 #include "GameLayout.h"
-#include "HumanController.h"
+#include "GameLoop.h"
 #include "Settings.h"
 
 namespace {
@@ -72,15 +72,13 @@ int main(int argc, char** argv) {
     display.splashTime = 0;
     display.loadGraphics();
     GameLayout layout(1);
-    Game game;
-    game.layout = &layout;
-    HumanController first, second;
-    first.attach(&game, 0);
-    second.attach(&game, 1);
-    game.bus.subscribe(RenderFrame, &display);
+    GameLoop loop(layout);
+    loop.layout = &layout;
+    Game& game = loop.game;
+    loop.bus.subscribe(RenderFrame, &display);
 
     makeBusyScene(game, 0);
-    game.bus.post(RenderFrame, &game);  // converts the background once
+    loop.bus.post(RenderFrame, &loop);  // converts the background once
 
     Clock::time_point start = Clock::now();
     for (int i = 0; i < frames; ++i) {
@@ -99,12 +97,12 @@ int main(int argc, char** argv) {
       Clock::time_point before = Clock::now();
       makeBusyScene(game, i + 1);
       scene += std::chrono::duration<double, std::micro>(Clock::now() - before).count();
-      game.bus.post(RenderFrame, &game);
+      loop.bus.post(RenderFrame, &loop);
     }
     double frame = microsecondsSince(start, frames) - scene / frames;
 
     makeBusyScene(game, 7);
-    game.bus.post(RenderFrame, &game);
+    loop.bus.post(RenderFrame, &loop);
     bool saved = writePng(display.screen, screenshot);
 
     std::printf("render-bench: %d frames of a busy two-player game, 640x480 at 16 bits\n", frames);

@@ -29,8 +29,8 @@ Timings playGames(int mode, int count, bool crowdedOnly) {
   for (int i = 0; i < count; ++i) {
     HeadlessGame headless(mode, 1000u + static_cast<uint32_t>(i) * 7919u, {16, 17});
     Clock::time_point updateStart;
-    auto realClock = headless.game.clock;
-    headless.game.clock = [&] {
+    auto realClock = headless.loop.clock;
+    headless.loop.clock = [&] {
       updateStart = Clock::now();
       return realClock();
     };
@@ -38,8 +38,8 @@ Timings playGames(int mode, int count, bool crowdedOnly) {
       auto spent = std::chrono::duration<double, std::micro>(Clock::now() - updateStart).count();
       // A crowded board: at least half its cells hold pieces.
       bool crowded = false;
-      for (const Player& p : game.players) {
-        if (!p.controller) continue;
+      for (int k = 0; k < game.playerCount(); ++k) {
+        const Player& p = game.players[k];
         int pieces = 0;
         for (const auto& row : p.board.rows)
           for (const Cell& cell : row) pieces += cell.hasColour() ? 1 : 0;
@@ -71,6 +71,27 @@ void report(const char* name, Timings t, int players) {
   if (players == 1) std::printf("  %8.0f rule-frames/s", 1e6 / mean);
   std::printf("\n");
 }
+// What saving and comparing a whole game costs, on a game in the middle of play: the
+// computer copies players for every move it weighs, and the network game keeps a copy of
+// every tick it may have to go back to.
+void reportState() {
+  HeadlessGame headless(1, 777, {16, 17}, 90 * 1000);
+  headless.play();
+  const Game& game = headless.game;
+  constexpr int Rounds = 20000;
+  std::vector<Game> copies(8);
+  auto start = Clock::now();
+  for (int i = 0; i < Rounds; ++i) copies[i % copies.size()] = game;
+  double copyUs = std::chrono::duration<double, std::micro>(Clock::now() - start).count() / Rounds;
+  uint64_t sum = 0;
+  start = Clock::now();
+  for (int i = 0; i < Rounds; ++i) sum += copies[i % copies.size()].digest();
+  double digestUs =
+      std::chrono::duration<double, std::micro>(Clock::now() - start).count() / Rounds;
+  std::printf("game state: %zu bytes (%zu serialised)  copy %.2f us  digest %.2f us  (%llx)\n",
+              sizeof(Game), saveState(game).size(), copyUs, digestUs,
+              static_cast<unsigned long long>(sum & 0xfff));
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,6 +113,7 @@ int main(int argc, char** argv) {
               "Versus, whole games", versus.games / versus.seconds,
               versus.playedMs / 1000.0 / versus.games, versus.pieces / versus.games,
               versus.score / versus.games);
+  reportState();
   std::printf("longest chain seen: %lld reactions\n",
               static_cast<long long>(std::max(survival.maxChain, versus.maxChain)));
   return 0;

@@ -1,40 +1,49 @@
 #include "HeadlessGame.h"
 
+GameSetup HeadlessGame::setupFor(int mode, uint32_t startValue) {
+  GameSetup setup(mode);
+  for (int i = 0; i < 2; ++i) {
+    setup.rowSeeds[i] = startValue;
+    // The banks' own choices would otherwise follow the wall clock.
+    setup.bankSeeds[i] = startValue * 31u + static_cast<uint32_t>(i);
+  }
+  return setup;
+}
+
 HeadlessGame::HeadlessGame(int mode, uint32_t startValue, std::vector<int32_t> lengths,
                            uint32_t limitMs, std::array<int, 2> computerLevels, bool automatic)
-    : setup(mode),
+    : loop(setupFor(mode, startValue)),
       frameLengths(std::move(lengths)),
       start(startValue),
       now(startValue),
       limit(limitMs) {
   if (frameLengths.empty()) frameLengths.push_back(16);
-  game.layout = &setup;
-  game.clock = [this] {
+  // The first reading started the rows; the loop's first frame is measured from the next.
+  now += static_cast<uint32_t>(frameLengths[nextFrame++ % frameLengths.size()]);
+  loop.clock = [this] {
     uint32_t t = now;
     now += static_cast<uint32_t>(frameLengths[nextFrame++ % frameLengths.size()]);
     return t;
   };
-  game.bus.subscribe(PollInput, this);
-  for (int i = 0; i < setup.playerCount && automatic; ++i) {
+  loop.bus.subscribe(PollInput, this);
+  for (int i = 0; i < game.playerCount() && automatic; ++i) {
     if (computerLevels[i] > 0) continue;
-    autoPlayers[i] = std::make_unique<AutoPlayer>(game, i, startValue);
-    game.bus.subscribe(PollInput, autoPlayers[i].get());
+    autoPlayers[i] = std::make_unique<AutoPlayer>(loop, i, startValue);
+    loop.bus.subscribe(PollInput, autoPlayers[i].get());
   }
-  game.bus.subscribe(RenderFrame, this);
-  for (int i = 0; i < setup.playerCount; ++i) {
+  loop.bus.subscribe(RenderFrame, this);
+  for (int i = 0; i < game.playerCount(); ++i) {
     if (computerLevels[i] > 0) {
       computers[i] = std::make_unique<ComputerController>(computerLevels[i], startValue * 7u + i);
-      computers[i]->attach(&game, i);
+      computers[i]->attach(&loop, i);
     } else {
-      controllers[i].attach(&game, i);
+      controllers[i].attach(&loop, i);
     }
-    // The banks' own choices would otherwise follow the wall clock.
-    game.players[i].bank.randomState = startValue * 31u + static_cast<uint32_t>(i);
   }
 }
 
 void HeadlessGame::play() {
-  game.run();
+  loop.run();
 }
 
 void HeadlessGame::handle(int id, void*, MessageBus* bus) {
@@ -57,8 +66,9 @@ uint64_t boardDigest(const Board& board) {
     }
   };
   mix(board.riseOffset);
-  for (const auto& row : board.rows)
-    for (const Cell& cell : row) {
+  for (int row = 0; row < board.height; ++row)
+    for (int column = 0; column < board.width; ++column) {
+      const Cell& cell = board.at(column, row);
       mix(cell.colour);
       mix(cell.flags);
       mix(cell.fall);

@@ -8,10 +8,10 @@
 
 #include "AutoPlayer.h"
 #include "ComputerController.h"
-#include "Game.h"
+#include "GameLoop.h"
 #include "HumanController.h"
 
-// A whole game with no window and no sound: the real Game, bus and controllers, set up
+// A whole game with no window and no sound: the real loop, bus and controllers, set up
 // the way the launcher does, with automatic players at the keys (unless told otherwise,
 // for a replay) and a clock that moves by the given frame lengths in turn. Everything
 // comes from the starting value, so the same arguments always play the same game. A
@@ -26,8 +26,8 @@ public:
   void play();
   void handle(int id, void* data, MessageBus* bus) override;
 
-  GameSetup setup;
-  Game game;
+  GameLoop loop;
+  Game& game = loop.game;
   HumanController controllers[2];
   std::unique_ptr<AutoPlayer> autoPlayers[2];
   std::unique_ptr<ComputerController> computers[2];
@@ -35,6 +35,10 @@ public:
   std::function<void(Game&)> onFrame;
   bool gaveUp = false;
   int64_t polls = 0;  // passes of the loop so far, counted as each one polls the input
+
+  // The setup of such a game: the mode, both boards' rows from the starting value (the
+  // clock's first reading) and the banks' seeds drawn from it.
+  static GameSetup setupFor(int mode, uint32_t startValue);
 
 private:
   std::vector<int32_t> frameLengths;

@@ -5,7 +5,7 @@
 
 #include "Listener.h"
 
-class Game;
+class GameLoop;
 class Player;
 
 // Plays one player of a game as a person at the keys would: it looks at the board every
@@ -15,7 +15,7 @@ class Player;
 // Its commands travel the real way: PlayerCommand on the bus, to the player's controller.
 class AutoPlayer : public Listener {
 public:
-  AutoPlayer(Game& game, int index, uint32_t startValue);
+  AutoPlayer(GameLoop& loop, int index, uint32_t startValue);
   void handle(int id, void* data, MessageBus* bus) override;
 
   int32_t thinkEvery = 90;  // ms of play between two looks at the board
@@ -23,13 +23,13 @@ public:
   int pullDowns = 8;        // percent chance of pulling a row when the board is low
 
 private:
-  void think(Player& player);
+  void think(const Player& player);
   void press(int command);
-  void walkTo(Player& player, int column);
-  int pickColumn(Player& player, bool dropping);
+  void walkTo(const Player& player, int column);
+  int pickColumn(const Player& player, bool dropping);
   unsigned roll(unsigned below) { return static_cast<unsigned>(random() % below); }
 
-  Game& game;
+  GameLoop& loop;
   int index;
   std::mt19937 random;
   int32_t lastThought = 0;

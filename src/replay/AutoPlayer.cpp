@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "Binding.h"
-#include "Game.h"
+#include "GameLoop.h"
 
 namespace {
 // The colour and length of the topmost run of one colour in a column; Colour::Empty when empty.
@@ -34,13 +34,14 @@ Run topRun(const Board& board, int column) {
 }
 }  // namespace
 
-AutoPlayer::AutoPlayer(Game& game, int index, uint32_t startValue)
-    : game(game), index(index), random(startValue * 2654435761u + index) {}
+AutoPlayer::AutoPlayer(GameLoop& loop, int index, uint32_t startValue)
+    : loop(loop), index(index), random(startValue * 2654435761u + index) {}
 
 void AutoPlayer::handle(int id, void*, MessageBus*) {
-  if (id != PollInput || game.state != Running || game.paused) return;
-  Player& player = game.players[index];
-  if (!player.controller || !player.commands.empty()) return;
+  const Game& game = loop.game;
+  if (id != PollInput || !game.takesCommands(loop.pending)) return;
+  const Player& player = game.players[index];
+  if (index >= game.playerCount() || !player.commands.empty()) return;
   if (player.elapsed - lastThought < thinkEvery) return;
   lastThought = player.elapsed;
   think(player);
@@ -48,17 +49,17 @@ void AutoPlayer::handle(int id, void*, MessageBus*) {
 
 void AutoPlayer::press(int command) {
   Binding binding{command, index};
-  game.bus.post(PlayerCommand, &binding);
+  loop.bus.post(PlayerCommand, &binding);
 }
 
-void AutoPlayer::walkTo(Player& player, int column) {
+void AutoPlayer::walkTo(const Player& player, int column) {
   for (int c = player.cursorColumn; c < column; ++c) press(Command::Right);
   for (int c = player.cursorColumn; c > column; --c) press(Command::Left);
 }
 
 // The column to grab from (nothing held) or to drop onto: the one whose move makes the
 // longest run of one colour, or the most room for a drop that makes none.
-int AutoPlayer::pickColumn(Player& player, bool dropping) {
+int AutoPlayer::pickColumn(const Player& player, bool dropping) {
   const Board& board = player.board;
   int best = -1, bestValue = 0;
   for (int column = 0; column < board.width; ++column) {
@@ -84,10 +85,10 @@ int AutoPlayer::pickColumn(Player& player, bool dropping) {
   return best;
 }
 
-void AutoPlayer::think(Player& player) {
+void AutoPlayer::think(const Player& player) {
   const Board& board = player.board;
-  if (player.actionState == GrabFlight || player.actionState == DropFlight) return;
-  bool versus = game.layout && game.layout->playerCount > 1;
+  if (player.flying()) return;
+  bool versus = loop.game.playerCount() > 1;
   bool armed = versus ? !player.bank.stored.empty() : player.laserCharges > 0;
   if (armed && roll(100) < 30) return press(Command::PowerUp);
   int highest = 0;

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+// Every type of the game's state lists its fields once, in `fields`; these visitors turn
+// that list into a fixed byte form (for the digest, comparison and saved states) and
+// back. Numbers are written little-endian at a fixed width, so padding bytes and the
+// machine's own layout never reach a digest.
+class StateWriter {
+public:
+  std::vector<uint8_t> bytes;
+
+  template <class T>
+  void operator()(const T& value) {
+    if constexpr (std::is_enum_v<T>) {
+      put(static_cast<int64_t>(value), 4);
+    } else if constexpr (std::is_same_v<T, bool>) {
+      put(value ? 1 : 0, 1);
+    } else if constexpr (std::is_same_v<T, double>) {
+      uint64_t bits;
+      std::memcpy(&bits, &value, sizeof bits);
+      put(static_cast<int64_t>(bits), 8);
+    } else if constexpr (std::is_integral_v<T>) {
+      put(static_cast<int64_t>(value), sizeof(T));
+    } else if constexpr (std::is_array_v<T>) {
+      for (const auto& item : value) (*this)(item);
+    } else {
+      const_cast<T&>(value).fields(*this);
+    }
+  }
+
+  void count(const int32_t& n, int) { (*this)(n); }
+
+private:
+  void put(int64_t value, size_t width) {
+    for (size_t i = 0; i < width; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  }
+};
+
+// Reads what a StateWriter wrote into a value of the same type; false when the bytes run
+// out or a list claims more items than it can hold.
+class StateReader {
+public:
+  StateReader(const uint8_t* data, size_t size) : data(data), size(size) {}
+  bool ok() const { return good && at == size; }
+
+  template <class T>
+  void operator()(T& value) {
+    if constexpr (std::is_enum_v<T>) {
+      value = static_cast<T>(static_cast<int32_t>(get(4)));
+    } else if constexpr (std::is_same_v<T, bool>) {
+      value = get(1) != 0;
+    } else if constexpr (std::is_same_v<T, double>) {
+      uint64_t bits = get(8);
+      std::memcpy(&value, &bits, sizeof bits);
+    } else if constexpr (std::is_integral_v<T>) {
+      uint64_t raw = get(sizeof(T));
+      value = static_cast<T>(raw);
+    } else if constexpr (std::is_array_v<T>) {
+      for (auto& item : value) (*this)(item);
+    } else {
+      value.fields(*this);
+    }
+  }
+  // A list's count is checked against its room before any item is read.
+  void count(int32_t& n, int capacity) {
+    (*this)(n);
+    if (n < 0 || n > capacity) {
+      good = false;
+      n = 0;
+    }
+  }
+
+private:
+  uint64_t get(size_t width) {
+    uint64_t value = 0;
+    if (size - at < width) {
+      good = false;
+      at = size;
+      return 0;
+    }
+    for (size_t i = 0; i < width; ++i) value |= static_cast<uint64_t>(data[at + i]) << (8 * i);
+    at += width;
+    return value;
+  }
+  const uint8_t* data;
+  size_t size;
+  size_t at = 0;
+  bool good = true;
+};
+
+// FNV-1a, 64 bits.
+inline uint64_t fnv1a(const std::vector<uint8_t>& bytes) {
+  uint64_t hash = 1469598103934665603ull;
+  for (uint8_t b : bytes) {
+    hash ^= b;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+template <class T>
+std::vector<uint8_t> serialise(const T& value) {
+  StateWriter writer;
+  writer(value);
+  return writer.bytes;
+}
+
+template <class T>
+uint64_t digestOf(const T& value) {
+  return fnv1a(serialise(value));
+}

@@ -1,0 +1,293 @@
+#include "Replay.h"
+
+#include <charconv>
+#include <cinttypes>
+#include <cstdio>
+#include <istream>
+#include <sstream>
+
+#include "GameLoop.h"
+#include "HeadlessGame.h"
+#include "Tuning.h"
+
+namespace {
+const std::string InputLetters = "LRDGPUHX";  // by command
+const char* const Magic = "Pigmora replay";
+constexpr size_t FramesPerLine = 24;
+constexpr size_t LongestGroup = 3;  // frame groups looked for when writing: 16,17 or 17,17,16
+
+// Reads one line of at most `room` characters; false at the end of the input, and
+// `tooLong` when the line did not fit (the rest of it is not read).
+bool boundedLine(std::istream& in, std::string& line, size_t room, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  int c = in.get();
+  if (c == EOF) return false;
+  while (c != EOF && c != '\n') {
+    if (line.size() == room) {
+      tooLong = true;
+      return true;
+    }
+    line.push_back(static_cast<char>(c));
+    c = in.get();
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+template <class T>
+bool number(const std::string& word, T& value) {
+  const char* end = word.data() + word.size();
+  auto result = std::from_chars(word.data(), end, value);
+  return !word.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+std::vector<std::string> words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> out;
+  for (std::string word; in >> word;) out.push_back(word);
+  return out;
+}
+
+// The number of repeats of the group of `size` lengths starting at `at`.
+size_t repeats(const std::vector<int32_t>& frames, size_t at, size_t size) {
+  size_t count = 0;
+  while (at + (count + 1) * size <= frames.size()) {
+    for (size_t i = 0; i < size; ++i)
+      if (frames[at + count * size + i] != frames[at + i]) return count;
+    ++count;
+  }
+  return count;
+}
+
+std::string framesText(const std::vector<int32_t>& frames) {
+  std::string text;
+  size_t onLine = 0;
+  for (size_t at = 0; at < frames.size();) {
+    size_t bestSize = 1, bestCount = repeats(frames, at, 1);
+    for (size_t size = 2; size <= LongestGroup; ++size) {
+      size_t count = repeats(frames, at, size);
+      if (count >= 2 && count * size > bestCount * bestSize) {
+        bestSize = size;
+        bestCount = count;
+      }
+    }
+    if (onLine == 0) text += "frames";
+    text += ' ';
+    for (size_t i = 0; i < bestSize; ++i) text += (i ? "," : "") + std::to_string(frames[at + i]);
+    if (bestCount > 1) text += "*" + std::to_string(bestCount);
+    at += bestSize * bestCount;
+    if (++onLine == FramesPerLine || at == frames.size()) {
+      text += '\n';
+      onLine = 0;
+    }
+  }
+  return text;
+}
+
+// Reads the lengths of one "frames" word into `frames`; an error message when it is bad.
+std::string readFrames(const std::string& word, std::vector<int32_t>& frames) {
+  std::string groupText = word;
+  uint32_t count = 1;
+  size_t star = word.find('*');
+  if (star != std::string::npos) {
+    groupText = word.substr(0, star);
+    if (!number(word.substr(star + 1), count) || count == 0) return "bad repeat in '" + word + "'";
+  }
+  std::vector<int32_t> group;
+  std::stringstream parts(groupText);
+  for (std::string part; std::getline(parts, part, ',');) {
+    int32_t length = 0;
+    if (!number(part, length) || length < 0 || length > static_cast<int32_t>(LongestFrame))
+      return "bad frame length in '" + word + "'";
+    group.push_back(length);
+  }
+  if (group.empty()) return "bad frame length in '" + word + "'";
+  if (static_cast<uint64_t>(count) * group.size() > Replay::MaxPasses - frames.size())
+    return "more than " + std::to_string(Replay::MaxPasses) + " passes";
+  for (uint32_t k = 0; k < count; ++k) frames.insert(frames.end(), group.begin(), group.end());
+  return "";
+}
+}  // namespace
+
+char inputLetter(int command) {
+  return command >= 0 && command < static_cast<int>(InputLetters.size())
+             ? InputLetters[static_cast<size_t>(command)]
+             : '?';
+}
+
+int commandOfLetter(char letter) {
+  size_t found = InputLetters.find(letter);
+  return found == std::string::npos ? -1 : static_cast<int>(found);
+}
+
+void Replay::addPass(int32_t dt, const PassInput& input) {
+  frames.push_back(dt);
+  for (const Input& one : input) inputs.push_back({static_cast<uint32_t>(frames.size()), one});
+}
+
+PassInput Replay::inputsOf(uint32_t pass, size_t& cursor) const {
+  PassInput input;
+  for (; cursor < inputs.size() && inputs[cursor].pass <= pass; ++cursor)
+    if (inputs[cursor].pass == pass)
+      input.add(inputs[cursor].input.player, inputs[cursor].input.command);
+  return input;
+}
+
+std::string Replay::text() const {
+  std::ostringstream out;
+  out << Magic << " " << FormatVersion << "\nrules " << rulesVersion << "\nprogram " << program
+      << "\nmode " << setup.mode << "\nboard " << setup.columnCount << " " << setup.rowCount
+      << "\nrows " << setup.rowSeeds[0] << " " << setup.rowSeeds[1] << "\nbanks "
+      << setup.bankSeeds[0] << " " << setup.bankSeeds[1] << "\n";
+  out << framesText(frames);
+  out << "# pass player inputs (L Left, R Right, D Drop, G Grab, P PullDown, U PowerUp, H Pause, "
+         "X AbortGame)";
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    const Stamped& one = inputs[i];
+    bool sameLine =
+        i > 0 && inputs[i - 1].pass == one.pass && inputs[i - 1].input.player == one.input.player;
+    if (!sameLine) out << "\n" << one.pass << " " << int(one.input.player) << " ";
+    out << inputLetter(one.input.command);
+  }
+  out << "\n";
+  for (const std::string& line : endLines) out << "end " << line;
+  return out.str();
+}
+
+bool Replay::read(std::istream& in, std::string& error) {
+  *this = Replay();
+  program.clear();
+  std::string line;
+  bool tooLong = false;
+  long number_ = 0;
+  bool sawMagic = false, sawMode = false, sawBoard = false, sawRows = false, sawBanks = false;
+  int perPass = 0;
+  auto fail = [&](const std::string& why) {
+    error = "line " + std::to_string(number_) + ": " + why;
+    return false;
+  };
+  // A file of other rules is refused for that alone, whatever else is in it.
+  auto otherRules = [&] {
+    error = "made by rules version " + std::to_string(rulesVersion) +
+            (program.empty() ? "" : " (Pigmora " + program + ")") + "; this is rules version " +
+            std::to_string(RulesVersion);
+    return false;
+  };
+  bool headerDone = false;
+  while (boundedLine(in, line, MaxLineLength, tooLong)) {
+    ++number_;
+    if (tooLong) return fail("line too long");
+    std::vector<std::string> w = words(line);
+    if (w.empty() || w[0][0] == '#') continue;
+    if (!sawMagic) {
+      int format = 0;
+      if (w.size() != 3 || w[0] + " " + w[1] != Magic) return fail("not a Pigmora replay");
+      if (!number(w[2], format) || format != FormatVersion)
+        return fail("replay format " + w[2] + " is not known (this program reads format " +
+                    std::to_string(FormatVersion) + ")");
+      sawMagic = true;
+      continue;
+    }
+    const std::string& key = w[0];
+    if (key == "rules" || key == "program") {
+      if (headerDone) return fail("'" + key + "' after the game's lines");
+      if (w.size() != 2) return fail("'" + key + "' needs one value");
+      if (key == "program") program = w[1];
+      if (key == "rules" && !number(w[1], rulesVersion)) return fail("bad rules version");
+      continue;
+    }
+    if (!headerDone) {
+      headerDone = true;
+      if (rulesVersion != RulesVersion) return otherRules();
+    }
+    if (!endLines.empty() && key != "end") return fail("'" + key + "' after the end lines");
+    if (key == "mode") {
+      int mode = -1;
+      if (w.size() != 2 || !number(w[1], mode) || mode < 0 || mode > 2) return fail("bad mode");
+      int columns = setup.columnCount, rows = setup.rowCount;
+      uint32_t seeds[4] = {setup.rowSeeds[0], setup.rowSeeds[1], setup.bankSeeds[0],
+                           setup.bankSeeds[1]};
+      setup = GameSetup(mode);
+      setup.columnCount = columns;
+      setup.rowCount = rows;
+      setup.rowSeeds[0] = seeds[0], setup.rowSeeds[1] = seeds[1];
+      setup.bankSeeds[0] = seeds[2], setup.bankSeeds[1] = seeds[3];
+      sawMode = true;
+    } else if (key == "board") {
+      if (w.size() != 3 || !number(w[1], setup.columnCount) || !number(w[2], setup.rowCount))
+        return fail("bad board size");
+      sawBoard = true;
+    } else if (key == "rows" || key == "banks") {
+      uint32_t* seeds = key == "rows" ? setup.rowSeeds : setup.bankSeeds;
+      if (w.size() != 3 || !number(w[1], seeds[0]) || !number(w[2], seeds[1]))
+        return fail("bad " + key + " seeds");
+      (key == "rows" ? sawRows : sawBanks) = true;
+    } else if (key == "frames") {
+      for (size_t i = 1; i < w.size(); ++i) {
+        std::string why = readFrames(w[i], frames);
+        if (!why.empty()) return fail(why);
+      }
+    } else if (key == "end") {
+      if (endLines.size() == MaxEndLines) return fail("too many end lines");
+      endLines.push_back(line.substr(line.find("end") + 4) + "\n");
+    } else if (std::isdigit(static_cast<unsigned char>(key[0]))) {
+      uint32_t pass = 0;
+      int player = -1;
+      if (w.size() != 3 || !number(key, pass) || pass == 0 || !number(w[1], player))
+        return fail("an input line is 'pass player letters'");
+      if (player < 0 || player >= setup.playerCount) return fail("no player " + w[1]);
+      if (!inputs.empty() && pass < inputs.back().pass) return fail("passes out of order");
+      if (inputs.empty() || pass != inputs.back().pass) perPass = 0;
+      for (char letter : w[2]) {
+        int command = commandOfLetter(letter);
+        if (command < 0) return fail(std::string("unknown input '") + letter + "'");
+        if (command >= Command::Pause && player != 0)
+          return fail("pause and abort belong to player 0");
+        if (++perPass > PassInput::Room) return fail("too many inputs in one pass");
+        if (inputs.size() == MaxInputs) return fail("too many inputs");
+        inputs.push_back(
+            {pass, {static_cast<int8_t>(player), static_cast<Command::Value>(command)}});
+      }
+    } else {
+      return fail("unknown line '" + key + "'");
+    }
+  }
+  if (!sawMagic) return fail("not a Pigmora replay");
+  if (rulesVersion != RulesVersion) return otherRules();
+  if (!sawMode || !sawBoard || !sawRows || !sawBanks)
+    return fail("the file ends before its setup is complete");
+  if (!setup.valid()) return fail("a board of that size cannot be played");
+  if (frames.empty()) return fail("the file has no frames");
+  if (!inputs.empty() && inputs.back().pass > frames.size())
+    return fail("inputs for pass " + std::to_string(inputs.back().pass) + " of " +
+                std::to_string(frames.size()));
+  if (endLines.empty()) return fail("the file ends before its end lines (truncated?)");
+  return true;
+}
+
+std::string endLines(const Game& game) {
+  std::string lines;
+  for (int i = 0; i < game.playerCount(); ++i) {
+    const Player& p = game.players[i];
+    char head[96], digest[32];
+    std::snprintf(head, sizeof head, "%.17g %d %d %d %d |", p.score, p.elapsed, p.maxChain,
+                  p.totalPieces, p.level);
+    std::string text = head;
+    for (int n : p.piecesByColour) text += " " + std::to_string(n);
+    std::snprintf(digest, sizeof digest, " | %016" PRIx64, boardDigest(p.board));
+    lines += "player " + std::to_string(i) + ": " + text + digest + "\n";
+  }
+  return lines;
+}
+
+std::string playReplay(const Replay& replay, const std::function<void(const Game&)>& onPass) {
+  Game game(replay.setup);
+  StepEvents events;
+  size_t cursor = 0;
+  for (uint32_t pass = 1; pass <= replay.frames.size() && game.state != Over; ++pass) {
+    game.step(replay.frames[pass - 1], replay.inputsOf(pass, cursor), events);
+    if (onPass) onPass(game);
+  }
+  return (game.state == Over ? "" : "the game did not end\n") + endLines(game);
+}
