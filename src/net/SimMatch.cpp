@@ -2,6 +2,10 @@
 
 #include <chrono>
 
+namespace {
+using Clock = std::chrono::steady_clock;
+}
+
 SimMatchResult runSimMatch(RollbackGame& host, RollbackGame& guest,
                            const std::function<TickInput(int side)>& inputFor,
                            const SimMatchOptions& options) {
@@ -23,13 +27,19 @@ SimMatchResult runSimMatch(RollbackGame& host, RollbackGame& guest,
     for (int side = 0; side < 2; ++side) {
       NetSession& session = *sessions[side];
       uint64_t resteppedBefore = session.stats().resteppedTicks;
-      auto start = std::chrono::steady_clock::now();
+      // The session's own work, without the players' thinking.
+      std::chrono::duration<double, std::milli> spent{0};
+      auto start = Clock::now();
       session.poll(now * options.clockPermille[side] / 1000);
-      while (session.ready()) session.advance(inputFor(side));
-      if (options.timeFrames && session.stats().resteppedTicks != resteppedBefore) {
-        std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
-        result.resteppingFrameMs.push_back(spent.count());
+      spent += Clock::now() - start;
+      while (session.ready()) {
+        TickInput input = inputFor(side);
+        start = Clock::now();
+        session.advance(input);
+        spent += Clock::now() - start;
       }
+      if (options.timeFrames && session.stats().resteppedTicks != resteppedBefore)
+        result.resteppingFrameMs.push_back(spent.count());
       SessionEvent event;
       while (session.nextEvent(event)) result.events[side].push_back(event);
     }

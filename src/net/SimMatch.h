@@ -17,7 +17,8 @@ struct SimMatchOptions {
   int clockPermille[2] = {1000, 1000};
   // Called every simulated millisecond before the sessions poll: cut the link, abandon.
   std::function<void(int64_t now, SimLink& link, NetSession* sessions[2])> everyMs;
-  // Time the frames (passes of poll and advance) that stepped ticks again.
+  // Time the session's work in each frame (a millisecond's poll and advances) that stepped
+  // ticks again.
   bool timeFrames = false;
 };
 
@@ -28,7 +29,7 @@ struct SimMatchResult {
   uint32_t ticks[2] = {0, 0};             // ticks each side stepped
   int64_t durationMs = 0;                 // until both sessions were done, or the time limit
   bool done = false;                      // both sessions done within the time limit
-  std::vector<double> resteppingFrameMs;  // wall time of frames that stepped ticks again
+  std::vector<double> resteppingFrameMs;  // the session's time in frames that stepped again
 };
 
 // Two sessions, host and guest, joined by a simulated link and driven millisecond by
