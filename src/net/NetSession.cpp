@@ -10,9 +10,14 @@ constexpr size_t SyncRoundTrips = 6;        // round trips measured before the h
 constexpr int RoundTripPerDelayTick = 50;   // ms of round trip one tick of input delay covers
 constexpr int MinInputDelay = 1;
 constexpr int MaxInputDelay = 4;
-constexpr int64_t ResendIntervalMs = 25;   // unacknowledged inputs go again (ticks send sooner)
+constexpr int64_t ResendIntervalMs = 40;  // unacknowledged inputs go again (ticks send sooner)
+// Ticks between packets while nothing is pressed: a guess of nothing is right anyway, so
+// these inputs are in less of a hurry than a press.
+constexpr uint32_t QuietSendTicks = 2;
+// Ticks a late host counts of a guest that started without it; more is a bad packet.
+constexpr uint32_t MaxStartTicks = 120;
 constexpr int64_t KeepAliveMs = 200;       // something is sent at least this often
-constexpr int64_t MaxCatchUpMs = 100;      // a late clock runs at most this much time fast
+constexpr int64_t MaxCatchUpMs = 250;      // a late clock runs at most this much time fast
 constexpr int64_t MaxRoundTripMs = 10000;  // longer "round trips" come from bad clocks
 constexpr int64_t LingerMs = 10000;        // a finished side keeps answering this long
 // Inputs this side may hold unacknowledged; the other side acknowledges far sooner.
@@ -186,6 +191,14 @@ void NetSession::handle(const NetMessage& m) {
       if (config.host && phase_ == Phase::Syncing && setupSent) start(now - roundTrip / 2);
       break;
     case NetMessageType::Inputs:
+      if (phase_ == Phase::Syncing && config.host && setupSent) {
+        // The guest plays already and its acknowledgement is late: start level with it,
+        // by the ticks it has stepped.
+        int64_t guestElapsed = 0;
+        for (uint32_t t = 0; t < std::min(m.senderTick, MaxStartTicks); ++t)
+          guestElapsed += game.tickLength(t);
+        start(now - roundTrip / 2 - guestElapsed);
+      }
       if (phase_ != Phase::Syncing) handleInputs(m);
       break;
     case NetMessageType::Digest:
@@ -253,7 +266,7 @@ void NetSession::handleInputs(const NetMessage& m) {
   // does not.
   double ahead = static_cast<double>(current) - static_cast<double>(m.senderTick);
   ahead = std::clamp(ahead, -MaxAdvantageSample, MaxAdvantageSample);
-  localAdvantage += (ahead - localAdvantage) * AdvantageSmoothing;
+  localAdvantage += (ahead - localAdvantage) * (advantageSamples == 0 ? 1 : AdvantageSmoothing);
   remoteAdvantage =
       std::clamp(m.advantage / AdvantageUnit, -MaxAdvantageSample, MaxAdvantageSample);
   advantageSamples += 1;
@@ -300,7 +313,8 @@ void NetSession::advance(const TickInput& local) {
   if (slowing) stats_.slowedTicks += 1;
   current += 1;
   confirm();
-  if (phase_ == Phase::Running) sendInputs();
+  quietTicks += 1;
+  if (phase_ == Phase::Running && (!local.empty() || quietTicks >= QuietSendTicks)) sendInputs();
 }
 
 void NetSession::settle() {
@@ -405,6 +419,7 @@ void NetSession::abandon() {
 }
 
 void NetSession::sendInputs() {
+  quietTicks = 0;
   NetMessage m;
   m.type = NetMessageType::Inputs;
   m.sendTime = static_cast<uint16_t>(now);

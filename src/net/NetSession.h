@@ -129,6 +129,7 @@ private:
   int64_t lastReceiveAt = 0;
   int64_t lastSendAt = 0;
   int64_t lastPingAt = 0;
+  uint32_t quietTicks = 0;  // ticks since inputs were last sent
   bool interrupted = false;
   bool setupSent = false;
   std::vector<int64_t> syncRoundTrips;
