@@ -37,6 +37,19 @@ TEST_F(GameObject, MainLoopPlaysMusicOnceThenRunsItsPassesWithTheSameRowsOnBothB
   EXPECT_EQ(picture(mine), picture(theirs));
 }
 
+TEST(GameSetup, BothBoardsOfASeededGameGetTheSameRows) {
+  GameSetup setup(GameMode::Versus);
+  setup.seed(12345, 6);
+  Game game(setup);
+  for (int push = 0; push < 3; ++push)
+    for (Player& player : game.players) {
+      player.board.pushRow();
+      player.board.advanceRise(FixedOne);
+    }
+  EXPECT_EQ(picture(game.players[0], 3), picture(game.players[1], 3));
+  EXPECT_EQ(game.players[0].bank.randomState, game.players[1].bank.randomState);
+}
+
 TEST_F(SinglePlayerGame, PauseFreezesPlayAndForgetsWhatWasPressed) {
   gameFrames(1, 16);
   post(TogglePause);
