@@ -115,3 +115,20 @@ TEST_F(SinglePlayerGame, AFrameAfterTheMachineSleptIsCutToAMinute) {
   gameFrames(1, 16);
   EXPECT_EQ(game.state, Over);
 }
+
+TEST(FixedTicks, EveryThreeTicksMakeFiftyMillisecondsWhateverTheClockSays) {
+  GameLoop loop(GameSetup(GameMode::Versus));
+  loop.pacing = GameLoop::Pacing::FixedTicks;
+  uint32_t wall = 5;
+  loop.clock = [&wall] { return wall += 40; };  // a slow machine: never read for the ticks
+  Game byHand = loop.game;
+  StepEvents events;
+  for (uint32_t tick = 0; tick < 300; ++tick) {
+    loop.bus.post(UpdateGame, nullptr);
+    byHand.step(tickLength(tick), PassInput(), events);
+  }
+  EXPECT_EQ(loop.game.players[0].elapsed, 5000);
+  EXPECT_EQ(tickStart(300), 5000u);
+  EXPECT_EQ(tickStart(4), 67u);
+  EXPECT_EQ(loop.game, byHand);
+}
