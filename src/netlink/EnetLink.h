@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Transport.h"
+
+struct _ENetHost;
+struct _ENetPeer;
+
+// The port a network game listens on unless told otherwise.
+constexpr uint16_t DefaultGamePort = 24642;
+
+// What travels in ENet's connect data, so that a stranger or another version is turned
+// away before any game message: a marker, the program's version (major, minor) and the
+// protocol of the sessions' messages.
+uint32_t versionStamp(const std::string& programVersion);
+// The program version a stamp names ("1.3"), or "" when the data is no stamp of ours.
+std::string stampVersion(uint32_t stamp);
+
+// One end of a network game's connection over ENet: the host listens for one player, the
+// joiner finds the host (the name looked up off the frame loop, within a bound) and
+// connects. Nothing here blocks: `service` is called every frame and takes what arrived.
+class EnetLink : public Transport {
+public:
+  enum class State {
+    Idle,
+    Listening,   // host: waiting for a player
+    Resolving,   // joiner: looking the host's name up
+    Connecting,  // joiner: knocking
+    Connected,
+    Refused,  // the other side runs another version: `problem` says which
+    Failed,   // no such host, nobody there, or the connection was lost: `problem` says why
+  };
+
+  // Ms a joiner knocks before it gives up, and a name lookup may take.
+  static constexpr int64_t ConnectLimitMs = 5000;
+  static constexpr int64_t LookupLimitMs = 4000;
+  // Packets waiting to be read: a flood beyond this is dropped, never stored.
+  static constexpr size_t WaitingRoom = 512;
+  // The largest packet taken: far more than any message of the sessions.
+  static constexpr size_t LargestPacket = 4096;
+
+  // `version` is this program's ("1.2"), for the connect data and the refusals.
+  explicit EnetLink(std::string version);
+  ~EnetLink() override;
+  EnetLink(const EnetLink&) = delete;
+  EnetLink& operator=(const EnetLink&) = delete;
+
+  // Listens on every address of this machine (or the loopback one only); false with
+  // `problem` when the port cannot be had.
+  bool host(uint16_t port, bool loopbackOnly = false);
+  // Starts finding the host: "name", "name:port" or "1.2.3.4:port" (ENet speaks IPv4).
+  void join(const std::string& address, int64_t now);
+  // Takes what arrived and moves the connection on; call every frame.
+  void service(int64_t now);
+  // Says goodbye to the other side (it learns at once rather than by silence).
+  void close();
+
+  void send(Channel channel, const uint8_t* data, size_t size) override;
+  bool receive(std::vector<uint8_t>& packet) override;
+
+  State state() const { return state_; }
+  const std::string& problem() const { return problem_; }
+  uint16_t port() const { return port_; }
+  // The address the joiner connects to, as shown to the player ("host:port").
+  const std::string& target() const { return target_; }
+  int roundTripMs() const;
+  // Strangers and other versions turned away so far (host).
+  int refusals() const { return refusals_; }
+
+private:
+  struct Lookup;
+  void fail(const std::string& why);
+  void connectTo(uint32_t host, uint16_t port, int64_t now);
+
+  std::string version;
+  State state_ = State::Idle;
+  std::string problem_;
+  std::string target_;
+  uint16_t port_ = 0;
+  int refusals_ = 0;
+  int64_t knockedAt = 0;
+  _ENetHost* enet = nullptr;
+  _ENetPeer* peer = nullptr;
+  std::shared_ptr<Lookup> lookup;
+  std::deque<std::vector<uint8_t>> waiting;
+};
+
+// "host" and "port" from "host" or "host:port"; false when the name is empty or the port is not
+// a number from 1 to 65535.
+bool splitAddress(const std::string& address, std::string& hostName, uint16_t& port);

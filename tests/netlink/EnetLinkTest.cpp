@@ -1,0 +1,141 @@
+// The network game's connection over real ENet sockets on the loopback address: a joiner
+// reaches a host and both carry packets; another version is turned away on both sides
+// with both versions named; nobody at the port, or a bad address, fails with a reason; a
+// stranger's garbage on the port changes nothing for the next real joiner.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "EnetLink.h"
+
+namespace {
+int64_t nowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Services both ends until `done`, for at most `limitMs`; false when it never came.
+bool until(std::initializer_list<EnetLink*> links, const std::function<bool()>& done,
+           int64_t limitMs = 8000) {
+  int64_t end = nowMs() + limitMs;
+  while (nowMs() < end) {
+    for (EnetLink* link : links) link->service(nowMs());
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+// A free port on the loopback address, as the kernel hands one out.
+uint16_t freePort() {
+  int s = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t n = sizeof a;
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+using State = EnetLink::State;
+}  // namespace
+
+TEST(EnetLink, AJoinerReachesTheHostAndBothCarryPackets) {
+  uint16_t port = freePort();
+  EnetLink host("1.2"), joiner("1.2");
+  ASSERT_TRUE(host.host(port, true)) << host.problem();
+  joiner.join("127.0.0.1:" + std::to_string(port), nowMs());
+  ASSERT_TRUE(until({&host, &joiner}, [&] {
+    return host.state() == State::Connected && joiner.state() == State::Connected;
+  })) << joiner.problem();
+  const uint8_t hello[] = {1, 2, 3}, back[] = {9};
+  joiner.send(Channel::Reliable, hello, sizeof hello);
+  host.send(Channel::Unreliable, back, sizeof back);
+  std::vector<uint8_t> atHost, atJoiner;
+  EXPECT_TRUE(until({&host, &joiner}, [&] { return !atHost.empty() || host.receive(atHost); }));
+  EXPECT_TRUE(
+      until({&host, &joiner}, [&] { return !atJoiner.empty() || joiner.receive(atJoiner); }));
+  EXPECT_EQ(atHost, std::vector<uint8_t>(hello, hello + 3));
+  EXPECT_EQ(atJoiner, std::vector<uint8_t>{9});
+  joiner.close();
+  EXPECT_TRUE(until({&host}, [&] { return host.state() == State::Failed; }))
+      << "a player who leaves is noticed at once, not after a silence";
+}
+
+TEST(EnetLink, AnotherVersionIsTurnedAwayOnBothSidesNamingBoth) {
+  uint16_t port = freePort();
+  EnetLink host("1.2"), joiner("1.3");
+  ASSERT_TRUE(host.host(port, true));
+  joiner.join("localhost:" + std::to_string(port), nowMs());
+  ASSERT_TRUE(
+      until({&host, &joiner},
+            [&] { return host.state() == State::Refused && joiner.state() == State::Refused; }))
+      << "host " << int(host.state()) << ", joiner " << int(joiner.state());
+  EXPECT_EQ(joiner.problem(), "The other player has Pigmora 1.2; you have 1.3");
+  EXPECT_EQ(host.problem(), "The other player has Pigmora 1.3; you have 1.2");
+}
+
+TEST(EnetLink, NobodyThereOrABadAddressFailsWithItsReason) {
+  EnetLink nobody("1.2"), bad("1.2");
+  uint16_t port = freePort();
+  nobody.join("127.0.0.1:" + std::to_string(port), nowMs());
+  bad.join("127.0.0.1:99999", nowMs());
+  EXPECT_EQ(bad.state(), State::Failed);
+  EXPECT_NE(bad.problem().find("not an address"), std::string::npos);
+  ASSERT_TRUE(until(
+      {&nobody}, [&] { return nobody.state() == State::Failed; }, EnetLink::ConnectLimitMs + 5000));
+  EXPECT_EQ(nobody.problem(), "no game is waiting at 127.0.0.1:" + std::to_string(port));
+}
+
+TEST(EnetLink, GarbageOnThePortLeavesTheHostReadyForARealJoiner) {
+  uint16_t port = freePort();
+  EnetLink host("1.2");
+  ASSERT_TRUE(host.host(port, true));
+  int s = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::mt19937 random(7);
+  std::vector<uint8_t> junk;
+  for (int i = 0; i < 3000; ++i) {
+    junk.resize(random() % 600);
+    for (uint8_t& b : junk) b = static_cast<uint8_t>(random());
+    // Some of it looks like the start of a real header.
+    if (!junk.empty() && i % 3 == 0) junk[0] = 0x80;
+    sendto(s, junk.data(), junk.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    if (i % 100 == 0) host.service(nowMs());
+  }
+  close(s);
+  host.service(nowMs());
+  EXPECT_EQ(host.state(), State::Listening);
+  EnetLink joiner("1.2");
+  joiner.join("127.0.0.1:" + std::to_string(port), nowMs());
+  EXPECT_TRUE(until({&host, &joiner}, [&] {
+    return host.state() == State::Connected && joiner.state() == State::Connected;
+  }));
+}
+
+TEST(EnetLink, StampsCarryTheVersionAndStrangersCarryNone) {
+  EXPECT_EQ(stampVersion(versionStamp("1.3")), "1.3");
+  EXPECT_EQ(stampVersion(versionStamp("12.0")), "12.0");
+  EXPECT_EQ(stampVersion(0), "");
+  EXPECT_EQ(stampVersion(0xdeadbeef), "");
+  std::string name;
+  uint16_t port = 0;
+  EXPECT_TRUE(splitAddress("example.org", name, port));
+  EXPECT_EQ(port, DefaultGamePort);
+  EXPECT_TRUE(splitAddress("10.0.0.2:5000", name, port));
+  EXPECT_EQ(name + " " + std::to_string(port), "10.0.0.2 5000");
+  for (const char* bad : {":5000", "host:", "host:0", "host:70000", "host:12x"})
+    EXPECT_FALSE(splitAddress(bad, name, port)) << bad;
+}
