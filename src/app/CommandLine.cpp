@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ostream>
 
 #include "ComputerLevel.h"
@@ -12,6 +13,13 @@ const std::vector<CommandLineOption> CommandLineOptions = {
     {"--versus-computer", CommandLineOption::OptionalValue, "LEVEL",
      "in 2p Versus the computer plays the right-hand board;\n"
      "                             LEVEL 1 (gentle) to 5 (hard), 3 if not given"},
+    {"--host", CommandLineOption::OptionalValue, "PORT",
+     "2p Versus is a network game: wait for a player to join\n"
+     "                             on PORT (24642 if not given; forward it for the internet)"},
+    {"--join", CommandLineOption::OptionalValue, "HOST[:PORT]",
+     "2p Versus is a network game: join the game at HOST;\n"
+     "                             with no HOST, look for one on this network",
+     true},
     {"--replay", CommandLineOption::OptionalValue, "FILE",
      "show a saved game in the window as it went, the newest\n"
      "                             in replays/ if no FILE (P pause, hold F fast, Esc leave)",
@@ -23,6 +31,9 @@ const std::vector<CommandLineOption> CommandLineOptions = {
 };
 
 namespace {
+
+// The port a network game uses unless told otherwise.
+constexpr unsigned DefaultPort = 24642;
 
 // The exit status of a command line the program cannot read, as the shells' own tools use.
 constexpr int UsageError = 2;
@@ -90,6 +101,19 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
     if (commandLine.versusComputerLevel == 0)
       return mistake(err, "option '--versus-computer' takes a level from 1 to " +
                               std::to_string(ComputerLevelCount));
+  }
+  if (commandLine.has("--host") && commandLine.has("--join"))
+    return mistake(err, "options '--host' and '--join' cannot be given together");
+  if (commandLine.has("--host")) {
+    const std::string& port = commandLine.given["--host"];
+    unsigned number = DefaultPort;
+    if (!port.empty()) {
+      auto read = std::from_chars(port.data(), port.data() + port.size(), number);
+      if (read.ec != std::errc() || read.ptr != port.data() + port.size() || number == 0 ||
+          number > 65535)
+        return mistake(err, "option '--host' takes a port from 1 to 65535");
+    }
+    commandLine.hostPort = static_cast<uint16_t>(number);
   }
   if (commandLine.has("--help")) {
     showHelp(out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -23,6 +24,8 @@ struct CommandLine {
   std::map<std::string, std::string> given;
   // The computer's level for "2p Versus" (--versus-computer), or 0 for two people.
   int versusComputerLevel = 0;
+  // The port of --host (0 without it).
+  uint16_t hostPort = 0;
 
   bool has(const std::string& name) const { return given.count(name) != 0; }
 };

@@ -37,6 +37,14 @@ int main(int argc, char** argv) {
     std::unique_ptr<MainMenu> menu(new MainMenu());
     if (desktop.refreshHz > 0) menu->gameContext->displayRefreshHz = desktop.refreshHz;
     menu->gameContext->versusComputerLevel = commandLine.versusComputerLevel;
+    GameContext::Network& network = menu->gameContext->network;
+    if (commandLine.has("--host")) {
+      network.role = GameContext::Network::Host;
+      network.port = commandLine.hostPort;
+    } else if (commandLine.has("--join")) {
+      network.role = GameContext::Network::Join;
+      network.address = commandLine.given["--join"];
+    }
     if (watching) {
       // Watching changes nothing of the player's own: no settings are written.
       if (menu->gameContext->watchReplay(replay)) menu->gameContext->gameOverWait();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "Game.h"
 #include "Input.h"
@@ -40,6 +41,8 @@ public:
   uint32_t lastTicks = 0;
   // The inputs of the pass under way, gathered while PollInput is posted.
   PassInput pending;
+  // A line or two shown over the boards while it is not empty (a network game's state).
+  std::string notice;
   // Who plays each board; a place is taken once.
   PlayerController* controllers[2] = {nullptr, nullptr};
 

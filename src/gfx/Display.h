@@ -66,6 +66,11 @@ public:
   // transparent, for the sharp-edged piece set.
   SDL_Surface* makeHardEdged(SDL_Surface* source);
   void drawText(const std::string& text, int x, int y, Font* font);
+  // Lines centred across the screen, the first at y.
+  void drawCentred(const std::string& text, int y, Font* font);
+  // A screen of its own with a few lines on the menu's background: a network game's
+  // "waiting" and "connecting", and what went wrong.
+  void showNotice(const std::string& text);
 
   // The playfield, drawn whole each frame; returns SDL_Flip's result.
   int renderFrame(GameLoop* loop);

@@ -22,4 +22,6 @@ public:
   std::vector<SDL_Rect> bankRects;             // the stored power-ups, two players only
   std::vector<SDL_Rect> scoreRects;            // the score, right-aligned
   SDL_Rect clockRect = {0, 0, 639, 479};
+  // The player whose board is drawn on the left: 0, or 1 for the joiner of a network game.
+  int leftPlayer = 0;
 };

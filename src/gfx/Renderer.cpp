@@ -128,11 +128,13 @@ void Display::renderWarningLine(const Player& player, int x0, int yTop) {
 void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
   const Player& player = game.players[i];
   const Board& board = player.board;
-  const int x0 = layout.boardRects[i].x, y0 = layout.boardRects[i].y;
+  // In a network game each player sees their own board on the left.
+  const int place = i ^ layout.leftPlayer;
+  const int x0 = layout.boardRects[place].x, y0 = layout.boardRects[place].y;
   const int W = board.width, H = board.height, cw = cellWidth, ch = cellHeight;
   const int yTop = y0 + ((board.riseOffset * ch) >> 16);
 
-  if (!layout.bankRects.empty()) renderBank(player, layout.bankRects[i]);
+  if (!layout.bankRects.empty()) renderBank(player, layout.bankRects[place]);
 
   SDL_SetClipRect(screen, nullptr);
   const int cursorX = x0 + ((cw * player.cursorPos) >> 16);
@@ -191,7 +193,7 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
 
   char score[64];
   std::snprintf(score, sizeof score, "%.03f", player.score);
-  const SDL_Rect& scoreRect = layout.scoreRects[i];
+  const SDL_Rect& scoreRect = layout.scoreRects[place];
   drawText(score, scoreRect.x + scoreRect.w - normalFont->textWidth(score), scoreRect.y,
            normalFont);
 }
@@ -207,6 +209,28 @@ void Display::renderClock(const Game& game, const GameLayout& layout) {
     std::snprintf(text, sizeof text, "%u:%02u\n", time.minutes, time.seconds);
   }
   drawText(text, layout.clockRect.x, layout.clockRect.y, normalFont);
+}
+
+void Display::drawCentred(const std::string& text, int y, Font* font) {
+  size_t at = 0;
+  while (at <= text.size()) {
+    size_t end = text.find('\n', at);
+    std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    drawText(line, width / 2 - font->textWidth(line) / 2, y, font);
+    y += font->lineHeight();
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+}
+
+void Display::showNotice(const std::string& text) {
+  SDL_SetClipRect(screen, nullptr);
+  if (menuBackground)
+    SDL_UpperBlit(menuBackground, nullptr, screen, nullptr);
+  else
+    SDL_FillRect(screen, nullptr, 0);
+  drawCentred(text, height / 3, normalFont);
+  SDL_Flip(screen);
 }
 
 int Display::renderFrame(GameLoop* loop) {
@@ -233,6 +257,7 @@ int Display::renderFrame(GameLoop* loop) {
     Font& green = fonts[GreenFont];
     drawText("PAUSED", width / 2 - green.textWidth("PAUSED") / 2, height / 2, &green);
   }
+  if (!loop->notice.empty()) drawCentred(loop->notice, height / 2, &fonts[GreenFont]);
   ++frameCounter;
   if (settings.DisplayTime) renderClock(game, layout);
   return SDL_Flip(screen);

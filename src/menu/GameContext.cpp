@@ -29,6 +29,8 @@ constexpr int FastForward = 4;
 // most this much play per frame rather than racing.
 constexpr uint32_t MostCatchUpMs = 250;
 
+}  // namespace
+
 void keepEnd(Replay& replay, const Game& game) {
   std::istringstream lines(endLines(game));
   for (std::string line; std::getline(lines, line);) replay.endLines.push_back(line + "\n");
@@ -42,10 +44,10 @@ void shelve(const Replay& replay, const std::string& folder) {
     std::fprintf(stderr, "Pigmora: could not save the replay in %s/: %s\n", folder.c_str(),
                  error.c_str());
 }
-}  // namespace
 
-void GameContext::runGame(int mode) {
-  if (mode < GameMode::Practice || mode > GameMode::Survival) return;
+bool GameContext::runGame(int mode) {
+  if (mode < GameMode::Practice || mode > GameMode::Survival) return false;
+  if (mode == GameMode::Versus && network.role != Network::Local) return runNetworkGame();
   GameLayout layout(mode);
   // The rows of both boards start from the moment the game begins; the banks' choices
   // from the wall clock, as they always have.
@@ -81,6 +83,7 @@ void GameContext::runGame(int mode) {
   loop.run();
   keepEnd(replay, loop.game);
   shelve(replay, replayFolder);
+  return true;
 }
 
 void GameContext::gameOverWait() {

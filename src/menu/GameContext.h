@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "EnetLink.h"
 #include "FramePacer.h"
 
 class Display;
+class Game;
 class SoundManager;
 struct Replay;
 
@@ -14,7 +17,11 @@ public:
   GameContext(Display* display, SoundManager* sound) : display(display), sound(sound) {}
 
   // Plays one game of the mode (one of GameMode) to its end, and keeps it as a replay.
-  void runGame(int mode);
+  // False when no game was played after all (a network game called off before it began),
+  // so there are no results to wait on.
+  bool runGame(int mode);
+  // "2p Versus" over the network: connects as the options say, plays, keeps the replay.
+  bool runNetworkGame();
   // Keeps the last frame up until a key or button after the first two seconds.
   void gameOverWait();
   // Shows a replay as it went: P pauses, F held plays four times as fast, Esc leaves.
@@ -28,6 +35,19 @@ public:
   int versusComputerLevel = 0;
   // How often the display shows a frame; a game draws no more often than that.
   double displayRefreshHz = FramePacer::DefaultRefreshHz;
+  // Whether "2p Versus" is played over the network, and where.
+  struct Network {
+    enum Role { Local, Host, Join };
+    Role role = Local;
+    uint16_t port = DefaultGamePort;
+    std::string address;  // the joiner's HOST[:PORT]; empty: look on the local network
+  };
+  Network network;
   // Where finished games are kept; "" keeps none.
   std::string replayFolder = "replays";
 };
+
+// The end lines of a finished game into its replay, and the replay into the folder; a
+// failure to save is one line on standard error and disturbs nothing.
+void keepEnd(Replay& replay, const Game& game);
+void shelve(const Replay& replay, const std::string& folder);

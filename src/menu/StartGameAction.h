@@ -8,8 +8,7 @@ class StartGameAction : public MenuAction {
 public:
   explicit StartGameAction(GameContext* context) : gameContext(context) {}
   int invoke(ActionItem& item) override {
-    gameContext->runGame(item.parameter);
-    gameContext->gameOverWait();
+    if (gameContext->runGame(item.parameter)) gameContext->gameOverWait();
     return 1;
   }
 

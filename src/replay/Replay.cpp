@@ -126,6 +126,16 @@ void Replay::addPass(int32_t dt, const PassInput& input) {
   for (const Input& one : input) inputs.push_back({static_cast<uint32_t>(frames.size()), one});
 }
 
+void Replay::sealEnd() {
+  std::string end = playReplay(*this);
+  endLines.clear();
+  for (size_t at = 0; at < end.size();) {
+    size_t line = end.find('\n', at);
+    endLines.push_back(end.substr(at, line + 1 - at));
+    at = line + 1;
+  }
+}
+
 PassInput Replay::inputsOf(uint32_t pass, size_t& cursor) const {
   PassInput input;
   for (; cursor < inputs.size() && inputs[cursor].pass <= pass; ++cursor)
@@ -141,6 +151,7 @@ std::string Replay::text() const {
   out << "mode " << setup.mode << "\nboard " << setup.columnCount << " " << setup.rowCount
       << "\nrows " << setup.rowSeeds[0] << " " << setup.rowSeeds[1] << "\nbanks "
       << setup.bankSeeds[0] << " " << setup.bankSeeds[1] << "\n";
+  if (!note.empty()) out << "# " << note.substr(0, note.find('\n')) << "\n";
   out << framesText(frames);
   out << "# pass player inputs (L Left, R Right, D Drop, G Grab, P PullDown, U PowerUp, H Pause, "
          "X AbortGame)";

@@ -49,9 +49,12 @@ struct Replay {
   std::vector<int32_t> frames;        // the length of each pass
   std::vector<Stamped> inputs;        // in pass order
   std::vector<std::string> endLines;  // stored at saving, each ending in "\n"
+  std::string note;                   // a remark kept as a comment line; not read back
 
   // Keeps one more pass.
   void addPass(int32_t dt, const PassInput& input);
+  // Plays the passes kept and stores the end they reach as the end lines.
+  void sealEnd();
   // The inputs of a pass (from 1).
   PassInput inputsOf(uint32_t pass, size_t& cursor) const;
 

@@ -30,12 +30,7 @@ int main(int argc, char** argv) {
     replay.addPass(dt, input);
   };
   headless.play();
-  std::string end = playReplay(replay);
-  for (size_t at = 0; at < end.size();) {
-    size_t line = end.find('\n', at);
-    replay.endLines.push_back(end.substr(at, line + 1 - at));
-    at = line + 1;
-  }
+  replay.sealEnd();
   std::ofstream text(std::string(argv[1]) + ".txt");
   text << replay.text();
   return text.good() ? 0 : 1;
