@@ -52,6 +52,8 @@ if start_unseen "$dir"; then
   wait_for_exit 20
   check "SIGTERM during the start-up pictures ends the game with 0" [ "$exit_code" = 0 ]
   check "... saving the settings" [ -s "$dir/Pigmora.ini" ]
+else
+  fail "the game starts"
 fi
 
 # -- settings files the game must not block on, swallow or write over ---------------------------
@@ -65,6 +67,8 @@ for kind in fifo huge; do
     check "a $kind settings file: the game starts and ends with 0" [ "$exit_code" = 0 ]
     check "... saying why it plays on defaults" grep -q '^Pigmora.ini: .*playing with the default settings' "$dir/stderr"
     check "... and leaving the file as it was" [ "$(stat -c '%F %s %i' "$dir/Pigmora.ini")" = "$before" ]
+  else
+    fail "a $kind settings file: the game starts"
   fi
 done
 
@@ -79,6 +83,8 @@ if start_unseen "$dir"; then
   wait_for_exit 20
   check "SIGHUP ends the game with 0" [ "$exit_code" = 0 ]
   check "... and puts the screen saver back" [ "$(screen_saver_timeout)" = "$timeout_before" ]
+else
+  fail "the game starts under X"
 fi
 unset DISPLAY
 
