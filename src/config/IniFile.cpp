@@ -13,14 +13,19 @@
 int IniFile::readFile(const char* filePath) {
   path = filePath;
   problem.clear();
-  // Non-blocking, so that a FIFO in the file's place cannot stall the open.
+  // Only a regular file is opened at all (opening a device may do things), and that
+  // without blocking, should a FIFO take its place in between.
+  struct stat status;
+  if (stat(filePath, &status) == 0 && !S_ISREG(status.st_mode)) {
+    problem = "not a regular file";
+    return Unusable;
+  }
   const int descriptor = open(filePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) {
     if (errno == ENOENT) return Missing;
     problem = std::strerror(errno);
     return Unusable;
   }
-  struct stat status;
   if (fstat(descriptor, &status) != 0)
     problem = std::strerror(errno);
   else if (!S_ISREG(status.st_mode))
