@@ -67,10 +67,9 @@ protected:
     std::string errors;
   };
   static Outcome asPlayer(const std::function<int()>& what, int killAfter = 10000000) {
-    FILE* errors = std::tmpfile();
+    testing::internal::CaptureStderr();  // the child writes into the same capture
     const pid_t child = fork();
     if (child == 0) {
-      dup2(fileno(errors), 2);
       const passwd* nobody = getpwnam("nobody");
       if (geteuid() == 0 && (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
         _exit(125);
@@ -86,11 +85,7 @@ protected:
       if (waited >= killAfter) kill(child, SIGKILL);
       usleep(100);
     }
-    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ""};
-    std::rewind(errors);
-    for (int c; (c = std::fgetc(errors)) != EOF;) outcome.errors += static_cast<char>(c);
-    std::fclose(errors);
-    return outcome;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::internal::GetCapturedStderr()};
   }
   // Hands the file (or folder) to the player asPlayer plays.
   static void giveToPlayer(const std::string& name) {
