@@ -13,14 +13,14 @@ public:
   // Why the last readFile or writeFile failed, for the player to read.
   std::string problem;
 
-  // The file is opened so that nothing (a FIFO, a device) can block the reader.
+  // What readFile found. Nothing in the file's place (a FIFO, a device) can block it.
   static constexpr int Read = 0;
   // There is no such file; text is left as it was.
   static constexpr int Missing = -1;
   // A file is there but is not one to read or to write over: it cannot be read, is not a
   // regular file or is larger than LargestFile. text is left as it was.
   static constexpr int Unusable = -2;
-  static constexpr long LargestFile = 1 << 20;
+  static constexpr long LargestFile = 1 << 20;  // bytes
   int readFile(const char* filePath);
   // Makes the bytes of a file the document. A NUL byte is a bad character like any other:
   // the line holding it is blanked, so it reads as a malformed line and nothing more.
