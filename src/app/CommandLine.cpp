@@ -1,7 +1,9 @@
 #include "CommandLine.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <ostream>
 
 #include "ComputerLevel.h"
@@ -61,6 +63,13 @@ void showHelp(std::ostream& out) {
   out << "\nThe manual page, pigmora(6), describes the keys, pads and files.\n";
 }
 
+// As GNU programs do: an answer that cannot be written is a failure, and is said so.
+int answered(std::ostream& out, std::ostream& err) {
+  if (out.flush()) return 0;
+  err << "pigmora: write error: " << std::strerror(errno) << "\n";
+  return 1;
+}
+
 int mistake(std::ostream& err, const std::string& what) {
   err << "pigmora: " << what << "\nTry 'pigmora --help' for more information.\n";
   return UsageError;
@@ -117,11 +126,11 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
   }
   if (commandLine.has("--help")) {
     showHelp(out);
-    return 0;
+    return answered(out, err);
   }
   if (commandLine.has("--version")) {
     out << "Pigmora " << PigmoraVersion << "\n";
-    return 0;
+    return answered(out, err);
   }
   return GoOnAndPlay;
 }

@@ -1,28 +1,62 @@
 #include "IniFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 int IniFile::readFile(const char* filePath) {
   path = filePath;
+  problem.clear();
+  // Only a regular file is opened at all (opening a device may do things), and that
+  // without blocking, should a FIFO take its place in between.
   struct stat status;
-  if (stat(filePath, &status) != 0) return -1;
-  FILE* file = std::fopen(filePath, "rt");
-  if (!file) return -1;
-  std::string buffer(static_cast<size_t>(status.st_size), '\0');
-  size_t got = buffer.empty() ? 0 : std::fread(&buffer[0], 1, buffer.size(), file);
-  std::fclose(file);
-  buffer.resize(got);
-  // A NUL byte ends the document, as it would for a C string.
-  size_t nul = buffer.find('\0');
-  if (nul != std::string::npos) buffer.resize(nul);
-  text = std::move(buffer);
-  return 0;
+  if (stat(filePath, &status) == 0 && !S_ISREG(status.st_mode)) {
+    problem = "not a regular file";
+    return Unusable;
+  }
+  const int descriptor = open(filePath, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) {
+    if (errno == ENOENT) return Missing;
+    problem = std::strerror(errno);
+    return Unusable;
+  }
+  if (fstat(descriptor, &status) != 0)
+    problem = std::strerror(errno);
+  else if (!S_ISREG(status.st_mode))
+    problem = "not a regular file";
+  else if (status.st_size > LargestFile)
+    problem = "larger than " + std::to_string(LargestFile >> 20) + " MiB";
+  std::string bytes(problem.empty() ? static_cast<size_t>(status.st_size) : 0, '\0');
+  size_t got = 0;
+  while (problem.empty() && got < bytes.size()) {
+    ssize_t step = read(descriptor, &bytes[got], bytes.size() - got);
+    if (step < 0 && errno == EINTR) continue;
+    if (step < 0) problem = std::strerror(errno);
+    if (step <= 0) break;
+    got += static_cast<size_t>(step);
+  }
+  close(descriptor);
+  if (!problem.empty()) return Unusable;
+  bytes.resize(got);
+  takeBytes(std::move(bytes));
+  return Read;
+}
+
+void IniFile::takeBytes(std::string bytes) {
+  for (size_t nul = bytes.find('\0'); nul != std::string::npos; nul = bytes.find('\0', nul)) {
+    size_t start = bytes.rfind('\n', nul);
+    start = start == std::string::npos ? 0 : start + 1;
+    size_t end = bytes.find('\n', nul);
+    bytes.erase(start, (end == std::string::npos ? bytes.size() : end) - start);
+    nul = start;
+  }
+  text = std::move(bytes);
 }
 
 namespace {
@@ -53,25 +87,51 @@ bool writeWhole(FILE* file, const std::string& text) {
   return std::fclose(file) == 0 && ok;
 }
 
+// Overwrites a file that cannot be swapped for a new one. Nothing is truncated: the new
+// text, padded with empty lines to at least the old length, goes in with one write into
+// the first page, which a kill cannot cut in two. So the file always holds the old
+// settings or the new ones.
+std::string overwrite(const std::string& path, std::string text, off_t oldSize) {
+  const size_t oldLength = static_cast<size_t>(oldSize);
+  if (text.size() < oldLength) text.append(oldLength - text.size(), '\n');
+  if (text.size() > static_cast<size_t>(sysconf(_SC_PAGESIZE)))
+    return "the folder takes no new files and the file is too long to overwrite safely";
+  const int descriptor = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (descriptor < 0) return std::strerror(errno);
+  ssize_t wrote = pwrite(descriptor, text.data(), text.size(), 0);
+  std::string problem = wrote < 0 ? std::strerror(errno) : "";
+  if (wrote >= 0 && static_cast<size_t>(wrote) != text.size()) problem = "the disk is full";
+  if (fsync(descriptor) != 0 && problem.empty()) problem = std::strerror(errno);
+  if (close(descriptor) != 0 && problem.empty()) problem = std::strerror(errno);
+  return problem;
+}
+
 }  // namespace
 
 int IniFile::writeFile(const char* filePath) {
+  problem.clear();
   const std::string target = followLinks(filePath);
   struct stat old;
   const bool existed = stat(target.c_str(), &old) == 0;
+  // A device, FIFO, socket or folder in the file's place (or at the end of its link) is
+  // the player's, not ours to replace with a file.
+  if (existed && !S_ISREG(old.st_mode)) {
+    problem = "not a regular file";
+    return -1;
+  }
   // Write the new document beside the old one and swap it in only once it is complete,
   // so a full disk or a killed process never leaves a truncated settings file behind.
   const std::string temporary = target + ".new";
   FILE* file = std::fopen(temporary.c_str(), "wt");
   if (!file) {
-    // A folder that takes no new files may still hold a file the player can write:
-    // write that in place, as a plain save would.
-    if (!existed) return -1;
-    file = std::fopen(target.c_str(), "wt");
-    return file && writeWhole(file, text) ? 0 : -1;
+    problem = std::strerror(errno);
+    // A folder that takes no new files may still hold a file the player can write.
+    if (existed) problem = overwrite(target, text, old.st_size);
+    return problem.empty() ? 0 : -1;
   }
   if (existed) fchmod(fileno(file), old.st_mode & 07777);  // the player's permissions stay
   if (writeWhole(file, text) && std::rename(temporary.c_str(), target.c_str()) == 0) return 0;
+  problem = errno == EFBIG || errno == ENOSPC ? "the disk is full" : std::strerror(errno);
   std::remove(temporary.c_str());
   return -1;
 }

@@ -1,7 +1,7 @@
 #include "Settings.h"
 
+#include <climits>
 #include <cstdio>
-#include <limits>
 #include <sstream>
 
 #include "IniFile.h"
@@ -35,6 +35,24 @@ const StoredBinding storedBindings[] = {
     {"P2Controls", "PullDown", Command::PullDown, 1, "B J2B4"},
     {"GlobalControls", "Pause", Command::Pause, 0, "P"},
     {"GlobalControls", "AbortGame", Command::AbortGame, 0, "Esc"},
+};
+
+struct StoredNumber {
+  const char* section;
+  const char* key;
+  int Settings::*field;
+};
+
+// In the order of the file.
+const StoredNumber storedNumbers[] = {
+    {"Misc", "NumPlays", &Settings::NumPlays},
+    {"Joystick", "Threshold", &Settings::Threshold},
+    {"Graphics", "Antialias", &Settings::Antialias},
+    {"Graphics", "Fullscreen", &Settings::Fullscreen},
+    {"Sounds", "Music", &Settings::Music},
+    {"Sounds", "Effects", &Settings::Effects},
+    {"Sounds", "Frequency", &Settings::Frequency},
+    {"Sounds", "Stereo", &Settings::Stereo},
 };
 
 struct FactoryKey {
@@ -107,6 +125,11 @@ int readNumber(const IniFile& file, const char* section, const char* key, int cu
   return value;
 }
 
+// A count that can go no higher stays where it is rather than wrap round.
+int oneMorePlay(int plays) {
+  return plays == INT_MAX ? plays : plays + 1;
+}
+
 }  // namespace
 
 Settings::Settings() {
@@ -160,9 +183,17 @@ void Settings::addBindings(const std::string& text, int command, int player) {
 
 int Settings::loadSettings() {
   IniFile file;
-  if (file.readFile(SettingsFileName) != 0) return -2;
-  applyDocument(file);
-  return 0;
+  const int read = file.readFile(SettingsFileName);
+  fileLoaded = read == IniFile::Read;
+  leaveFileAlone = read == IniFile::Unusable;
+  if (leaveFileAlone)
+    warn(file.problem + "; playing with the default settings and leaving the file as it is");
+  if (fileLoaded) {
+    loadedText = file.text;
+    applyDocument(file);
+  }
+  documentAtLoad = document().text;
+  return fileLoaded ? 0 : leaveFileAlone ? -1 : -2;
 }
 
 void Settings::applyDocument(const IniFile& file) {
@@ -171,19 +202,41 @@ void Settings::applyDocument(const IniFile& file) {
   for (const StoredBinding& stored : storedBindings)
     addBindings(file.getString(stored.section, stored.key, stored.fallback), stored.command,
                 stored.player);
-  NumPlays = readNumber(file, "Misc", "NumPlays", NumPlays);
-  Threshold = readNumber(file, "Joystick", "Threshold", Threshold);
-  Antialias = readNumber(file, "Graphics", "Antialias", Antialias);
-  // Read back so that a player who chose full screen gets it again next run.
-  Fullscreen = readNumber(file, "Graphics", "Fullscreen", Fullscreen);
-  Music = readNumber(file, "Sounds", "Music", Music);
-  Effects = readNumber(file, "Sounds", "Effects", Effects);
-  Frequency = readNumber(file, "Sounds", "Frequency", Frequency);
-  Stereo = readNumber(file, "Sounds", "Stereo", Stereo);
+  // Fullscreen is read back too, so that a player who chose full screen gets it again.
+  for (const StoredNumber& stored : storedNumbers)
+    this->*stored.field = readNumber(file, stored.section, stored.key, this->*stored.field);
 }
 
 int Settings::saveSettings() {
-  return document().writeFile(SettingsFileName) == 0 ? 0 : -1;
+  if (leaveFileAlone) return -1;
+  IniFile mine = document();
+  IniFile disk;
+  const int read = disk.readFile(SettingsFileName);
+  if (read == IniFile::Unusable) {
+    warn(disk.problem + "; the settings were not saved");
+    return -1;
+  }
+  // Another run in the same folder saved since this one loaded.
+  if (read == IniFile::Read && (!fileLoaded || disk.text != loadedText))
+    takeUnchangedFrom(disk, mine);
+  if (mine.writeFile(SettingsFileName) == 0) return 0;
+  warn("the settings were not saved: " + mine.problem);
+  return -1;
+}
+
+void Settings::takeUnchangedFrom(const IniFile& disk, IniFile& mine) const {
+  IniFile atLoad;
+  atLoad.text = documentAtLoad;
+  auto take = [&](const char* section, const char* key) {
+    const std::string value = disk.getString(section, key, "");
+    if (!value.empty() && mine.getString(section, key, "") == atLoad.getString(section, key, ""))
+      mine.setString(section, key, value);
+  };
+  for (const StoredBinding& stored : storedBindings) take(stored.section, stored.key);
+  for (const StoredNumber& stored : storedNumbers) take(stored.section, stored.key);
+  // Both runs count themselves.
+  const int plays = disk.getInt("Misc", "NumPlays", -1);
+  if (plays >= 0) mine.setInt("Misc", "NumPlays", oneMorePlay(plays));
 }
 
 IniFile Settings::document() const {
@@ -192,15 +245,8 @@ IniFile Settings::document() const {
     std::string text = boundInputs(stored.command, stored.player, storedKeyName);
     file.setString(stored.section, stored.key, text.empty() ? NothingBound : text);
   }
-  // A count that can go no higher stays where it is rather than wrap round.
-  const int plays = NumPlays == std::numeric_limits<int>::max() ? NumPlays : NumPlays + 1;
-  file.setInt("Misc", "NumPlays", plays);
-  file.setInt("Joystick", "Threshold", Threshold);
-  file.setInt("Graphics", "Antialias", Antialias);
-  file.setInt("Graphics", "Fullscreen", Fullscreen);
-  file.setInt("Sounds", "Music", Music);
-  file.setInt("Sounds", "Effects", Effects);
-  file.setInt("Sounds", "Frequency", Frequency);
-  file.setInt("Sounds", "Stereo", Stereo);
+  for (const StoredNumber& stored : storedNumbers)
+    file.setInt(stored.section, stored.key, this->*stored.field);
+  file.setInt("Misc", "NumPlays", oneMorePlay(NumPlays));
   return file;
 }

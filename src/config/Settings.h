@@ -28,11 +28,15 @@ public:
   int DisplayTime = 1;
   int NumPlays = 0;
 
-  // 0 loaded, -2 there is no settings file (nothing changes then).
+  // 0 loaded, -2 there is no settings file (nothing changes then), -1 the file there is
+  // not one to read or write over: one line on standard error says why, the defaults
+  // stay, and saving leaves the file alone.
   int loadSettings();
   // The part of loading that works on a document already read.
   void applyDocument(const IniFile& file);
-  // 0 written, -1 the file could not be written (the old one is kept).
+  // 0 written, -1 the file could not be written (the old one is kept; one line on
+  // standard error says why). When another run changed the file since it was loaded, what
+  // this run left as it was is taken from the file, and the play counts add up.
   int saveSettings();
   // The document saveSettings writes.
   IniFile document() const;
@@ -43,6 +47,13 @@ public:
   void addBindings(const std::string& text, int command, int player);
 
 private:
+  // The file as loaded (fileLoaded) and the document this run's settings made then: what
+  // saving compares against to tell this run's changes from another run's.
+  bool fileLoaded = false;
+  bool leaveFileAlone = false;
+  std::string loadedText;
+  std::string documentAtLoad;
+  void takeUnchangedFrom(const IniFile& disk, IniFile& mine) const;
   // The same list with each key named by nameOfKey: the file names a few keys its own way.
   std::string boundInputs(int command, int player, std::string (*nameOfKey)(int code)) const;
 };

@@ -128,7 +128,9 @@ int32_t Player::advanceFalling(int32_t dt) {
         ++busy;
       } else {
         cell.fall = 0;
-        cell.flags = (cell.flags | Cell::Check) & ~Cell::Falling;
+        cell.flags &= ~Cell::Falling;
+        // A piece still exploding is looked at when its explosion ends, if anything is left.
+        if (!cell.is(Cell::Exploding)) cell.flags |= Cell::Check;
       }
     }
   return busy;

@@ -30,7 +30,7 @@ Resource DirectoryResourceSource::load(const char* name, bool optional) {
   std::string path = prefix + name;
 
   struct stat status;
-  if (stat(path.c_str(), &status) != 0) {
+  if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
     if (optional) return Resource();
     throw Error{"Unable to find resource <" + std::string(name) + "> from " + path};
   }
@@ -47,8 +47,7 @@ Resource DirectoryResourceSource::load(const char* name, bool optional) {
     throw unreadable;
   }
 
-  // A file that changed size since its status was taken, or that is not a plain file
-  // at all (a folder under the expected name), would otherwise be handed on as
+  // A file that changed size since its status was taken would otherwise be handed on as
   // complete with part of the buffer never written.
   auto size = static_cast<int32_t>(status.st_size);
   auto* buffer = new unsigned char[size];

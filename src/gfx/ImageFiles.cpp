@@ -17,7 +17,11 @@ SDL_Surface* loadLibraryImage(ResourceSource* source, const std::string& name) {
 }
 
 SDL_Surface* loadImageFile(const std::string& path, bool required) {
-  SDL_Surface* surface = IMG_Load(path.c_str());
+  SDL_Surface* surface = nullptr;
+  if (isRegularFile(path))
+    surface = IMG_Load(path.c_str());
+  else
+    SDL_SetError("no such file");
   if (!surface && required) {
     throw Error{"Unable to load image <" + path + ">: " + std::string(IMG_GetError())};
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "Resource.h"
 
 // Where the game's images and sound effects come from: bound once to a library name,
@@ -15,6 +17,10 @@ public:
   virtual void release(Resource& resource);
   virtual ~ResourceSource() = default;
 };
+
+// Whether a regular file is there. Anything else under a resource's name (a folder, a
+// FIFO whose open would wait for a writer for ever) counts as missing.
+bool isRegularFile(const std::string& path);
 
 // Holds the resource last stored in it and gives its buffer back to its library when a
 // new one is stored or the holder goes, also when a load on the way threw.

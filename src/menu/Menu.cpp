@@ -49,9 +49,12 @@ int Menu::activateItem(MenuItem* item, int savedPointer) {
 
 void Menu::run() {
   for (MenuItem* item : items) item->parent = this;
+  // Whatever waited in the queue is dropped, but a quit request (a SIGTERM during the
+  // start-up pictures, say) still ends the program.
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-  }
+  bool quitAsked = false;
+  while (SDL_PollEvent(&event)) quitAsked = quitAsked || event.type == SDL_QUIT;
+  if (quitAsked) passOnQuit();
   selected = 0;
   int keepOpen = 1;
   int savedPointer = SDL_ShowCursor(SDL_QUERY);

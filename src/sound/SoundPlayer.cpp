@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "ResourceSource.h"
+
 SoundPlayer::~SoundPlayer() {
   // Modules and chunks go back to the mixer before the device closes; a chunk bound
   // under two names is freed once.
@@ -54,7 +56,7 @@ int SoundPlayer::playMusic(std::string name) {
 
 int SoundPlayer::loadMusic(const char* path, std::string name) {
   if (name.empty()) return -1;
-  Mix_Music* module = Mix_LoadMUS(path);
+  Mix_Music* module = isRegularFile(path) ? Mix_LoadMUS(path) : nullptr;
   if (!module) return -1;
   Mix_Music*& slot = music[name];
   // A module loaded again under its name replaces the old one, which is freed (and

@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <csignal>
-#include <fstream>
-
 #include "IniFile.h"
-#include "TempDir.h"
 
 TEST(IniFile, ReadsValuesAsTheyStand) {
   IniFile file;
@@ -36,23 +31,4 @@ TEST(IniFile, WritesNewKeysIntoTheirSectionAndNewSectionsAtTheEnd) {
   file.setString("B", "w", "[ J1B3 ");
   file.setString("B", "v", "Down ");  // a bracket inside a value does not end the section
   EXPECT_EQ(file.text, "[A]\nx=10\ny=2\n\n[B]\nz=3\nw=[ J1B3 \nv=Down \n\n");
-}
-
-TEST(IniFile, AFailedWriteKeepsTheOldFile) {
-  TempDir dir;
-  dir.write("Pigmora.ini", "[Misc]\nNumPlays=4\n\n");
-  IniFile file;
-  file.text = std::string(1 << 16, 'x');
-  rlimit saved, tiny;  // the disk fills up part-way through the write
-  getrlimit(RLIMIT_FSIZE, &saved);
-  tiny = saved;
-  tiny.rlim_cur = 100;
-  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &tiny);
-  int result = file.writeFile(dir.file("Pigmora.ini").c_str());
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(dir.read("Pigmora.ini"), "[Misc]\nNumPlays=4\n\n");
-  EXPECT_FALSE(std::ifstream(dir.file("Pigmora.ini.new")).good());
 }

@@ -14,9 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   KeyNameTable = freshNames;  // keep learnt names from piling up between inputs
 
   IniFile file;
-  file.text.assign(reinterpret_cast<const char*>(data), size);
-  size_t nul = file.text.find('\0');
-  if (nul != std::string::npos) file.text.resize(nul);
+  file.takeBytes(std::string(reinterpret_cast<const char*>(data), size));
 
   Settings loaded;
   loaded.applyDocument(file);

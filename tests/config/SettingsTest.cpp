@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/sysmacros.h>
+
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "IniFile.h"
 #include "KeyNames.h"
 #include "Settings.h"
 #include "TempDir.h"
@@ -50,6 +57,42 @@ protected:
     struct stat status {};
     stat(name.c_str(), &status);
     return status.st_ino;
+  }
+
+  // Runs what in a child process, as the player "nobody" when the tests run as root (root
+  // reads and writes anywhere), and kills it after killAfter microseconds, or ten seconds:
+  // its exit status (-1 when killed) and what it wrote on standard error.
+  struct Outcome {
+    int status = -1;
+    std::string errors;
+  };
+  static Outcome asPlayer(const std::function<int()>& what, int killAfter = 10000000) {
+    testing::internal::CaptureStderr();  // the child writes into the same capture
+    const pid_t child = fork();
+    if (child == 0) {
+      const passwd* nobody = getpwnam("nobody");
+      if (geteuid() == 0 && (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
+        _exit(125);
+      int status = 124;
+      try {
+        status = what();
+      } catch (...) {
+      }
+      _exit(status);
+    }
+    int status = 0;
+    for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; waited += 100) {
+      if (waited >= killAfter) kill(child, SIGKILL);
+      usleep(100);
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::internal::GetCapturedStderr()};
+  }
+  // Hands the file (or folder) to the player asPlayer plays.
+  static void giveToPlayer(const std::string& name) {
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() == 0 && nobody) {
+      EXPECT_EQ(lchown(name.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
   }
 
   TempDir folder{true};
@@ -118,7 +161,7 @@ TEST_F(SettingsFile, BrokenFilesLoadWithoutHarmAndKeepDefaults) {
   const std::string broken[] = {
       "",
       binary,
-      "[Joystick]\nThreshold=" + std::string(4 << 20, '9') + "\n",
+      "[Joystick]\nThreshold=" + std::string(1 << 19, '9') + "\n",
       "[Sounds]\nFrequency=fast\nMusic=\nStereo=  \n\n[Joystick]\nThreshold=--3\n",
       "no sections at all\nLeft=Up\n",
       "[P1Controls]\nLeft=NoSuchKey J1Z J99Q Jx \n\n"};
@@ -127,7 +170,7 @@ TEST_F(SettingsFile, BrokenFilesLoadWithoutHarmAndKeepDefaults) {
     load(text);
     EXPECT_TRUE(settings.Frequency == 44100 && settings.Music == 1 && settings.Stereo == 0 &&
                 settings.Effects == 1 && settings.Antialias == 0);
-    EXPECT_TRUE(text.size() > 4000000 || settings.Threshold == 20000);
+    EXPECT_TRUE(text.size() > 500000 || settings.Threshold == 20000);
     EXPECT_EQ(settings.bindingText(Command::Right, 0), "Right J1R ");
   }
   // The unknown name binds code 0 (and names it); the unusable joystick tokens bind nothing.
@@ -175,28 +218,148 @@ TEST_F(SettingsFile, SavingSwapsTheFileInWholeKeepingItsPermissionsAndAnyLinkToI
   }
 }
 
-// The folder is read-only, the file is the player's own. Root writes into any folder, so
-// root plays that player as "nobody", in a child process.
-TEST_F(SettingsFile, AFolderThatTakesNoNewFilesGetsTheFileWrittenInPlace) {
-  settings.Frequency = 22050;
-  folder.write("Pigmora.ini", "[Sounds]\nFrequency=44100\n\n");
-  const passwd* nobody = getpwnam("nobody");
-  const bool root = geteuid() == 0;
-  if (root) {
-    ASSERT_NE(nobody, nullptr);
-    ASSERT_EQ(chown("Pigmora.ini", nobody->pw_uid, nobody->pw_gid), 0);
-  }
+// The folder is read-only, the file is the player's own: it is overwritten in place. A
+// save killed at a random moment, again and again, leaves one document or the other (the
+// shorter one padded with empty lines), never an empty or mixed file.
+TEST_F(SettingsFile, AFolderThatTakesNoNewFilesGetsTheFileOverwrittenWholeOrNotAtAll) {
+  IniFile longer, shorter;
+  longer.text = firstRunFile();
+  shorter.text = "[Misc]\nNumPlays=7\n\n";
+  folder.write("Pigmora.ini", longer.text);
+  giveToPlayer("Pigmora.ini");
   fs::permissions(".", fs::perms(0555));
   const ino_t before = inodeOf("Pigmora.ini");
-  const pid_t child = fork();
-  if (child == 0) {
-    if (root && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(2);
-    _exit(settings.saveSettings() == 0 ? 0 : 1);
+  auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of('\n') + 1); };
+  auto saveForEver = [&] {
+    for (int round = 0;; ++round) (round % 2 ? shorter : longer).writeFile("Pigmora.ini");
+    return 0;
+  };
+  for (int kill = 0; kill < 100; ++kill) {
+    asPlayer(saveForEver, 200 + kill * 37 % 3000);
+    const std::string left = trimmed(folder.read("Pigmora.ini"));
+    ASSERT_TRUE(left == trimmed(longer.text) || left == trimmed(shorter.text))
+        << "after kill " << kill << ": \"" << left << "\"";
   }
-  int status = -1;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  settings.Frequency = 22050;
+  EXPECT_EQ(asPlayer([] { return settings.saveSettings(); }).status, 0);
   EXPECT_TRUE(holdsTheNewRate("Pigmora.ini"));
   EXPECT_EQ(inodeOf("Pigmora.ini"), before);
+}
+
+// A file the player cannot read or that is not a regular file, or is huge: a word on
+// standard error, a run on defaults, and the file exactly as it was.
+TEST_F(SettingsFile, FilesThatCannotBeUsedAreNeverWrittenOver) {
+  const bool root = geteuid() == 0;
+  fs::permissions(".", fs::perms(0777));  // the player may write the folder
+  const struct {
+    const char* what;
+    std::function<void()> make;
+  } cases[] = {
+      {"unreadable",
+       [this, root] {
+         folder.write("Pigmora.ini", "[Misc]\nNumPlays=4\n\n");
+         fs::permissions("Pigmora.ini", fs::perms(root ? 0600 : 0));
+       }},
+      {"a folder", [] { fs::create_directory("Pigmora.ini"); }},
+      {"larger than 1 MiB",
+       [] {
+         std::ofstream("Pigmora.ini");
+         fs::resize_file("Pigmora.ini", 64ull << 30);
+       }},
+      {"a link to a device",
+       [root] {
+         if (root)
+           mknod("node", S_IFCHR | 0666, makedev(1, 3));
+         else
+           mkfifo("node", 0666);
+         fs::create_symlink("node", "Pigmora.ini");
+       }},
+      {"a FIFO", [] { mkfifo("Pigmora.ini", 0666); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all("Pigmora.ini");
+    fs::remove("node");
+    c.make();
+    struct stat before {
+    }, after{};
+    stat("Pigmora.ini", &before);
+    Outcome run = asPlayer([] {
+      const bool loaded = settings.loadSettings() == -1 && settings.NumPlays == 0;
+      return loaded && settings.saveSettings() == -1 ? 0 : 1;
+    });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+    EXPECT_EQ(run.errors.rfind("Pigmora.ini: ", 0), 0u) << run.errors;
+    stat("Pigmora.ini", &after);
+    EXPECT_TRUE(before.st_ino == after.st_ino && before.st_mode == after.st_mode &&
+                before.st_size == after.st_size && before.st_uid == after.st_uid &&
+                before.st_rdev == after.st_rdev);
+  }
+}
+
+TEST_F(SettingsFile, ANulByteSpoilsOnlyItsOwnLine) {
+  std::string text = edited(firstRunFile(), "Left=A J2L", std::string("Left=Z\0 J2L", 11));
+  load(edited(text, "Stereo=0", "Stereo=1"));
+  EXPECT_EQ(settings.bindingText(Command::Left, 1), "A J2L ");  // the line's default
+  EXPECT_EQ(settings.NumPlays, 1);
+  EXPECT_EQ(settings.Stereo, 1);
+}
+
+// Two games in one folder: each keeps the other's changes, and both runs are counted.
+TEST_F(SettingsFile, TwoRunsInOneFolderMergeTheirChanges) {
+  folder.write("Pigmora.ini", firstRunFile());
+  Settings first, second;
+  ASSERT_EQ(first.loadSettings(), 0);
+  ASSERT_EQ(second.loadSettings(), 0);
+  first.Effects = 0;
+  second.Music = 0;
+  second.KeyBindings[keyCode("X")] = {Command::Pause, 0};
+  ASSERT_EQ(first.saveSettings(), 0);
+  ASSERT_EQ(second.saveSettings(), 0);
+  load(saved());
+  EXPECT_EQ(settings.Effects, 0);
+  EXPECT_EQ(settings.Music, 0);
+  EXPECT_EQ(settings.NumPlays, 3);
+  EXPECT_EQ(settings.bindingText(Command::Pause, 0), "P X ");
+}
+
+// A save that fails keeps the old file and says which file and why.
+TEST_F(SettingsFile, AFailedSaveSaysWhy) {
+  const struct {
+    const char* what;
+    int folderMode, fileMode;  // no file when 0
+    rlim_t largestFile;        // the disk fills up part-way through the write
+    const char* reason;
+  } cases[] = {
+      {"a link into a missing folder", 0777, 0, RLIM_INFINITY, "No such file or directory"},
+      {"a read-only file in a read-only folder", 0555, 0444, RLIM_INFINITY, "Permission denied"},
+      {"a full disk", 0777, 0644, 100, "the disk is full"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
+    fs::remove("Pigmora.ini");
+    if (c.fileMode) {
+      folder.write("Pigmora.ini", "[Misc]\nNumPlays=4\n\n");
+      giveToPlayer("Pigmora.ini");
+      fs::permissions("Pigmora.ini", fs::perms(c.fileMode));
+    } else {
+      fs::create_symlink("gone/Pigmora.ini", "Pigmora.ini");
+    }
+    fs::permissions(".", fs::perms(c.folderMode));
+    Outcome run = asPlayer([&c] {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{c.largestFile, c.largestFile};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      return settings.saveSettings() == -1 ? 0 : 1;
+    });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.errors,
+              std::string("Pigmora.ini: the settings were not saved: ") + c.reason + "\n");
+    EXPECT_FALSE(fs::exists("Pigmora.ini.new"));
+    if (c.fileMode) {
+      EXPECT_EQ(folder.read("Pigmora.ini"), "[Misc]\nNumPlays=4\n\n");
+    }
+  }
 }

@@ -66,18 +66,9 @@ at_scaled_menu() {
   shot "$1" && halved "$1" && looks_like "$shots/$1-1x.png" "$data/Backgrounds/menu.jpg" "${menu_points[@]}"
 }
 one_player_game() {
-  halved "$1" && looks_like "$shots/$1-1x.png" "$data/Backgrounds/1p.jpg" 5 470 635 470
+  shot "$1" && halved "$1" && looks_like "$shots/$1-1x.png" "$data/Backgrounds/1p.jpg" 5 470 635 470
 }
-wait_for_scaled_menu() {
-  local deadline=$((SECONDS + 15))
-  while [ $SECONDS -lt $deadline ]; do
-    at_scaled_menu "$1" && return 0
-    alive "$game_pid" || return 1
-    sleep 0.25
-  done
-  say "no menu within 15 s"
-  return 1
-}
+wait_for_scaled_menu() { poll 15 at_scaled_menu "$1"; }
 back_to_scaled_menu() { # a key the menu ignores, on the results until the menu shows
   local deadline=$((SECONDS + 15))
   while [ $SECONDS -lt $deadline ]; do
@@ -101,9 +92,7 @@ dir=$(new_folder)
 if start_game "$dir" && wait_for_scaled_menu 01-menu; then
   check "the window is twice the game's size" [ "$(window_size)" = 1280x960 ]
   click "$survival_x" "$survival_y"
-  sleep 1.5
-  shot 02-survival
-  check "a click on Survival starts a one-player game" one_player_game 02-survival
+  check "a click on Survival starts a one-player game" poll 15 one_player_game 02-survival
   press Escape
   sleep 2
   back_to_scaled_menu 03-menu
@@ -131,8 +120,7 @@ dir=$(new_folder)
 GAME_ARGS=(--versus-computer)
 if SDL12COMPAT_WINDOW_SCALING=1 start_game "$dir" && wait_for_menu 10-menu; then
   press Down Down Return
-  sleep 1
-  shot 11-versus
+  poll 15 shows 11-versus looks_like "$data/Backgrounds/ocean2p.jpg" 5 470 635 470 || say "no game"
   right_moved=no left_moved=no
   for n in 12 13 14 15 16 17; do
     sleep 1

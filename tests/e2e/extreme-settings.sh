@@ -45,9 +45,9 @@ for rate in 1 5512 8000 11024 22051 33075 40000 44099 96000 192000; do
   cases+=("Frequency=$rate Stereo=0" "Frequency=$rate Stereo=1")
 done
 
-# The menu throws away whatever waited in the queue when it opens, so a quit request that
-# comes during the start-up pictures is lost: ask again every few seconds until the game
-# ends. A request it answers ends the game well within that time.
+# Ask the game to quit once SDL surely turns SIGTERM into a quit request (a few seconds
+# in), and again every few seconds should it still run: a request it answers ends the
+# game well within that time.
 run_until_quit() { # run_until_quit DIR: writes the exit status to DIR/status
   local dir=$1 pid waited=0
   (cd "$dir" && exec "$game" >"$dir/stdout" 2>"$dir/stderr") &

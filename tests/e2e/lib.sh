@@ -5,7 +5,7 @@
 # Expects: $build (the build folder). Makes $scratch, a temporary folder, and on exit kills
 # the game and the X server it started and removes the folder.
 # Gives: start_game, stop_game, wait_for_exit, press, click, shot, pixel, looks_like,
-# differs_at, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
+# differs_at, shows, poll, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
 # and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose, $version.
 
 scratch=$(mktemp -d)
@@ -205,19 +205,28 @@ same_region() { # same_region SHOT SHOT GEOMETRY: the two shots agree inside WxH
 
 screen_saver_timeout() { bounded xset q 2>/dev/null | awk '/timeout:/ {print $2; exit}'; }
 
-menu_points=(620 460 20 460 620 20 10 240)
-at_menu() { shot "$1" && looks_like "$shots/$1.png" "$data/Backgrounds/menu.jpg" "${menu_points[@]}"; }
-
-wait_for_menu() { # wait_for_menu NAME [SECONDS]: the warning and title take four seconds
-  local deadline=$((SECONDS + ${2:-15}))
-  while [ $SECONDS -lt $deadline ]; do
-    at_menu "$1" && return 0
-    alive "$game_pid" || return 1
+# poll SECONDS COMMAND...: runs the command until it succeeds, while the game runs. A
+# busy machine may take its time to reach a screen; nothing waits a fixed time for it.
+poll() {
+  local limit=$1 deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    if [ $SECONDS -ge $deadline ] || ! alive "$game_pid"; then
+      say "not so within $limit s: $*"
+      return 1
+    fi
     sleep 0.25
   done
-  say "no menu within ${2:-15} s"
-  return 1
 }
+
+# shows NAME TEST ARGS...: a screenshot NAME, then TEST SHOT ARGS... on it
+shows() { shot "$1" && "$2" "$shots/$1.png" "${@:3}"; }
+
+menu_points=(620 460 20 460 620 20 10 240)
+at_menu() { shows "$1" looks_like "$data/Backgrounds/menu.jpg" "${menu_points[@]}"; }
+
+# wait_for_menu NAME [SECONDS]: the warning and title take four seconds
+wait_for_menu() { poll "${2:-15}" at_menu "$1"; }
 
 # back_to_menu NAME [SECONDS]: a key on the results until the menu shows. Space, because
 # the menu ignores it: a press that a slow game takes late must not start another game.

@@ -8,6 +8,7 @@
 
 #include "DirectoryResourceSource.h"
 #include "Error.h"
+#include "ImageFiles.h"
 #include "TempDir.h"
 
 namespace {
@@ -40,7 +41,9 @@ std::string textOf(const Resource& r) {
 TEST(ResourceLibrary, MissingOrUnreadableFilesAreNamedUnlessOptional) {
   GameFolder game;
   game.dir.write("Font/41.png", "A glyph");
-  mkdir(game.dir.file("Sprites/green.1.png").c_str(), 0755);  // found, but no bytes come out
+  // Not regular files: a folder, and a FIFO whose open would wait for a writer for ever.
+  mkdir(game.dir.file("Sprites/green.1.png").c_str(), 0755);
+  mkfifo(game.dir.file("Sprites/blue.1.png").c_str(), 0644);
   std::unique_ptr<ResourceSource> font(openResourceLibrary("Font"));
   std::unique_ptr<ResourceSource> sounds(openResourceLibrary("Sounds"));  // no such folder
   const struct {
@@ -52,8 +55,13 @@ TEST(ResourceLibrary, MissingOrUnreadableFilesAreNamedUnlessOptional) {
       {*sounds, "grab.wav", "Unable to find resource <grab.wav> from ./Sounds/grab.wav"},
       // Glyph names start with a separator, which doubles in the path.
       {*font, "/42.png", "Unable to find resource </42.png> from ./Font//42.png"},
-      {*game.sprites, "green.1.png", "Unable to open resource <green.1.png>"}};
+      {*game.sprites, "green.1.png",
+       "Unable to find resource <green.1.png> from ./Sprites/green.1.png"},
+      {*game.sprites, "blue.1.png",
+       "Unable to find resource <blue.1.png> from ./Sprites/blue.1.png"}};
   for (const auto& c : cases) EXPECT_EQ(messageOf(c.source, c.name), c.message);
+  mkfifo(game.dir.file("title.jpg").c_str(), 0644);  // a picture opened by its path
+  EXPECT_EQ(loadImageFile("./title.jpg", false), nullptr);
   Resource a = font->load("/41.png", true);  // the doubled separator still reaches the file
   EXPECT_EQ(textOf(a), "A glyph");
   font->release(a);

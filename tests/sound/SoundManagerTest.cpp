@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -144,11 +145,22 @@ TEST_F(Sound, MusicSwitchedOffAndOnInTheOptionsResumesTheSameModuleOnce) {
   EXPECT_FALSE(Mix_PlayingMusic());
 }
 
-TEST_F(Sound, UndecodableEffectsAreSkippedButAMissingOneEndsStartUp) {
+TEST_F(Sound, UndecodableEffectsAndMissingMusicAreSkippedWithAWordButAMissingEffectEndsStartUp) {
   dir.write("Sounds/Laser.wav", "RIFF this is not a sound at all");
   dir.write("Sounds/Reaction3.wav", "");
+  for (const char* module : {"Sounds/ingame2.s3m", "Sounds/menu.s3m"})
+    std::filesystem::remove(dir.file(module));
+  mkfifo(dir.file("Sounds/menu.s3m").c_str(), 0644);  // would wait for a writer for ever
+  testing::internal::CaptureStderr();
   SoundManager& sound = start();
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      "Pigmora: no music from ./Sounds/ingame2.s3m; playing without it\n"
+      "Pigmora: no music from ./Sounds/menu.s3m; playing without it\n"
+      "Pigmora: the sound effect ./Sounds/Reaction3.wav cannot be decoded; playing without it\n"
+      "Pigmora: the sound effect ./Sounds/Laser.wav cannot be decoded; playing without it\n");
   EXPECT_EQ(sound.effects.count("Laser") + sound.effects.count("R3"), 0u);
+  EXPECT_EQ(sound.music.count("2pMusic") + sound.music.count("MenuMusic"), 0u);
   EXPECT_EQ(sound.playEffect("Laser"), -1);
   std::filesystem::remove(dir.file("Sounds/grab.wav"));
   try {
