@@ -2,7 +2,9 @@
 // rollback session, and every way a real link can fail shown on screen.
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -161,9 +163,11 @@ bool GameContext::runNetworkGame() {
 
   bool started = false;
   int64_t endedAt = -1;
+  uint32_t endTick = UINT32_MAX;
+  bool farewell = true;  // whether the other side may still want to hear from this one
   std::string ending;
   view.notice = "Starting...";
-  while (endedAt < 0 || (!session.done() && nowMs() - endedAt < FarewellMs)) {
+  while (endedAt < 0 || (farewell && !session.done() && nowMs() - endedAt < FarewellMs)) {
     keys.post(PollInput, nullptr);
     if (hands.leave && session.phase() != NetSession::Phase::Ended) session.abandon();
     int64_t now = nowMs();
@@ -204,6 +208,8 @@ bool GameContext::runNetworkGame() {
           break;
         case SessionEventType::Ended:
           if (endedAt < 0) endedAt = nowMs();
+          endTick = std::min(endTick, event.tick);
+          if (event.reason == EndReason::Lost) farewell = false;
           if (!ending.empty()) break;
           if (event.reason == EndReason::Abandoned)
             ending = event.byRemote ? "The other player left: you win" : "You left the game";
@@ -214,8 +220,12 @@ bool GameContext::runNetworkGame() {
           break;
       }
     }
-    if (endedAt < 0 && link.state() == EnetLink::State::Failed && !started) {
+    // The other side closed the connection without a word (or never started): nobody is
+    // left to play with, and nobody to wait for.
+    if (endedAt < 0 && link.state() == EnetLink::State::Failed) {
       endedAt = nowMs();
+      endTick = session.confirmedTicks();
+      farewell = false;
       ending = "The other player has gone";
     }
     if (!ending.empty()) view.notice = ending;
@@ -224,8 +234,9 @@ bool GameContext::runNetworkGame() {
   }
   link.close();
   if (started) {
-    // The replay holds the ticks both sides agreed on; a game that did not end by the
-    // rules within them ends there, as an abandoned one.
+    // The replay holds the ticks both sides agreed on, up to the tick where the game ended
+    // for both; a game that the rules did not end by then ends there, as an abandoned one.
+    replay.cutAt(endTick);
     if (playReplay(replay).rfind("the game did not end", 0) == 0) {
       PassInput stop;
       stop.add(0, Command::AbortGame);

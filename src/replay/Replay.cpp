@@ -126,6 +126,12 @@ void Replay::addPass(int32_t dt, const PassInput& input) {
   for (const Input& one : input) inputs.push_back({static_cast<uint32_t>(frames.size()), one});
 }
 
+void Replay::cutAt(uint32_t passes) {
+  if (passes >= frames.size()) return;
+  frames.resize(passes);
+  while (!inputs.empty() && inputs.back().pass > passes) inputs.pop_back();
+}
+
 void Replay::sealEnd() {
   std::string end = playReplay(*this);
   endLines.clear();

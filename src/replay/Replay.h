@@ -53,6 +53,8 @@ struct Replay {
 
   // Keeps one more pass.
   void addPass(int32_t dt, const PassInput& input);
+  // Keeps only the first `passes` passes and their inputs.
+  void cutAt(uint32_t passes);
   // Plays the passes kept and stores the end they reach as the end lines.
   void sealEnd();
   // The inputs of a pass (from 1).

@@ -83,7 +83,7 @@ find_window() { # find_window PID: the game's own viewable window, once it has o
   local deadline=$((SECONDS + window_limit)) found
   while [ $SECONDS -lt $deadline ]; do
     alive "$1" || return 1
-    found=$(timeout -k 1 2 xdotool search --onlyvisible --pid "$1" --name '^Pigmora$' 2>/dev/null | head -n 1)
+    found=$(timeout -k 1 2 xdotool search --all --onlyvisible --pid "$1" --name '^Pigmora$' 2>/dev/null | head -n 1)
     if [ -n "$found" ] && viewable "$found"; then
       echo "$found"
       return 0
