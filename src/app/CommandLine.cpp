@@ -12,6 +12,14 @@ const std::vector<CommandLineOption> CommandLineOptions = {
     {"--versus-computer", CommandLineOption::OptionalValue, "LEVEL",
      "in 2p Versus the computer plays the right-hand board;\n"
      "                             LEVEL 1 (gentle) to 5 (hard), 3 if not given"},
+    {"--replay", CommandLineOption::OptionalValue, "FILE",
+     "show a saved game in the window as it went, the newest\n"
+     "                             in replays/ if no FILE (P pause, hold F fast, Esc leave)",
+     true},
+    {"--check-replay", CommandLineOption::RequiredValue, "FILE",
+     "replay a saved game without a window and print its end;\n"
+     "                             exit 0 when it ends as saved, 1 when not, 2 when unreadable",
+     true},
 };
 
 namespace {
@@ -21,7 +29,10 @@ constexpr int UsageError = 2;
 
 std::string shownName(const CommandLineOption& option) {
   std::string shown = option.name;
-  if (option.valueName) shown += std::string("[=") + option.valueName + "]";
+  if (option.value == CommandLineOption::OptionalValue)
+    shown += std::string("[=") + option.valueName + "]";
+  if (option.value == CommandLineOption::RequiredValue)
+    shown += std::string("=") + option.valueName;
   return shown;
 }
 
@@ -67,7 +78,12 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
                          argument + "'");
     if (hasValue && option->value == CommandLineOption::NoValue)
       return mistake(err, "option '" + name + "' takes no value");
-    commandLine.given[name] = hasValue ? argument.substr(name.size() + 1) : std::string();
+    std::string value = hasValue ? argument.substr(name.size() + 1) : std::string();
+    if (!hasValue && option->separateValue && i + 1 < argc && argv[i + 1][0] != '-')
+      value = argv[++i];
+    if (value.empty() && option->value == CommandLineOption::RequiredValue)
+      return mistake(err, "option '" + name + "' needs a " + option->valueName);
+    commandLine.given[name] = value;
   }
   if (commandLine.has("--versus-computer")) {
     commandLine.versusComputerLevel = computerLevelFrom(commandLine.given["--versus-computer"]);

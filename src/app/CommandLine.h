@@ -7,11 +7,13 @@
 
 // The program's options: one table row each, read by readCommandLine and listed by --help.
 struct CommandLineOption {
-  enum Value { NoValue, OptionalValue };
+  enum Value { NoValue, OptionalValue, RequiredValue };
   const char* name;       // "--help"
-  Value value;            // whether "=VALUE" may follow
+  Value value;            // whether "=VALUE" may or must follow
   const char* valueName;  // how --help shows the value, or nullptr
   const char* help;
+  // The value may also come as the next argument ("--replay FILE").
+  bool separateValue = false;
 };
 
 extern const std::vector<CommandLineOption> CommandLineOptions;

@@ -8,6 +8,9 @@
 #include "Desktop.h"
 #include "Error.h"
 #include "MainMenu.h"
+#include "Replay.h"
+#include "ReplayCheck.h"
+#include "ReplayShelf.h"
 #include "SdlEnvironment.h"
 #include "Settings.h"
 #include "SystemSetup.h"
@@ -16,6 +19,15 @@ int main(int argc, char** argv) {
   CommandLine commandLine;
   int status = readCommandLine(argc, argv, commandLine, std::cout, std::cerr);
   if (status != GoOnAndPlay) return status;
+  if (commandLine.has("--check-replay"))
+    return checkReplay(commandLine.given["--check-replay"], std::cout, std::cerr);
+  // A replay that cannot be shown is refused before any window opens.
+  Replay replay;
+  bool watching = commandLine.has("--replay");
+  if (watching) {
+    status = readReplay(commandLine.given["--replay"], ReplayShelf::Folder, replay, std::cerr);
+    if (status != 0) return status;
+  }
   std::printf("Welcome to Pigmora version %s\n", PigmoraVersion);
   Desktop desktop = findDesktop();
   prepareSdlEnvironment(desktop);
@@ -25,6 +37,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<MainMenu> menu(new MainMenu());
     if (desktop.refreshHz > 0) menu->gameContext->displayRefreshHz = desktop.refreshHz;
     menu->gameContext->versusComputerLevel = commandLine.versusComputerLevel;
+    if (watching) {
+      // Watching changes nothing of the player's own: no settings are written.
+      if (menu->gameContext->watchReplay(replay)) menu->gameContext->gameOverWait();
+      return 0;
+    }
     menu->run();
     settings.saveSettings();
     menu.reset();

@@ -57,9 +57,9 @@ bool Board::pushRow() {
   rising = true;
   riseOffset = -FixedOne;
   // The top row is empty, so rotating it round to the bottom loses nothing.
-  for (int row = height - 1; row > 0; --row) rows[row].swap(rows[row - 1]);
+  for (int row = topRow(); row > BottomRow; --row) rows[row].swap(rows[row - 1]);
   for (int column = width - 1; column >= 0; --column) {
-    setCell(column, 0, nextRandom(rowSeed) % 8);
+    setCell(column, BottomRow, nextRandom(rowSeed) % Colour::TrueColours);
   }
   return true;
 }

@@ -11,11 +11,15 @@
 constexpr int MaxBoardColumns = 7;
 constexpr int MaxBoardRows = 13;
 
-// A player's grid, addressed as rows[row][column]. For the rules row 0 is the bottom row,
-// where new rows come in, and row height - 1 the top, the row that must stay clear; the
-// screen shows it the other way up (gfx/LayoutGeometry.h).
+// A player's grid, addressed as rows[row][column]. The two ends by their roles: for the
+// rules row 0 is the bottom row (BottomRow), where new rows come in, and height - 1 the
+// top (topRow()), the row that must stay clear for the player to stay in; on the screen
+// the board is drawn the other way up, the bottom row at the top, under the pieces pushed
+// in, and the top row by the cursor.
 class Board {
 public:
+  static constexpr int BottomRow = 0;
+
   bool rising = false;     // a new row is sliding in
   fixed_t riseOffset = 0;  // -1.0 just after a push, climbing to 0
   int32_t width = 0;

@@ -16,4 +16,6 @@ enum Value : int {
   Dud = 8,
   Wild = 9,
 };
-}
+// White to Black: the colours new rows bring and mixing makes.
+constexpr int TrueColours = Black + 1;
+}  // namespace Colour

@@ -9,6 +9,13 @@ GameSetup::GameSetup(int newMode) {
   playerCount = mode == GameMode::Versus ? 2 : 1;
 }
 
+void GameSetup::seed(uint32_t rows, uint32_t banks) {
+  rowSeeds[0] = rows;
+  rowSeeds[1] = rows;
+  bankSeeds[0] = banks;
+  bankSeeds[1] = banks;
+}
+
 const char* GameSetup::musicName() const {
   return playerCount == 2 ? "2pMusic" : "1pMusic";
 }

@@ -33,6 +33,9 @@ struct GameSetup {
   // The mode's player count, the usual board, and every seed 0.
   explicit GameSetup(int mode);
 
+  // Both boards take their rows from `rows`, so they see the same colours; both banks
+  // choose from `banks`.
+  void seed(uint32_t rows, uint32_t banks);
   // "1pMusic" or "2pMusic".
   const char* musicName() const;
   bool valid() const;

@@ -8,12 +8,9 @@
 namespace {
 // The colour on top of a column if its top piece can be grabbed, else Colour::Empty.
 int grabbableColour(const Board& board, int column) {
-  for (int row = board.height - 1; row >= 0; --row) {
-    const Cell& cell = board.at(column, row);
-    if (cell.is(Cell::Exploding)) return Colour::Empty;
-    if (cell.hasColour()) return cell.colour;
-  }
-  return Colour::Empty;
+  int row = board.topPieceRow(column);
+  if (row < 0 || board.at(column, row).is(Cell::Exploding)) return Colour::Empty;
+  return board.at(column, row).colour;
 }
 }  // namespace
 

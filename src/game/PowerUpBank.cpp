@@ -113,7 +113,7 @@ void PowerUpBank::apply(Player& p, int kind, int amount, bool incomingPieces, St
       if (alone) {
         p.multiplierTimer += strength * EffectTime;
       } else {
-        convert(p, strength * 4, 5, Colour::Dud);
+        convert(p, strength * DudsPerStrength, DudColumnDepth, Colour::Dud);
         p.dudsAddedTimer = MessageTime;
       }
       break;
@@ -131,7 +131,7 @@ void PowerUpBank::apply(Player& p, int kind, int amount, bool incomingPieces, St
       }
       break;
     case Colour::Purple:
-      convert(p, strength * 3, 4, Colour::Wild);
+      convert(p, strength * WildsPerStrength, WildColumnDepth, Colour::Wild);
       p.wildsAddedTimer = MessageTime;
       break;
     case Colour::Green:
@@ -140,7 +140,7 @@ void PowerUpBank::apply(Player& p, int kind, int amount, bool incomingPieces, St
     case Colour::Black:
       if (board.width < 2) break;
       if (incomingPieces) {
-        incoming = std::min(incoming + amount, (board.height - 4) * (board.width - 1));
+        incoming = std::min(incoming + amount, (board.height - MeterFreeRows) * (board.width - 1));
       } else {
         p.pendingRows += incoming / (board.width - 1);
         incoming = 0;
@@ -187,7 +187,7 @@ void PowerUpBank::convert(Player& owner, int count, int perColumn, int target) {
   BoundedList<Cell*, MaxBoardColumns * MaxBoardRows> candidates;
   for (int column = board.width - 1; column >= 0; --column) {
     int taken = 0;
-    for (int row = board.height - 1; row >= 0 && taken < perColumn; --row) {
+    for (int row = board.topRow(); row >= 0 && taken < perColumn; --row) {
       Cell& cell = board.at(column, row);
       if (!cell.hasColour() || cell.colour == target) continue;
       if (cell.is(Cell::Falling) || cell.is(Cell::Exploding)) continue;

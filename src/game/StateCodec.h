@@ -9,10 +9,25 @@
 // Every type of the game's state lists its fields once, in `fields`; these visitors turn
 // that list into a fixed byte form (for the digest, comparison and saved states) and
 // back. Numbers are written little-endian at a fixed width, so padding bytes and the
-// machine's own layout never reach a digest.
-class StateWriter {
-public:
+// machine's own layout never reach a digest. The bytes go to a Sink: kept (ByteSink) or
+// hashed as they come (HashSink, FNV-1a of 64 bits), which is what a digest needs.
+struct ByteSink {
   std::vector<uint8_t> bytes;
+  void put(uint8_t b) { bytes.push_back(b); }
+};
+
+struct HashSink {
+  uint64_t hash = 1469598103934665603ull;
+  void put(uint8_t b) {
+    hash ^= b;
+    hash *= 1099511628211ull;
+  }
+};
+
+template <class Sink>
+class StateEncoder {
+public:
+  Sink sink;
 
   template <class T>
   void operator()(const T& value) {
@@ -37,9 +52,11 @@ public:
 
 private:
   void put(int64_t value, size_t width) {
-    for (size_t i = 0; i < width; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    for (size_t i = 0; i < width; ++i) sink.put(static_cast<uint8_t>(value >> (8 * i)));
   }
 };
+
+using StateWriter = StateEncoder<ByteSink>;
 
 // Reads what a StateWriter wrote into a value of the same type; false when the bytes run
 // out or a list claims more items than it can hold.
@@ -93,24 +110,17 @@ private:
   bool good = true;
 };
 
-// FNV-1a, 64 bits.
-inline uint64_t fnv1a(const std::vector<uint8_t>& bytes) {
-  uint64_t hash = 1469598103934665603ull;
-  for (uint8_t b : bytes) {
-    hash ^= b;
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 template <class T>
 std::vector<uint8_t> serialise(const T& value) {
   StateWriter writer;
   writer(value);
-  return writer.bytes;
+  return std::move(writer.sink.bytes);
 }
 
+// The FNV-1a digest of the value's byte form.
 template <class T>
 uint64_t digestOf(const T& value) {
-  return fnv1a(serialise(value));
+  StateEncoder<HashSink> hasher;
+  hasher(value);
+  return hasher.sink.hash;
 }

@@ -25,6 +25,11 @@ constexpr int32_t SmallestMinGroup = 2;          // EZ React never goes below pa
 constexpr int PiecesPerPowerUp = 5;              // charge that makes one unit of strength
 constexpr int32_t MessageTime = 3146;            // one status message
 constexpr int32_t EffectTime = 2 * MessageTime;  // one unit of a power-up's duration
+constexpr int DudsPerStrength = 4;   // an opponent's orange: pieces turned to duds per unit
+constexpr int DudColumnDepth = 5;    // ... taken from this many pieces down each column
+constexpr int WildsPerStrength = 3;  // purple: own pieces turned wild per unit
+constexpr int WildColumnDepth = 4;   // ... taken from this many pieces down each column
+constexpr int MeterFreeRows = 4;     // the incoming meter never fills the board beyond this
 
 // Rows and levels.
 constexpr int32_t StartPendingRows = 4;          // rows pushed in at the start of a game

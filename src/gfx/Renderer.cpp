@@ -18,6 +18,12 @@ namespace {
 
 // A wild piece cycles through the images of the eight true colours, one per frame.
 constexpr int WildFrames = Colour::Black + 1;
+// The warning line: a black band with a dashed white line along it.
+constexpr int WarningBand = 3, DashLength = 5, DashPeriod = 10;
+// A laser beam: its width, and its blue pulsing from half to full once a second.
+constexpr int BeamWidth = 5, BeamPulseMs = 1000, BeamBaseBlue = 127;
+// The pause notice blinks on and off this often.
+constexpr uint32_t PauseBlinkMs = 300;
 
 void fill(SDL_Surface* screen, int x, int y, int w, int h, Uint32 colour) {
   SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
@@ -111,10 +117,10 @@ void Display::renderWarningLine(const Player& player, int x0, int yTop) {
   int lineRow = board.topRow() - player.owedRows();
   int y = yTop + lineRow * cellHeight - 1;
   int right = x0 + board.width * cellWidth;
-  fill(screen, x0, y, board.width * cellWidth, 3, SDL_MapRGB(screen->format, 0, 0, 0));
+  fill(screen, x0, y, board.width * cellWidth, WarningBand, SDL_MapRGB(screen->format, 0, 0, 0));
   Uint32 white = SDL_MapRGB(screen->format, 255, 255, 255);
-  for (int x = x0 + 5; x <= right; x += 10) {
-    int w = std::min(5, right - x);
+  for (int x = x0 + DashLength; x <= right; x += DashPeriod) {
+    int w = std::min(DashLength, right - x);
     if (w > 0) fill(screen, x, y + 1, w, 1, white);
   }
 }
@@ -160,11 +166,12 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
   }
 
   const Uint32 beam =
-      SDL_MapRGB(screen->format, 0, 0, 127 + ((player.elapsed % 1000) * 127) / 1000);
+      SDL_MapRGB(screen->format, 0, 0,
+                 BeamBaseBlue + ((player.elapsed % BeamPulseMs) * BeamBaseBlue) / BeamPulseMs);
   for (const LaserShot& shot : player.lasers) {
     int x = int((shot.column + 0.5) * cw + (x0 + overhangX) - 2.0);
     int y = y0 + ((shot.pos * ch) >> 16) + shot.row * ch;
-    fill(screen, x, y, 5, ch, beam);
+    fill(screen, x, y, BeamWidth, ch, beam);
   }
 
   renderWarningLine(player, x0, yTop);
@@ -191,15 +198,13 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
 
 void Display::renderClock(const Game& game, const GameLayout& layout) {
   const Player& first = game.players[0];
-  int t = first.elapsed;
-  int minutes = t / 60000;
-  int seconds = (t - minutes * 60000) / 1000;
+  ClockTime time = clockTime(first.elapsed);
   char text[64];
   if (layout.mode == GameMode::Survival) {
-    std::snprintf(text, sizeof text, "%d:%02d\n(Level %d)", minutes, seconds,
+    std::snprintf(text, sizeof text, "%u:%02u\n(Level %d)", time.minutes, time.seconds,
                   first.level - (StartLevel - 1));
   } else {
-    std::snprintf(text, sizeof text, "%d:%02d\n", minutes, seconds);
+    std::snprintf(text, sizeof text, "%u:%02u\n", time.minutes, time.seconds);
   }
   drawText(text, layout.clockRect.x, layout.clockRect.y, normalFont);
 }
@@ -224,7 +229,7 @@ int Display::renderFrame(GameLoop* loop) {
   for (int i = 0; i < game.playerCount(); ++i) renderPlayer(game, layout, i);
 
   // The notice blinks by the clock, so it keeps its pace at any frame rate.
-  if (game.paused && (loop->clock() / 300) % 2 == 1) {
+  if (game.paused && (loop->clock() / PauseBlinkMs) % 2 == 1) {
     Font& green = fonts[GreenFont];
     drawText("PAUSED", width / 2 - green.textWidth("PAUSED") / 2, height / 2, &green);
   }

@@ -11,6 +11,11 @@
 namespace {
 
 constexpr int LineSpacing = 30;
+constexpr unsigned MsPerSecond = 1000;
+constexpr unsigned SecondsPerMinute = 60;
+constexpr int StatusIndent = 15;   // from the board's left edge
+constexpr int MessageIndent = 15;  // a power-up's message, further in
+constexpr int ResultsIndent = 30;
 
 __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...) {
   char text[128];
@@ -48,8 +53,13 @@ std::string ezReact(int minGroup) {
 
 }  // namespace
 
+ClockTime clockTime(int32_t ms) {
+  unsigned whole = static_cast<unsigned>(std::max(ms, 0)) / MsPerSecond;
+  return {whole / SecondsPerMinute, whole % SecondsPerMinute};
+}
+
 std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* fonts) {
-  Column column(x0 + 15, y0);
+  Column column(x0 + StatusIndent, y0);
   column.add(p.chainCount > 1, format("%d chain!", p.chainCount - 1), PlainFont);
   column.add(p.minGroup < 4, ezReact(p.minGroup), RedFont);
   column.add(p.shieldTimer > 0, "Shield!", LightBlueFont);
@@ -69,16 +79,15 @@ std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* f
                                    : format("Piece Doubler (%i)!", p.doublerCharges),
              GreenFont);
   column.add(p.wildsAddedTimer > 0, "Wilds Added!", PurpleFont);
-  column.add(p.messageTimer > 0, p.message.str(), PlainFont, 15);
+  column.add(p.messageTimer > 0, p.message.str(), PlainFont, MessageIndent);
   return column.lines;
 }
 
 std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0) {
-  Column column(x0 + 30, y0);
+  Column column(x0 + ResultsIndent, y0);
   column.add(mode == GameMode::Versus, p.alive ? "You win!" : "You lose...", RedFont);
-  unsigned minutes = unsigned(p.elapsed) / 60000;
-  unsigned seconds = (unsigned(p.elapsed) - minutes * 60000) / 1000;
-  column.add(true, format("Time : %u:%02u ", minutes, seconds), PlainFont);
+  ClockTime time = clockTime(p.elapsed);
+  column.add(true, format("Time : %u:%02u ", time.minutes, time.seconds), PlainFont);
   column.add(p.timeBonus > 0.0, format("Time Bonus!!  %.3f", p.timeBonus), RedFont);
   column.add(p.maxChain > 0, format("Max Chain : %u", unsigned(p.maxChain - 1)), PlainFont);
   column.add(p.maxChain > 0 && p.chainBonus > 0.0, format("Chain Bonus!!  %.3f", p.chainBonus),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,12 @@ struct TextLine {
 // The column starts 30 pixels below the board's corner (x0, y0); every line shown moves
 // the next one 30 pixels down. fonts are the display's seven, for the width of the
 // laser count that "Lasers" follows.
+// A time of play as the clock and the results show it: minutes and seconds.
+struct ClockTime {
+  unsigned minutes;
+  unsigned seconds;
+};
+ClockTime clockTime(int32_t ms);
+
 std::vector<TextLine> statusLines(const Player& player, int x0, int y0, const Font* fonts);
 std::vector<TextLine> resultLines(const Player& player, int mode, int x0, int y0);

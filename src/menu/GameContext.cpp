@@ -50,13 +50,8 @@ void GameContext::runGame(int mode) {
   // The rows of both boards start from the moment the game begins; the banks' choices
   // from the wall clock, as they always have.
   GameSetup setup = layout;
-  uint32_t start = SDL_GetTicks();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  uint32_t banks = static_cast<uint32_t>(std::rand());
-  for (int i = 0; i < 2; ++i) {
-    setup.rowSeeds[i] = start;
-    setup.bankSeeds[i] = banks;
-  }
+  setup.seed(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
   GameLoop loop(setup);
   loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   loop.layout = &layout;

@@ -136,8 +136,9 @@ PassInput Replay::inputsOf(uint32_t pass, size_t& cursor) const {
 
 std::string Replay::text() const {
   std::ostringstream out;
-  out << Magic << " " << FormatVersion << "\nrules " << rulesVersion << "\nprogram " << program
-      << "\nmode " << setup.mode << "\nboard " << setup.columnCount << " " << setup.rowCount
+  out << Magic << " " << FormatVersion << "\nrules " << rulesVersion << "\n";
+  if (!program.empty()) out << "program " << program << "\n";
+  out << "mode " << setup.mode << "\nboard " << setup.columnCount << " " << setup.rowCount
       << "\nrows " << setup.rowSeeds[0] << " " << setup.rowSeeds[1] << "\nbanks "
       << setup.bankSeeds[0] << " " << setup.bankSeeds[1] << "\n";
   out << framesText(frames);
@@ -230,7 +231,9 @@ bool Replay::read(std::istream& in, std::string& error) {
       }
     } else if (key == "end") {
       if (endLines.size() == MaxEndLines) return fail("too many end lines");
-      endLines.push_back(line.substr(line.find("end") + 4) + "\n");
+      size_t at = line.find("end") + 3;
+      if (at < line.size()) ++at;  // the one space after the word
+      endLines.push_back(line.substr(at) + "\n");
     } else if (std::isdigit(static_cast<unsigned char>(key[0]))) {
       uint32_t pass = 0;
       int player = -1;

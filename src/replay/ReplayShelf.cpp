@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -87,8 +88,12 @@ std::string save(const Replay& replay, const std::string& folder, int kept, std:
   std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
   std::string base = folder + "/" + stamp + "_" + ModeNames[replay.setup.mode];
   std::string path = base + Suffix;
-  for (int n = 2; fs::exists(path, failed) && n < 1000; ++n)
-    path = base + "-" + std::to_string(n) + Suffix;
+  // Games ended within the same second follow in order: "_versus.txt", "_versus_002.txt".
+  for (int n = 2; fs::exists(path, failed) && n < 1000; ++n) {
+    char number[8];
+    std::snprintf(number, sizeof number, "_%03d", n);
+    path = base + number + Suffix;
+  }
   std::string temporary = folder + "/.unfinished-" + std::to_string(::getpid()) + Suffix;
   if (!writeWhole(temporary, replay.text(), error)) return "";
   if (::rename(temporary.c_str(), path.c_str()) != 0) {

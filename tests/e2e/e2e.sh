@@ -71,6 +71,32 @@ else
   fail "Practice: the game reaches its menu"
 fi
 
+# -- the Practice game above is kept as a replay, which checks and plays back --------------
+saved=$(ls "$dir"/replays/*_practice.txt 2>/dev/null | head -n 1)
+check "the abandoned game is kept in replays/" test -s "$saved"
+check "... and --check-replay says it ends as it did" bash -c "cd '$dir' && timeout -k 2 60 '$game' --check-replay '$saved' >/dev/null"
+GAME_ARGS=(--replay)
+if start_game "$dir"; then
+  # The warning and title first, then the game of a few seconds, then its results, which
+  # a key ends once the first two seconds are over.
+  shown=no
+  deadline=$((SECONDS + 60))
+  while alive "$game_pid" && [ $SECONDS -lt $deadline ]; do
+    if [ $shown = no ] && shot 17-replay 2>/dev/null &&
+      looks_like "$shots/17-replay.png" "$data/Backgrounds/1p.jpg" 5 470 635 470; then
+      shown=yes
+    fi
+    [ $shown = yes ] && press space
+    sleep 0.5
+  done
+  check "--replay shows the game on the one-player background" [ $shown = yes ]
+  wait_for_exit 10
+  check "... and a key at its end leaves with 0" [ "$exit_code" = 0 ]
+else
+  fail "--replay opens a window"
+fi
+GAME_ARGS=()
+
 # -- Survival and 2p Versus start and end ---------------------------------------------------
 dir=$(new_folder)
 if start_game "$dir" && wait_for_menu 20-menu; then

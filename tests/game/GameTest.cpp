@@ -37,6 +37,19 @@ TEST_F(GameObject, MainLoopPlaysMusicOnceThenRunsItsPassesWithTheSameRowsOnBothB
   EXPECT_EQ(picture(mine), picture(theirs));
 }
 
+TEST(GameSetup, BothBoardsOfASeededGameGetTheSameRows) {
+  GameSetup setup(GameMode::Versus);
+  setup.seed(12345, 6);
+  Game game(setup);
+  for (int push = 0; push < 3; ++push)
+    for (Player& player : game.players) {
+      player.board.pushRow();
+      player.board.advanceRise(FixedOne);
+    }
+  EXPECT_EQ(picture(game.players[0], 3), picture(game.players[1], 3));
+  EXPECT_EQ(game.players[0].bank.randomState, game.players[1].bank.randomState);
+}
+
 TEST_F(SinglePlayerGame, PauseFreezesPlayAndForgetsWhatWasPressed) {
   gameFrames(1, 16);
   post(TogglePause);
@@ -101,4 +114,21 @@ TEST_F(SinglePlayerGame, AFrameAfterTheMachineSleptIsCutToAMinute) {
   p.board.setCell(2, 12, Colour::Green);  // one top-out ends a one-player game at once
   gameFrames(1, 16);
   EXPECT_EQ(game.state, Over);
+}
+
+TEST(FixedTicks, EveryThreeTicksMakeFiftyMillisecondsWhateverTheClockSays) {
+  GameLoop loop(GameSetup(GameMode::Versus));
+  loop.pacing = GameLoop::Pacing::FixedTicks;
+  uint32_t wall = 5;
+  loop.clock = [&wall] { return wall += 40; };  // a slow machine: never read for the ticks
+  Game byHand = loop.game;
+  StepEvents events;
+  for (uint32_t tick = 0; tick < 300; ++tick) {
+    loop.bus.post(UpdateGame, nullptr);
+    byHand.step(tickLength(tick), PassInput(), events);
+  }
+  EXPECT_EQ(loop.game.players[0].elapsed, 5000);
+  EXPECT_EQ(tickStart(300), 5000u);
+  EXPECT_EQ(tickStart(4), 67u);
+  EXPECT_EQ(loop.game, byHand);
 }

@@ -1,0 +1,33 @@
+#include "ReplayCheck.h"
+
+#include <ostream>
+
+#include "Replay.h"
+#include "ReplayShelf.h"
+
+int readReplay(const std::string& path, const std::string& folder, Replay& replay,
+               std::ostream& err) {
+  std::string file = path.empty() ? ReplayShelf::newest(folder) : path;
+  if (file.empty()) {
+    err << "pigmora: there are no replays in " << folder << "/ yet\n";
+    return ReplayUnreadable;
+  }
+  std::string error;
+  if (!ReplayShelf::load(file, replay, error)) {
+    err << "pigmora: " << error << "\n";
+    return ReplayUnreadable;
+  }
+  return 0;
+}
+
+int checkReplay(const std::string& path, std::ostream& out, std::ostream& err) {
+  Replay replay;
+  if (int status = readReplay(path, ReplayShelf::Folder, replay, err)) return status;
+  std::string end = playReplay(replay);
+  out << end;
+  std::string stored;
+  for (const std::string& line : replay.endLines) stored += line;
+  if (end == stored) return 0;
+  err << "pigmora: " << path << ": the game ends otherwise than it did when saved\n";
+  return ReplayDiffers;
+}

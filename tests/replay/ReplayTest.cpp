@@ -1,0 +1,149 @@
+// Replays as players keep them: a game saved as it is played reads back and plays to the
+// same end; a damaged or foreign file is refused with its line or its rules version; the
+// folder keeps the newest games only, and a folder that cannot take one says why.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include <fstream>
+#include <sstream>
+
+#include "HeadlessGame.h"
+#include "Replay.h"
+#include "ReplayShelf.h"
+#include "TempDir.h"
+
+namespace {
+// A short Versus game between the automatic players, kept as it was played.
+Replay playedGame(uint32_t start = 77, uint32_t limitMs = 40000) {
+  HeadlessGame headless(1, start, {16, 17, 16, 33}, limitMs);
+  Replay replay;
+  replay.setup = headless.game.setup;
+  replay.program = "9.9";
+  headless.loop.onPass = [&](int32_t dt, const PassInput& input) { replay.addPass(dt, input); };
+  headless.play();
+  std::istringstream end(endLines(headless.game));
+  for (std::string line; std::getline(end, line);) replay.endLines.push_back(line + "\n");
+  return replay;
+}
+
+bool readText(const std::string& text, Replay& replay, std::string& error) {
+  std::istringstream in(text);
+  return replay.read(in, error);
+}
+
+std::string withLine(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  return at == std::string::npos ? "" : text.replace(at, from.size(), to);
+}
+}  // namespace
+
+TEST(Replays, AGameSavedAsPlayedReadsBackAndEndsTheSame) {
+  Replay saved = playedGame();
+  std::string stored;
+  for (const std::string& line : saved.endLines) stored += line;
+  ASSERT_NE(stored.find("player 1:"), std::string::npos);
+  Replay read;
+  std::string error;
+  ASSERT_TRUE(readText(saved.text(), read, error)) << error;
+  EXPECT_EQ(read.frames, saved.frames);
+  EXPECT_EQ(read.inputs.size(), saved.inputs.size());
+  EXPECT_EQ(read.text(), saved.text());
+  EXPECT_EQ(playReplay(read), stored);
+  EXPECT_LT(saved.text().size(), 20000u) << "a short game makes a small file";
+}
+
+TEST(Replays, AChangedInputPlaysToAnotherEnd) {
+  Replay saved = playedGame();
+  Replay changed = saved;
+  changed.inputs.erase(changed.inputs.begin() + static_cast<long>(changed.inputs.size() / 3));
+  std::string stored;
+  for (const std::string& line : saved.endLines) stored += line;
+  EXPECT_NE(playReplay(changed), stored);
+}
+
+TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
+  const std::string good = playedGame().text();
+  const std::string ends = good.substr(0, good.find("\nend ") + 1);
+  struct Case {
+    std::string what, text, says;
+  } cases[] = {
+      {"truncated before the end lines", ends, "truncated"},
+      {"truncated mid-header", good.substr(0, good.find("board")), "setup"},
+      {"not a replay", "hello\n", "line 1: not a Pigmora replay"},
+      {"garbage line", withLine(good, "board 7 13", "board seven"), "line 5:"},
+      {"unknown input", withLine(good, "# pass", "3 0 Q\n# pass"), "unknown input 'Q'"},
+      {"input past the frames", good + "999999 0 L\n", "after the end lines"},
+      {"passes out of order", withLine(good, "# pass", "9 0 L\n1 0 L\n# pass"), "out of order"},
+      {"a repeat beyond all bounds", withLine(good, "frames ", "frames 16*4000000000 "), "passes"},
+      {"a frame length out of range", withLine(good, "frames ", "frames -5 "), "frame length"},
+      {"a board too big", withLine(good, "board 7 13", "board 70 13"), "size"},
+      {"a player of no game", withLine(good, "# pass", "3 5 L\n# pass"), "no player 5"},
+      {"pause from player 1", withLine(good, "# pass", "3 1 H\n# pass"), "player 0"},
+      {"a line too long", withLine(good, "# pass", std::string(70000, 'L')), "too long"},
+      {"a NUL in a number", withLine(good, "mode 1", std::string("mode \0", 6)), "bad mode"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_FALSE(c.text.empty());
+    Replay replay;
+    std::string error;
+    EXPECT_FALSE(readText(c.text, replay, error));
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+}
+
+TEST(Replays, AnotherRulesVersionIsRefusedByNameWhateverFollows) {
+  std::string text =
+      withLine(playedGame().text(), "rules 1\nprogram 9.9", "rules 7\nprogram 3.0\nsomething new");
+  Replay replay;
+  std::string error;
+  EXPECT_FALSE(readText(text, replay, error));
+  EXPECT_EQ(error, "made by rules version 7 (Pigmora 3.0); this is rules version 1");
+}
+
+TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
+  TempDir dir;
+  std::string folder = dir.file("replays");
+  Replay replay = playedGame(5, 3000);
+  std::string error, first;
+  for (int i = 0; i < 5; ++i) {
+    std::string path = ReplayShelf::save(replay, folder, 3, error);
+    ASSERT_FALSE(path.empty()) << error;
+    if (i == 0) first = path;
+  }
+  dir.write("replays/notes.txt", "mine");
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    (void)entry;
+    ++count;
+  }
+  EXPECT_EQ(count, 4);  // three games and the player's own notes
+  EXPECT_FALSE(std::filesystem::exists(first));
+  Replay newest;
+  ASSERT_TRUE(ReplayShelf::load(ReplayShelf::newest(folder), newest, error)) << error;
+  EXPECT_EQ(newest.text(), replay.text());
+}
+
+TEST(ReplayShelf, AFolderThatCannotTakeAGameSaysWhyAndLeavesNothing) {
+  TempDir dir;
+  dir.write("replays", "a file where the folder should be");
+  std::string error;
+  EXPECT_EQ(ReplayShelf::save(playedGame(5, 3000), dir.file("replays"), 3, error), "");
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(dir.read("replays"), "a file where the folder should be");
+}
+
+TEST(ReplayShelf, OnlyRegularFilesOfSaneSizeAreRead) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  std::ofstream(dir.file("huge")).seekp((64 << 20) + 1) << 'x';
+  Replay replay;
+  std::string error;
+  for (const char* name : {"fifo", "huge", "missing"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(ReplayShelf::load(dir.file(name), replay, error));
+    EXPECT_EQ(error.rfind(dir.file(name) + ": ", 0), 0u) << error;
+  }
+}
