@@ -47,6 +47,8 @@ testsFor() {
     src/config/*) echo config_tests input_tests ;;
     src/sound/*) echo sound_tests ;;
     src/app/*) echo app_tests ;;
+    src/net/*) echo net_tests netgame_tests ;;
+    src/netgame/*) echo netgame_tests ;;
     assets/artgen/*) echo art_checks ;;
     assets/audiogen/*) echo audio_checks sound_tests ;;
   esac
