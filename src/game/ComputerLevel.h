@@ -29,6 +29,7 @@ constexpr double ChainLink = 4.0;         // times (links - 1) squared, for a ch
 constexpr double Height = 0.15;           // per piece on the board
 constexpr double Danger = 6.0;            // times the square of the rows above SafeRows
 constexpr int SafeRows = 7;               // stack plus owed rows that needs no hurry
+constexpr double Bother = 0.05;           // least gain over waiting that is worth a move
 constexpr double SamePair = 0.35;         // per two touching pieces of one colour
 constexpr double Dud = 0.5;               // per dud on the board
 constexpr double Lost = -1.0e6;           // the move tops the board out

@@ -1,6 +1,7 @@
 // The computer opponent in whole headless games (the soak has it keep every rule): it
 // presses nothing while paused or ending, and the copy of its player that it judges
-// moves on is stepped exactly like the real one.
+// moves on is stepped exactly like the real one; every level reacts and outlasts a player
+// who presses nothing.
 #include <gtest/gtest.h>
 
 #include "Invariants.h"
@@ -79,5 +80,23 @@ TEST(ComputerOpponent, JudgesMovesOnACopyThatTheRulesStepLikeTheRealPlayer) {
     EXPECT_EQ(differ, -1) << "the copy went its own way at frame " << differ;
     EXPECT_GT(real.totalPieces, 20);
     EXPECT_GT(frame, 3000);
+  }
+}
+
+TEST(ComputerOpponent, EveryLevelReactsAndBeatsAPlayerWhoPressesNothing) {
+  constexpr int Games = 10;
+  for (int level = 1; level <= ComputerLevelCount; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    int wins = 0, gamesWithoutReactions = 0;
+    for (uint32_t g = 0; g < Games; ++g) {
+      // Nobody at the left keys: no automatic player, and the computer on the right.
+      HeadlessGame headless(1, 700 + g * 131, {16, 17}, 10 * 60 * 1000, {0, level}, false);
+      headless.play();
+      const Player* players = headless.game.players;
+      wins += !headless.gaveUp && players[1].alive && !players[0].alive;
+      gamesWithoutReactions += players[1].totalPieces == 0;
+    }
+    EXPECT_GE(wins, Games - 1);
+    EXPECT_EQ(gamesWithoutReactions, 0);
   }
 }
