@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the game with its art and sounds, nothing else, then starts it from its data
-# folder. The tests and benchmarks are left to tools/test.sh, which builds them in the
-# same folder.
+# Builds the game with its art and sounds (and the manual page an install takes), nothing
+# else, then starts it from its data folder. The tests and benchmarks are left to
+# tools/test.sh, which builds them in the same folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh play
@@ -12,6 +12,6 @@ if [ -f build/CMakeCache.txt ]; then
 else
   cmake -S . -B build -DPIGMORA_TESTS=OFF
 fi
-cmake --build build -j"$(nproc)" --target pigmora art sounds
+cmake --build build -j"$(nproc)" --target pigmora art sounds gzipped-docs
 cd build/data
 exec ../pigmora "$@"
