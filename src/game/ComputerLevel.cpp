@@ -7,9 +7,9 @@ namespace {
 const ComputerLevel levels[ComputerLevelCount] = {
     // reaction  key gap  sources  gathers  second looks  misjudge %  noise
     {1000, 280, 7, false, 4, 2, 0.2},  // 1
-    {650, 200, 7, true, 4, 2, 0.2},    // 2
+    {600, 180, 7, false, 4, 2, 0.2},   // 2
     {500, 160, 7, true, 4, 3, 0.2},    // 3
-    {350, 120, 7, true, 4, 3, 0.25},   // 4
+    {340, 115, 7, true, 4, 3, 0.2},    // 4
     {150, 75, 7, true, 4, 1, 0.1},     // 5
 };
 }  // namespace
