@@ -10,6 +10,7 @@ namespace {
 constexpr int Rate = EffectRate;
 // Every effect sits at the level of the in-game music, so that neither drowns the other.
 constexpr double EffectRmsDb = -18.0;
+constexpr double ChainStartDb = EffectRmsDb - 1.0;  // the first chain sound, under the rest
 constexpr double ChainStepDb = 0.3;  // each chain sound this much louder than the one before
 
 // A sine whose frequency glides exponentially from `from` to `to`, with an
@@ -133,7 +134,7 @@ Samples makeReaction(int chain) {
       out[i] += static_cast<float>(v * attack * (strike[1] > 1.0 ? 0.8 : 1.0));
     }
   }
-  return finish(out, 0.002, 0.08, EffectRmsDb - 1.0 + ChainStepDb * chain);
+  return finish(out, 0.002, 0.08, ChainStartDb + ChainStepDb * chain);
 }
 
 std::vector<Effect> makeEffects() {
