@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // How one level of the computer opponent plays. Levels differ the way people do: how
-// long they take to react, how fast they press keys, how far ahead they look and how
-// often they misjudge.
+// long they take to react, how fast they press keys, whether they gather more pieces
+// before a drop and how often they misjudge. Every level looks one move ahead: without
+// that even the gentlest one piles its board up and loses to a player who does nothing.
 struct ComputerLevel {
   int32_t reactionMs;   // from a settled hand to the first key of the next move
   int32_t keyGapMs;     // between two key presses
