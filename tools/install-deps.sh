@@ -1,9 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in tools/packages.txt that are missing.
+# Installs the Debian packages listed in tools/packages.txt that are missing:
+#   install-deps.sh play   what building and running the game needs
+#   install-deps.sh        everything, the tests' tools too
 # Runs apt-get as root, or through sudo when we are not root.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(grep -v '^[[:space:]]*\(#\|$\)' "$here/packages.txt")
+case ${1:-all} in
+  play) lists=" play " ;;
+  all) lists=" play test " ;;
+  *) echo "usage: $0 [play]" >&2; exit 2 ;;
+esac
+wanted=()
+list=""
+while read -r line; do
+  case $line in
+    '' | '#'*) continue ;;
+    '['*']') list=${line:1:-1} ;;
+    *) [[ $lists == *" $list "* ]] && wanted+=("$line") ;;
+  esac
+done < "$here/packages.txt"
 missing=()
 for pkg in "${wanted[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)

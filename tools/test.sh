@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build -DPIGMORA_WERROR=ON
+cmake -S . -B build -DPIGMORA_WERROR=ON -DPIGMORA_TESTS=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 900)
 tools/check-package.sh build

@@ -280,8 +280,9 @@ Canvas duskSky() {
 
 Canvas onePlayerBackground() {
   Canvas c = duskSky();
-  // Clock corner: the elapsed time and level are written at the very top-left.
-  panel(c, {-20, -20, 170, 76}, rgb(20, 16, 46, 0.72f), rgb(255, 190, 230, 0.35f), 14);
+  // Clock corner: the elapsed time and level are written at the very top-left; the
+  // panel leaves them room to the right and below.
+  panel(c, {-20, -20, 176, 98}, rgb(20, 16, 46, 0.72f), rgb(255, 190, 230, 0.35f), 14);
   Rect board = geometry::kBoard1p;
   Rect w = geometry::well(board);
   // One frame holds the score strip and the well.
@@ -322,9 +323,13 @@ Canvas oceanBackground() {
         return scaled(rgb(150, 128, 90), 0.7f + 0.4f * fractalNoise(x * 0.2f, y * 0.2f, 3, 62));
       });
   Dice dice(63);
+  // No weed grows under the power-up banks, where their labels are.
+  const float bareFrom = geometry::kBanks2p[0].x - 14.0f,
+              bareTo = geometry::kBanks2p[1].x + geometry::kBanks2p[1].w + 14.0f;
   for (int i = 0; i < 22; ++i) {
     float bx = dice.range(0, kW), height = dice.range(40, 120), sway = dice.range(0, 6.28f);
     Colour weed = mix(rgb(20, 90, 60), rgb(40, 130, 70), dice.unit());
+    if (bx > bareFrom && bx < bareTo) continue;
     c.fillShape(
         [&](float x, float y) {
           if (y > 470 || y < 470 - height) return 10.0f;
@@ -377,12 +382,15 @@ Canvas oceanBackground() {
         c.blend(x, y, rgb(255, 220, 140, 0.16f));
     }
   }
-  // "POWER" lettering under the banks.
-  static Typeface small(dejavu("DejaVuSans-Bold.ttf"), 11);
+  // "POWER" under each bank, on a plate of its own, small enough that the two stand
+  // well apart.
+  static Typeface small(dejavu("DejaVuSans-Bold.ttf"), 9);
   for (int p = 0; p < 2; ++p) {
     Rect bank = geometry::kBanks2p[p];
-    drawLettering(c, small, "POWER", bank.x + bank.w / 2.0f, bank.y + bank.h + 22,
-                  rgb(255, 226, 150), rgb(40, 20, 0), 1.2f, 0.5f);
+    panel(c, {bank.x - 5, bank.y + bank.h + 8, bank.w + 10, 17}, rgb(40, 22, 10, 0.85f),
+          rgb(255, 230, 160, 0.6f), 5);
+    drawLettering(c, small, "POWER", bank.x + bank.w / 2.0f, bank.y + bank.h + 20,
+                  rgb(255, 226, 150), rgb(40, 20, 0), 1.0f, 0.4f);
   }
   addGrain(c, 0.018f, 65);
   return c;

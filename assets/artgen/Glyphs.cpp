@@ -15,14 +15,23 @@ constexpr int kHeight = 24;
 constexpr int kBaseline = 18;
 constexpr float kPen = 1.0f;
 
+// The dark edge must hide whatever lies under the text: a red letter over red pieces
+// reads only by its outline. So the outline is two pixels wide and solid but for its
+// outer rim, and a softer shadow below and to the right widens it further.
+constexpr float kOutline = 2.0f;
+constexpr float kOutlineFirmness = 2.5f;  // the dilated edge's cover is scaled up by this
+constexpr float kShadowReach = 2.4f;
+
 Canvas glyphImage(const Mask& body, int width) {
-  Mask ring = dilate(body, 1.4f);
+  Mask ring = dilate(body, kOutline);
+  for (float& cover : ring.cover) cover = clamp01(cover * kOutlineFirmness);
+  Mask shadow = dilate(body, kShadowReach);
   Canvas c(width, kHeight);
-  // Shadow one pixel down-right, then the outline, then the white face.
+  // Shadow down-right, then the outline, then the white face.
   for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < width; ++x) c.blend(x, y, Colour{0, 0, 0, 0.55f}, ring.at(x - 1, y - 1));
+    for (int x = 0; x < width; ++x) c.blend(x, y, Colour{0, 0, 0, 0.7f}, shadow.at(x - 1, y - 1));
   for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < width; ++x) c.blend(x, y, rgb(14, 14, 26, 0.92f), ring.at(x, y));
+    for (int x = 0; x < width; ++x) c.blend(x, y, rgb(10, 10, 20), ring.at(x, y));
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < width; ++x) c.blend(x, y, rgb(255, 255, 255), body.at(x, y));
   return c;

@@ -121,6 +121,36 @@ int selfCheck(const Output& out) {
     expect(e && e->storage == Storage::Alpha && e->picture.height() == zero->picture.height(),
            std::string(file) + " one line high");
   }
+  // Text must read over any piece, also red text over red pieces: between a letter's
+  // face and whatever lies under it there is always a solid dark pixel (the tints
+  // multiply, so they leave it dark).
+  for (int code = 0x21; code <= 0x7e; ++code) {
+    char file[16];
+    std::snprintf(file, sizeof file, "Font/%x.png", code);
+    const Output::Entry* e = find(file);
+    if (!e) continue;
+    const Canvas& c = e->picture;
+    auto light = [](const Colour& p) { return 0.3 * p.r + 0.59 * p.g + 0.11 * p.b; };
+    int thin = 0;
+    for (int y = 0; y < c.height(); ++y)
+      for (int x = 0; x < c.width(); ++x) {
+        if (c.at(x, y).a < 0.99f || light(c.at(x, y)) < 0.9) continue;  // not the face
+        for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+          int solid = 0, px = x + dx, py = y + dy;
+          // Out from the face until what lies under the text would show through.
+          for (; px >= 0 && py >= 0 && px < c.width() && py < c.height(); px += dx, py += dy) {
+            const Colour& p = c.at(px, py);
+            if (p.a < 0.5f) break;
+            solid += p.a >= 0.95f && light(p) <= 0.15;
+          }
+          // Glyphs sit edge to edge at their advance, so the outline of a wide letter is
+          // cut at its image's outermost pixels; there the space or the next letter goes on.
+          bool clipped = px <= 0 || py <= 0 || px >= c.width() - 1 || py >= c.height() - 1;
+          thin += !clipped && solid == 0;
+        }
+      }
+    expect(thin == 0, std::string(file) + " has a solid dark edge all round");
+  }
   if (const Output::Entry* a = find("Font/41.png")) {
     bool white = false, dark = false;
     for (const Colour& p : a->picture.pixels) {

@@ -45,16 +45,11 @@ int placeAbove(int pc, int low) {
   return low + ((pc - low) % 12 + 12) % 12;
 }
 
-// The overall level, in percent of the volumes written below. Mono output (the game's
-// default) mixes every channel at full strength, so this keeps its peaks below full
-// scale; stereo plays the same song about 6 dB quieter.
-constexpr int Loudness = 75;
-
 void setNote(S3mPattern& p, int row, int channel, int midi, int instrument, int volume) {
   S3mCell& cell = p.cells[row][channel];
   cell.note = s3mNote(midi);
   cell.instrument = static_cast<uint8_t>(instrument);
-  cell.volume = static_cast<uint8_t>(std::min(64, volume * Loudness / 100));
+  cell.volume = static_cast<uint8_t>(std::min(64, volume));
 }
 
 std::vector<std::string> tokens(const std::string& text) {
@@ -83,10 +78,11 @@ void writeBass(S3mPattern& p, int bar, const std::vector<int>& tones, Bass style
             volume * hit.accent / 100);
 }
 
-void writeDrums(S3mPattern& p, int bar, Drums style, bool fill) {
+void writeDrums(S3mPattern& p, int bar, Drums style, bool fill, const SongPlan& plan) {
   int base = bar * RowsPerBar;
   auto hit = [&](int row, int channel, int instrument, int volume) {
-    setNote(p, base + row, channel, 60, instrument, volume);
+    int percent = channel == KickCh ? plan.kickPercent : channel == HatCh ? plan.hatPercent : 100;
+    setNote(p, base + row, channel, 60, instrument, volume * percent / 100);
   };
   switch (style) {
     case Drums::None:
@@ -95,7 +91,7 @@ void writeDrums(S3mPattern& p, int bar, Drums style, bool fill) {
       hit(0, KickCh, KickIns, 40);
       hit(10, KickCh, KickIns, 24);
       hit(12, SnareCh, SnareIns, 14);
-      for (int row = 4; row < 16; row += 8) hit(row, HatCh, HatIns, 14);
+      for (int row = 2; row < 16; row += 2) hit(row, HatCh, HatIns, row % 4 ? 8 : 14);
       break;
     case Drums::Four:
       for (int row = 0; row < 16; row += 4) hit(row, KickCh, KickIns, 60);
@@ -123,9 +119,11 @@ void writeDrums(S3mPattern& p, int bar, Drums style, bool fill) {
   }
 }
 
-void writeArpeggio(S3mPattern& p, int bar, const std::vector<int>& tones, int every, int volume) {
+void writeArpeggio(S3mPattern& p, int bar, const std::vector<int>& tones, const SongPlan& plan) {
+  const int every = plan.arpEvery, volume = plan.arpVolume;
   std::vector<int> notes;
-  for (size_t i = 0; i < tones.size() && i < 3; ++i) notes.push_back(placeAbove(tones[i], 67));
+  for (size_t i = 0; i < tones.size() && i < 3; ++i)
+    notes.push_back(placeAbove(tones[i], plan.arpLowest));
   notes.push_back(notes[0] + 12);
   static const int walk[] = {0, 1, 2, 3, 2, 1, 2, 1};
   int step = 0;
@@ -240,13 +238,18 @@ S3mModule composeSong(const SongPlan& plan) {
       std::vector<int> tones = chordTones(section.chords[bar]);
       writeBass(pattern, bar, tones, section.bass, plan.bassVolume);
       writePad(pattern, bar, tones, plan.padVolume, padSounding);
-      if (section.arpeggio) writeArpeggio(pattern, bar, tones, plan.arpEvery, plan.arpVolume);
-      writeDrums(pattern, bar, section.drums, section.fill);
+      if (section.arpeggio) writeArpeggio(pattern, bar, tones, plan);
+      writeDrums(pattern, bar, section.drums, section.fill, plan);
     }
     writeMelody(pattern, section.melody, plan, leadSounding);
     module.patterns.push_back(pattern);
     module.orders.push_back(static_cast<uint8_t>(entry));
   }
+  for (S3mPattern& pattern : module.patterns)
+    for (auto& row : pattern.cells)
+      for (S3mCell& cell : row)
+        if (cell.volume != S3mNoVolume)
+          cell.volume = static_cast<uint8_t>(std::min(64, cell.volume * plan.loudness / 100));
   // Back to the top from the very last row; the kick's channel carries no effects.
   S3mCell& last = module.patterns.back().cells[S3mRows - 1][KickCh];
   last.command = PositionJump;

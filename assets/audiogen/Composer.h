@@ -32,7 +32,14 @@ struct SongPlan {
   int padVolume = 20;
   int arpVolume = 24;
   int bassVolume = 52;
-  int arpEvery = 2;  // rows between arpeggio notes
+  int arpEvery = 2;       // rows between arpeggio notes
+  int arpLowest = 67;     // lowest note of the arpeggio (67: the G above middle C)
+  int kickPercent = 100;  // of the written kick and hat volumes
+  int hatPercent = 100;
+  // The overall level, in percent of every volume written (none goes above 64). Mono
+  // output (the game's default) mixes every channel at full strength, stereo about 6 dB
+  // quieter; the self-check measures what the mixer makes of it.
+  int loudness = 75;
   std::vector<Section> sections;
   std::vector<int> order;  // sections in playing order; the song then starts over
 };

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "MixFigures.h"
+
 namespace {
 
 constexpr int Rate = EffectRate;
-constexpr float Peak = 0.7f;  // about -3 dB, leaving room when several effects overlap
+// Every effect sits at the level of the in-game music, so that neither drowns the other.
+constexpr double EffectRmsDb = -18.0;
+constexpr double ChainStartDb = EffectRmsDb - 1.0;  // the first chain sound, under the rest
+constexpr double ChainStepDb = 0.3;  // each chain sound this much louder than the one before
 
 // A sine whose frequency glides exponentially from `from` to `to`, with an
 // exponential decay of the given time constant.
@@ -38,9 +43,10 @@ Samples noiseBurst(double seconds, double cutoffFrom, double cutoffTo, double de
   return out;
 }
 
-Samples finish(Samples sound, double fadeIn, double fadeOut) {
-  normalise(sound, Peak);
+Samples finish(Samples sound, double fadeIn, double fadeOut, double levelDb = EffectRmsDb) {
   fadeEnds(sound, Rate, fadeIn, fadeOut);
+  double gain = std::pow(10.0, (levelDb - rmsDb(sound)) / 20.0);
+  for (float& s : sound) s = static_cast<float>(s * gain);
   return sound;
 }
 
@@ -128,7 +134,7 @@ Samples makeReaction(int chain) {
       out[i] += static_cast<float>(v * attack * (strike[1] > 1.0 ? 0.8 : 1.0));
     }
   }
-  return finish(out, 0.002, 0.08);
+  return finish(out, 0.002, 0.08, ChainStartDb + ChainStepDb * chain);
 }
 
 std::vector<Effect> makeEffects() {

@@ -1,58 +1,133 @@
 // What the game and the player rely on in the sounds, checked before they are written:
-// effects that start and stop without a click, never clip and are never too quiet,
-// chain sounds that climb, and modules a tracker reads that loop back to their start.
+// effects that start and stop without a click and never clip, chain sounds that climb
+// and never get quieter, modules a tracker reads that loop back to their start, and a
+// mix, as the game's mixer plays it, where music and effects sit at one level and the
+// tunes are neither dull nor clipped.
 #include "SelfCheck.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "Effects.h"
+#include "MixFigures.h"
+#include "MusicCapture.h"
 #include "S3mWriter.h"
 #include "Songs.h"
+#include "WavWriter.h"
 
 namespace {
+// The game's default output: 44.1 kHz, one channel.
+constexpr int GameRate = 44100;
+constexpr int GameChannels = 1;
+constexpr float ClipLevel = 0.95f;  // an effect's loudest sample stays below this
+
 int failures = 0;
 void expect(bool ok, const std::string& what) {
   if (!ok) std::printf("audiogen check failed: %s\n", what.c_str()), ++failures;
 }
+
+struct Song {
+  const char* file;
+  SongPlan (*plan)();
+  bool inGame;
+};
+const Song songs[] = {{"ingame1.s3m", ingameOne, true},
+                      {"ingame2.s3m", ingameTwo, true},
+                      {"menu.s3m", menuSong, false}};
+
+void checkLoops(const S3mModule& module) {
+  expect(encodeS3m(module).substr(0x2c, 4) == "SCRM",
+         module.title + " is a Scream Tracker 3 module");
+  // One jump, on the last pattern played, back to the first order.
+  for (size_t p = 0; p < module.patterns.size(); ++p) {
+    int jumps = 0, toStart = 0;
+    for (const auto& row : module.patterns[p].cells)
+      for (const S3mCell& cell : row)
+        jumps += cell.command == 2, toStart += cell.command == 2 && cell.info == 0;
+    bool last = p == module.orders.back();
+    expect(jumps == last && toStart == last, module.title + ": pattern " + std::to_string(p) +
+                                                 (last ? " loops to the start" : " runs on"));
+  }
+}
+
+// Plays one whole pass of each module through SDL_mixer, as fast as the disk driver
+// mixes, and returns the figures of each; empty when the mixer cannot be started.
+std::vector<MixFigures> playModules() {
+  std::vector<MixFigures> figures;
+  char folder[] = "/tmp/audiogen-check-XXXXXX";
+  if (!mkdtemp(folder)) return figures;
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  if (SDL_Init(SDL_INIT_AUDIO) == 0) {
+    for (const Song& song : songs) {
+      S3mModule module = composeSong(song.plan());
+      std::string path = std::string(folder) + "/" + song.file;
+      if (!writeFile(path, encodeS3m(module))) break;
+      Capture capture = captureMusic(path, s3mDuration(module), GameRate, GameChannels);
+      std::remove(path.c_str());
+      expect(capture.error.empty(), std::string(song.file) + " plays: " + capture.error);
+      if (!capture.error.empty()) break;
+      figures.push_back(mixFigures(capture.samples.data(), capture.samples.size(), capture.rate));
+    }
+    SDL_Quit();
+  }
+  rmdir(folder);
+  return figures;
+}
 }  // namespace
 
 int selfCheck() {
-  double previousPitch = 0;
+  using namespace MixTarget;
+  std::vector<MixFigures> music = playModules();
+  expect(music.size() == std::size(songs), "every module plays through the mixer");
+  double quietestInGame = 0, loudestInGame = -200;
+  for (size_t i = 0; i < music.size(); ++i) {
+    const MixFigures& f = music[i];
+    const std::string name = songs[i].file;
+    std::printf("audiogen mix: %-12s RMS %6.1f dBFS, peak %5.1f dBFS, %4.1f%% above %.0f Hz\n",
+                name.c_str(), f.rmsDb, f.peakDb, 100 * f.brightShare, BrightFrom);
+    expect(f.rmsDb >= QuietestMusicDb && f.rmsDb <= LoudestMusicDb,
+           name + " plays at a music level");
+    expect(f.peakDb <= MusicPeakDb && !f.clipped, name + " leaves headroom and never clips");
+    expect(f.brightShare >= BrightShare, name + " is not dull");
+    if (!songs[i].inGame) continue;
+    quietestInGame = std::min(quietestInGame, f.rmsDb);
+    loudestInGame = std::max(loudestInGame, f.rmsDb);
+  }
+  double previousPitch = 0, previousLevel = -200;
   for (const Effect& effect : makeEffects()) {
     const Samples& s = effect.sound;
-    double peak = 0, sum = 0;
+    double peak = 0;
     int crossings = 0;
     for (size_t i = 0; i < s.size(); ++i) {
       peak = std::max(peak, double(std::fabs(s[i])));
-      sum += double(s[i]) * s[i];
       crossings += i > 0 && (s[i - 1] < 0) != (s[i] < 0);
     }
-    expect(s.size() > 1000 && peak < 0.95, effect.file + " never clips");
-    expect(20 * std::log10(std::sqrt(sum / s.size())) > -30, effect.file + " is loud enough");
+    double level = rmsDb(s);
+    std::printf("audiogen mix: %-14s RMS %6.1f dBFS, peak %5.1f dBFS\n", effect.file.c_str(), level,
+                20 * std::log10(peak));
+    expect(s.size() > 1000 && peak < ClipLevel, effect.file + " never clips");
+    if (!music.empty())
+      expect(level >= loudestInGame - EffectSpreadDb && level <= quietestInGame + EffectSpreadDb,
+             effect.file + " sits at the level of the in-game music");
     expect(std::fabs(s.front()) < 0.01 && std::fabs(s.back()) < 0.01,
            effect.file + " starts and stops without a click");
     if (effect.file.rfind("Reaction", 0) != 0) continue;
     // Zero crossings per sample follow the pitch (and brightness) of a tone.
     double pitch = double(crossings) / s.size();
     expect(pitch > previousPitch * 1.05, effect.file + " sounds higher than the chain before");
+    expect(level >= previousLevel, effect.file + " is no quieter than the chain before");
     previousPitch = pitch;
+    previousLevel = level;
   }
-  for (SongPlan (*plan)() : {ingameOne, ingameTwo, menuSong}) {
-    S3mModule module = composeSong(plan());
-    expect(encodeS3m(module).substr(0x2c, 4) == "SCRM",
-           module.title + " is a Scream Tracker 3 module");
-    // One jump, on the last pattern played, back to the first order.
-    for (size_t p = 0; p < module.patterns.size(); ++p) {
-      int jumps = 0, toStart = 0;
-      for (const auto& row : module.patterns[p].cells)
-        for (const S3mCell& cell : row)
-          jumps += cell.command == 2, toStart += cell.command == 2 && cell.info == 0;
-      bool last = p == module.orders.back();
-      expect(jumps == last && toStart == last, module.title + ": pattern " + std::to_string(p) +
-                                                   (last ? " loops to the start" : " runs on"));
-    }
-  }
+  for (const Song& song : songs) checkLoops(composeSong(song.plan()));
   std::printf("audiogen check: %d failures\n", failures);
   return failures;
 }

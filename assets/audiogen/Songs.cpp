@@ -25,13 +25,18 @@ SongPlan ingameOne() {
   plan.tempo = 140;
   plan.instruments = {makeBass("Bass", 0.6),
                       makePad("Strings", 0.45),
-                      makePluck("Pluck", 0.18, 1.0, false),
-                      makePluck("Bell lead", 0.5, 0.8, true),
+                      makePluck("Pluck", 0.18, 1.6, false),
+                      makePluck("Bell lead", 0.5, 1.4, true),
                       makeKick("Kick"),
                       makeSnare("Snare"),
-                      makeHat("Hat", 0.03)};
-  plan.leadVolume = 46;
-  plan.arpVolume = 22;
+                      makeHat("Hat", 0.1)};
+  plan.leadVolume = 52;
+  plan.arpVolume = 26;
+  plan.bassVolume = 32;
+  plan.padVolume = 14;
+  plan.kickPercent = 60;
+  plan.hatPercent = 200;
+  plan.loudness = 100;
   const std::vector<std::string> verse = {"Am", "F", "C", "G"};
   const std::vector<std::string> chorus = {"F", "G", "Em", "Am"};
   plan.sections = {
@@ -71,12 +76,17 @@ SongPlan ingameTwo() {
   plan.title = "Pigmora - Head to Head";
   plan.tempo = 150;
   plan.instruments = {
-      makeBass("Bass", 0.8), makePad("Strings", 0.55), makePluck("Pluck", 0.12, 1.2, false),
+      makeBass("Bass", 0.8), makePad("Strings", 0.55), makePluck("Pluck", 0.12, 1.6, false),
       makeLead("Reed lead"), makeKick("Kick"),         makeSnare("Snare"),
-      makeHat("Hat", 0.025)};
+      makeHat("Hat", 0.08)};
   plan.sustainedLead = true;
-  plan.leadVolume = 34;
-  plan.arpVolume = 20;
+  plan.leadVolume = 42;
+  plan.arpVolume = 22;
+  plan.bassVolume = 34;
+  plan.padVolume = 14;
+  plan.kickPercent = 60;
+  plan.hatPercent = 180;
+  plan.loudness = 75;
   plan.arpEvery = 1;
   const std::vector<std::string> verse = {"Em", "D", "C", "D"};
   const std::vector<std::string> chorus = {"C", "D", "Bm", "Em"};
@@ -117,16 +127,20 @@ SongPlan menuSong() {
   plan.title = "Pigmora - Front Porch";
   plan.tempo = 96;
   plan.instruments = {makeBass("Bass", 0.3),
-                      makePad("Warm pad", 0.35),
-                      makePluck("Harp", 0.35, 0.6, false),
-                      makePluck("Bell", 0.8, 0.5, true),
+                      makePad("Warm pad", 1.0),
+                      makePluck("Harp", 0.35, 2.0, false),
+                      makePluck("Bell", 0.8, 2.0, true),
                       makeKick("Soft kick"),
                       makeSnare("Rim"),
-                      makeHat("Shaker", 0.04)};
-  plan.leadVolume = 40;
-  plan.padVolume = 22;
-  plan.arpVolume = 18;
-  plan.bassVolume = 44;
+                      makeHat("Shaker", 0.12)};
+  plan.leadVolume = 34;
+  plan.padVolume = 16;
+  plan.arpVolume = 28;
+  plan.arpLowest = 72;
+  plan.bassVolume = 12;
+  plan.kickPercent = 0;
+  plan.hatPercent = 400;
+  plan.loudness = 165;
   const std::vector<std::string> home = {"Cmaj7", "Am7", "Fmaj7", "G"};
   const std::vector<std::string> away = {"Fmaj7", "Em7", "Dm7", "G"};
   plan.sections = {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -59,8 +60,9 @@ template <int N>
 class BoundedText {
 public:
   BoundedText& operator=(const char* from) {
-    std::strncpy(text, from, N - 1);
-    text[N - 1] = '\0';
+    size_t length = std::min(std::strlen(from), static_cast<size_t>(N - 1));
+    std::memcpy(text, from, length);
+    text[length] = '\0';
     return *this;
   }
   const char* c_str() const { return text; }

@@ -6,11 +6,11 @@ namespace {
 // One row per level, 1 to 5.
 const ComputerLevel levels[ComputerLevelCount] = {
     // reaction  key gap  sources  gathers  second looks  misjudge %  noise
-    {1000, 280, 3, false, 0, 30, 2.5},  // 1
-    {700, 190, 6, false, 0, 16, 1.2},   // 2
-    {450, 140, 7, false, 0, 8, 0.6},    // 3
-    {350, 120, 7, true, 1, 6, 0.5},     // 4
-    {150, 75, 7, true, 4, 1, 0.1},      // 5
+    {1000, 280, 7, false, 4, 2, 0.2},  // 1
+    {600, 180, 7, false, 4, 2, 0.2},   // 2
+    {500, 160, 7, true, 4, 3, 0.2},    // 3
+    {340, 115, 7, true, 4, 3, 0.2},    // 4
+    {150, 75, 7, true, 4, 1, 0.1},     // 5
 };
 }  // namespace
 

@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // How one level of the computer opponent plays. Levels differ the way people do: how
-// long they take to react, how fast they press keys, how far ahead they look and how
-// often they misjudge.
+// long they take to react, how fast they press keys, whether they gather more pieces
+// before a drop and how often they misjudge. Every level looks one move ahead: without
+// that even the gentlest one piles its board up and loses to a player who does nothing.
 struct ComputerLevel {
   int32_t reactionMs;   // from a settled hand to the first key of the next move
   int32_t keyGapMs;     // between two key presses
@@ -29,6 +30,7 @@ constexpr double ChainLink = 4.0;         // times (links - 1) squared, for a ch
 constexpr double Height = 0.15;           // per piece on the board
 constexpr double Danger = 6.0;            // times the square of the rows above SafeRows
 constexpr int SafeRows = 7;               // stack plus owed rows that needs no hurry
+constexpr double Bother = 0.05;           // least gain over waiting that is worth a move
 constexpr double SamePair = 0.35;         // per two touching pieces of one colour
 constexpr double Dud = 0.5;               // per dud on the board
 constexpr double Lost = -1.0e6;           // the move tops the board out

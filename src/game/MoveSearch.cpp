@@ -142,9 +142,13 @@ void MoveSearch::startSecondLooks(int& updates) {
 
 void MoveSearch::choose() {
   phase = Done;
-  size_t best = 0;
-  for (size_t i = 1; i < firsts.size(); ++i)
-    if (firsts[i].value > firsts[best].value) best = i;
+  // A plan that gains nothing over waiting is not worth the keys: without this a level
+  // can carry one piece back and forth between two columns for the rest of the game.
+  size_t best = firsts.size() - 1;
+  for (size_t i = 0; i < firsts.size(); ++i) {
+    double margin = firsts[best].plan.kind == Plan::Wait ? JudgeWeight::Bother : 0.0;
+    if (firsts[i].value > firsts[best].value + margin) best = i;
+  }
   if (static_cast<int>((*random)() % 100) < level.misjudgePercent) {
     // A misjudgement picks any plan that does not lose on the spot.
     std::vector<size_t> fair;

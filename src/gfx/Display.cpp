@@ -43,6 +43,7 @@ Display::~Display() {
   for (int i = 0; i < 9; ++i) {
     SDL_FreeSurface(smoothPieces[i]);
     SDL_FreeSurface(hardPieces[i]);
+    for (SDL_Surface* faded : fadedSmoothPieces[i]) SDL_FreeSurface(faded);
     SDL_FreeSurface(colourCursors[i]);
     delete splats[i];
   }
@@ -114,6 +115,24 @@ SDL_Surface* Display::makeHardEdged(SDL_Surface* source) {
   return hard;
 }
 
+SDL_Surface* Display::makeFaded(SDL_Surface* source, int step) {
+  SDL_Surface* faded = SDL_ConvertSurface(source, source->format, source->flags);
+  if (!faded) throw Error{std::string("Unable to create an image: ") + SDL_GetError()};
+  SDL_LockSurface(faded);
+  const int bytes = faded->format->BytesPerPixel;
+  for (int y = 0; y < faded->h; ++y) {
+    Uint8* at = static_cast<Uint8*>(faded->pixels) + y * faded->pitch;
+    for (int x = 0; x < faded->w; ++x, at += bytes) {
+      Uint8 r, g, b, a;
+      SDL_GetRGBA(readPixel(at, bytes), faded->format, &r, &g, &b, &a);
+      writePixel(at, bytes, SDL_MapRGBA(faded->format, r, g, b, Uint8(a * step / FadeSteps)));
+    }
+  }
+  SDL_UnlockSurface(faded);
+  SDL_SetAlpha(faded, SDL_SRCALPHA, 0);
+  return faded;
+}
+
 void Display::drawText(const std::string& text, int x, int y, Font* font) {
   font->draw(screen, text, int16_t(x), int16_t(y));
 }
@@ -148,6 +167,9 @@ int Display::loadGraphics() {
     }
     SDL_SetAlpha(smoothPieces[i], SDL_SRCALPHA, 0);
     hardPieces[i] = makeHardEdged(smoothPieces[i]);
+    if (smoothPieces[i]->format->Amask)
+      for (int step = 1; step < FadeSteps; ++step)
+        fadedSmoothPieces[i][step] = makeFaded(smoothPieces[i], step);
     colourCursors[i] = loadLibraryImage(sprites.get(), "cursor." + colour + ".png");
     keyCyan(colourCursors[i], colourCursors[i]->format);
   }

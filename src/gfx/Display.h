@@ -40,6 +40,11 @@ public:
   SDL_Surface* smoothPieces[Colour::Wild] = {};
   SDL_Surface* hardPieces[Colour::Wild] = {};
   SDL_Surface** pieces = smoothPieces;  // the set the Antialias setting chose
+  // SDL ignores a surface's own alpha value when the image has an alpha channel, as the
+  // smooth pieces do, so they fade through copies whose alpha channel is scaled down,
+  // made once at load: step s is s / FadeSteps of the image's opacity.
+  static constexpr int FadeSteps = 32;
+  SDL_Surface* fadedSmoothPieces[Colour::Wild][FadeSteps] = {};  // step 0 stays null
   Animation* sparkles = nullptr;
   Animation* explosion = nullptr;
   FadingAnimation* splats[Colour::Wild] = {};  // only the six colours that spread have one
@@ -65,6 +70,8 @@ public:
   // A copy of the image in the screen's format with a magenta key where it was mostly
   // transparent, for the sharp-edged piece set.
   SDL_Surface* makeHardEdged(SDL_Surface* source);
+  // A copy of an image with an alpha channel, every pixel's alpha scaled by step / FadeSteps.
+  SDL_Surface* makeFaded(SDL_Surface* source, int step);
   void drawText(const std::string& text, int x, int y, Font* font);
   // Lines centred across the screen, the first at y.
   void drawCentred(const std::string& text, int y, Font* font);

@@ -55,6 +55,15 @@ SDL_Surface* Display::pieceImage(int colour) const {
 
 void Display::blitFaded(SDL_Surface* image, SDL_Rect rect, uint8_t alpha) {
   if (!image) return;
+  for (int colour = 0; colour < Colour::Wild && image->format->Amask; ++colour) {
+    if (image != smoothPieces[colour]) continue;
+    // The nearest faded copy: nothing once the alpha rounds to none, the image itself
+    // when it rounds to full.
+    int step = (alpha * FadeSteps + 127) / 255;
+    SDL_Surface* faded = step >= FadeSteps ? image : fadedSmoothPieces[colour][step];
+    if (faded) SDL_UpperBlit(faded, nullptr, screen, &rect);
+    return;
+  }
   // Put the image's blending back as it was afterwards: off for a sharp-edged piece,
   // its own alpha channel for a smooth one, whose edges would otherwise turn solid.
   Uint32 blending = image->flags & SDL_SRCALPHA;

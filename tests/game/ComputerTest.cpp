@@ -1,5 +1,6 @@
 // The computer opponent in whole headless games (the soak has it keep every rule): it
-// presses nothing while paused or ending.
+// presses nothing while paused or ending; every level reacts and outlasts a player who
+// presses nothing.
 #include <gtest/gtest.h>
 
 #include "Invariants.h"
@@ -32,4 +33,22 @@ TEST(ComputerOpponent, PressesNothingWhilePausedOrEnding) {
   EXPECT_NE(headless.game.players[0].alive, headless.game.players[1].alive);
   EXPECT_GT(moved, 100) << "the computers hardly played";
   EXPECT_GT(heldFrames, 1000);
+}
+
+TEST(ComputerOpponent, EveryLevelReactsAndBeatsAPlayerWhoPressesNothing) {
+  constexpr int Games = 10;
+  for (int level = 1; level <= ComputerLevelCount; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    int wins = 0, gamesWithoutReactions = 0;
+    for (uint32_t g = 0; g < Games; ++g) {
+      // Nobody at the left keys: no automatic player, and the computer on the right.
+      HeadlessGame headless(1, 700 + g * 131, {16, 17}, 10 * 60 * 1000, {0, level}, false);
+      headless.play();
+      const Player* players = headless.game.players;
+      wins += !headless.gaveUp && players[1].alive && !players[0].alive;
+      gamesWithoutReactions += players[1].totalPieces == 0;
+    }
+    EXPECT_GE(wins, Games - 1);
+    EXPECT_EQ(gamesWithoutReactions, 0);
+  }
 }

@@ -1,11 +1,9 @@
 // Whole Versus games between computer players on two sessions over a simulated link, and
-// the recorded games stepped again tick by tick as a rollback would.
+// the network game stepped again after every tick as a rollback would (the recordings get
+// the same treatment in the rules' own sync test).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
 
 #include "HeadlessGame.h"
 #include "NetGame.h"
@@ -94,62 +92,6 @@ TEST(NetGame, ComputerPlayersPlayTheSameVersusGameOnBothSides) {
     }
     EXPECT_TRUE(alone == games[0].game);
   }
-}
-
-// A recorded game behind the rollback interface: its own pass lengths and inputs, whatever
-// the session would have sent.
-class RecordedGame : public RollbackGame {
-public:
-  explicit RecordedGame(const Replay& replay) : game(replay.setup) {
-    size_t cursor = 0;
-    for (uint32_t pass = 1; pass <= replay.frames.size(); ++pass)
-      passes.push_back(replay.inputsOf(pass, cursor));
-    frames = replay.frames;
-  }
-  bool begin(const uint8_t*, size_t) override { return true; }
-  int32_t tickLength(uint32_t tick) const override { return frames[tick]; }
-  void save(int slot) override { slots[slot] = game; }
-  void load(int slot) override { game = slots[slot]; }
-  bool step(uint32_t tick, const TickInputs&, bool) override {
-    game.step(frames[tick], passes[tick], events);
-    return game.state == Over;
-  }
-  uint64_t digest() const override { return game.digest(); }
-
-  Game game;
-  std::vector<int32_t> frames;
-
-private:
-  std::vector<PassInput> passes;
-  std::unique_ptr<Game[]> slotsOwner{new Game[StateSlots]};
-  Game* slots = slotsOwner.get();
-  StepEvents events;
-};
-
-// Ticks back each recorded tick is stepped again from: one, as the recordings are long.
-constexpr int RecordingRollback = 1;
-
-TEST(NetGame, EveryRecordingStepsAgainAlikeAfterEveryRollback) {
-  int recordings = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(PIGMORA_RECORDINGS_DIR)) {
-    if (entry.path().extension() != ".txt") continue;
-    SCOPED_TRACE(entry.path().filename().string());
-    Replay replay;
-    std::string error;
-    std::ifstream text(entry.path());
-    ASSERT_TRUE(replay.read(text, error)) << error;
-    RecordedGame recorded(replay);
-    SyncTestResult result =
-        syncTest(recorded, RecordingRollback, static_cast<uint32_t>(replay.frames.size()),
-                 [](uint32_t) { return TickInputs(); });
-    EXPECT_EQ(result.firstMismatch, -1);
-    EXPECT_EQ(result.ticks, replay.frames.size());
-    std::string stored;
-    for (const std::string& line : replay.endLines) stored += line;
-    EXPECT_EQ(endLines(recorded.game), stored);
-    ++recordings;
-  }
-  EXPECT_GE(recordings, 5);
 }
 
 // Ticks back each tick of a computer-played game is stepped again from: deep, as a session

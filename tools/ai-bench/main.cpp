@@ -1,8 +1,5 @@
-// Plays the computer opponent's levels against each other and alone, and prints a table:
-//   ai-bench [--games N] [--survival N] [--cap MINUTES] [--only K]
-// --games: Versus games per pairing (200, 0 for none); --survival: Survival games per level (100);
-// --cap: minutes of play after which a game counts as a draw (10); --only K: just the
-// pairing of level K against the one below (6 for 5 against 1), and no Survival.
+// Plays the computer opponent's levels against each other, against people who press
+// nothing or play like beginners, and alone, and prints tables (see usage below).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,17 +7,33 @@
 #include <cstring>
 #include <vector>
 
+#include "Beginner.h"
 #include "HeadlessGame.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 const std::vector<int32_t> frameLengths = {16, 17};
 
+const char usage[] =
+    "usage: ai-bench [--games N] [--against levels|idle|beginner] [--survival N] [--cap MINUTES]\n"
+    "                [--only K]\n"
+    "  --games N      Versus games per row (200; 0 for none)\n"
+    "  --against WHO  only the rows against WHO: the level below (levels), a player who\n"
+    "                 presses nothing (idle) or a scripted beginner (beginner); all when not "
+    "given\n"
+    "  --survival N   Survival games per level, played alone (100; 0 for none)\n"
+    "  --cap MINUTES  play after which a game counts as a draw (10)\n"
+    "  --only K       just level K against the one below (6 for 5 against 1), no Survival\n"
+    "  --help         print this and exit\n";
+
+enum class Opponent { Levels, Idle, Beginner };
+
 struct Options {
   int games = 200;
   int survival = 100;
   int capMinutes = 10;
   int only = 0;
+  std::vector<Opponent> against = {Opponent::Levels, Opponent::Idle, Opponent::Beginner};
 };
 
 struct Tally {
@@ -76,6 +89,29 @@ Tally versus(int strong, int weak, const Options& options) {
   return tally;
 }
 
+// The level plays the right-hand board against a person at the left one who presses
+// nothing or plays like a beginner; a win is the computer still standing at the end.
+Tally againstPerson(int level, Opponent person, const Options& options) {
+  Tally tally;
+  for (int g = 0; g < options.games; ++g) {
+    uint32_t startValue = 3000u + static_cast<uint32_t>(g) * 6151u;
+    HeadlessGame headless(1, startValue, frameLengths,
+                          static_cast<uint32_t>(options.capMinutes) * 60000u, {0, level}, false);
+    Beginner beginner(headless.loop, 0, startValue);
+    if (person == Opponent::Beginner) headless.loop.bus.subscribe(PollInput, &beginner);
+    playTimed(headless, tally.micros);
+    const Player* players = headless.game.players;
+    tally.lengths.push_back(std::max(players[0].elapsed, players[1].elapsed) / 1000.0);
+    if (headless.gaveUp || players[0].alive == players[1].alive)
+      ++tally.draws;
+    else if (players[1].alive)
+      ++tally.wins;
+    else
+      ++tally.losses;
+  }
+  return tally;
+}
+
 Tally survival(int level, const Options& options) {
   Tally tally;
   for (int g = 0; g < options.survival; ++g) {
@@ -87,16 +123,58 @@ Tally survival(int level, const Options& options) {
   return tally;
 }
 
+// Refuses what it does not know with status 2, so that a typing error never runs the
+// whole bench by mistake.
+[[noreturn]] void refuse(const char* what, const char* argument) {
+  std::fprintf(stderr, "ai-bench: %s %s\n%s", what, argument, usage);
+  std::exit(2);
+}
+
+int count(const char* option, const char* text) {
+  char* end = nullptr;
+  long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 0 || value > 1000000)
+    refuse("not a count for", option);
+  return static_cast<int>(value);
+}
+
 Options parse(int argc, char** argv) {
   Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    int value = std::max(0, std::atoi(argv[i + 1]));
-    if (!std::strcmp(argv[i], "--games")) options.games = value;
-    if (!std::strcmp(argv[i], "--survival")) options.survival = value;
-    if (!std::strcmp(argv[i], "--cap")) options.capMinutes = std::max(1, value);
-    if (!std::strcmp(argv[i], "--only")) options.only = value;
+  for (int i = 1; i < argc; ++i) {
+    const char* option = argv[i];
+    if (!std::strcmp(option, "--help")) {
+      std::printf("%s", usage);
+      std::exit(0);
+    }
+    bool known = !std::strcmp(option, "--games") || !std::strcmp(option, "--survival") ||
+                 !std::strcmp(option, "--cap") || !std::strcmp(option, "--only") ||
+                 !std::strcmp(option, "--against");
+    if (!known) refuse("unknown option", option);
+    if (i + 1 >= argc) refuse("no value for", option);
+    const char* value = argv[++i];
+    if (!std::strcmp(option, "--against")) {
+      if (!std::strcmp(value, "levels"))
+        options.against = {Opponent::Levels};
+      else if (!std::strcmp(value, "idle"))
+        options.against = {Opponent::Idle};
+      else if (!std::strcmp(value, "beginner"))
+        options.against = {Opponent::Beginner};
+      else
+        refuse("unknown opponent", value);
+      continue;
+    }
+    int number = count(option, value);
+    if (!std::strcmp(option, "--games")) options.games = number;
+    if (!std::strcmp(option, "--survival")) options.survival = number;
+    if (!std::strcmp(option, "--cap")) options.capMinutes = std::max(1, number);
+    if (!std::strcmp(option, "--only")) options.only = number;
   }
+  if (options.only || options.against.size() == 1) options.survival = 0;
   return options;
+}
+
+bool wanted(const Options& options, Opponent who) {
+  return std::find(options.against.begin(), options.against.end(), who) != options.against.end();
 }
 }  // namespace
 
@@ -111,7 +189,7 @@ int main(int argc, char** argv) {
   auto begin = Clock::now();
   std::vector<std::pair<int, int>> pairings = {{2, 1}, {3, 2}, {4, 3}, {5, 4}, {5, 1}};
   for (auto [strong, weak] : pairings) {
-    if (options.games == 0) break;
+    if (options.games == 0 || !wanted(options, Opponent::Levels)) break;
     int key = strong - weak == 1 ? strong : 6;
     if (options.only && options.only != key) continue;
     Tally t = versus(strong, weak, options);
@@ -119,6 +197,20 @@ int main(int argc, char** argv) {
                 t.losses, t.draws, 100.0 * t.wins / options.games, percentile(t.lengths, 0.5),
                 percentile(t.micros, 0.5), percentile(t.micros, 0.99));
     std::fflush(stdout);
+  }
+  for (Opponent person : {Opponent::Idle, Opponent::Beginner}) {
+    if (options.games == 0 || options.only || !wanted(options, person)) continue;
+    const char* name = person == Opponent::Idle ? "idle" : "beginner";
+    std::printf("\n");
+    for (int level = 1; level <= ComputerLevelCount; ++level) {
+      Tally t = againstPerson(level, person, options);
+      std::printf(
+          "level %d vs %s: %d of %d won  (lost %d, drawn %d; median %.1f s; think med %.1f us, "
+          "p99 %.1f us)\n",
+          level, name, t.wins, options.games, t.losses, t.draws, percentile(t.lengths, 0.5),
+          percentile(t.micros, 0.5), percentile(t.micros, 0.99));
+      std::fflush(stdout);
+    }
   }
   if (!options.only && options.survival > 0) {
     std::printf("\nSurvival, played alone: %d games per level\n", options.survival);

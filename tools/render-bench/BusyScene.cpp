@@ -95,3 +95,29 @@ void makeBusyScene(Game& game, int step) {
     animate(player, step, i);
   }
 }
+
+void makeResultsScene(Game& game) {
+  game.state = Over;
+  for (int i = 0; i < 2; ++i) {
+    Player& player = game.players[i];
+    Board& board = player.board;
+    board.clear();
+    // Bands of white, red, orange and yellow, the pieces text is hardest to read over,
+    // with every other colour between them.
+    static const int bands[] = {Colour::White, Colour::Red, Colour::Orange, Colour::Yellow};
+    for (int row = 0; row < board.height; ++row)
+      for (int column = 0; column < board.width; ++column)
+        board.setCell(column, row,
+                      (row + column) % 3 ? bands[(row / 2 + i) % 4] : (row * 3 + column) % 9);
+    player.lasers.clear();
+    player.heldCount = player.flightCount = 0;
+    player.alive = i == 1;
+    player.elapsed = 154321;
+    player.timeBonus = 12.5;
+    player.maxChain = 5;
+    player.chainBonus = 40.25;
+    player.totalPieces = 208;
+    for (int colour = 0; colour < Colour::Wild; ++colour)
+      player.piecesByColour[colour] = 3 + colour * 4;
+  }
+}

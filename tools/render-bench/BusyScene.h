@@ -7,3 +7,7 @@ class Game;
 // rising row, stored power-ups and a full status column. `step` moves every animation
 // on, so that successive frames go through all their images and fades.
 void makeBusyScene(Game& game, int step);
+
+// Ends the game with both boards full to the top, one player out and one standing, and
+// every line of the results in use: the hardest place for the results text to be read.
+void makeResultsScene(Game& game);

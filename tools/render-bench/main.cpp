@@ -1,5 +1,6 @@
 // Measures the frame renderer on a busy two-player frame against the floor every frame
-// pays, the full-screen background blit, and writes a screenshot of that frame.
+// pays, the full-screen background blit, and writes a screenshot of that frame and one
+// of the results over full boards, beside it, to judge the text by.
 
 #include <png.h>
 #include <unistd.h>
@@ -104,6 +105,11 @@ int main(int argc, char** argv) {
     makeBusyScene(game, 7);
     loop.bus.post(RenderFrame, &loop);
     bool saved = writePng(display.screen, screenshot);
+    std::string results =
+        (std::filesystem::path(screenshot).parent_path() / "results-over-full-boards.png").string();
+    makeResultsScene(game);
+    loop.bus.post(RenderFrame, &loop);
+    saved = writePng(display.screen, results) && saved;
 
     std::printf("render-bench: %d frames of a busy two-player game, 640x480 at 16 bits\n", frames);
     std::printf("  background blit (floor): %8.1f us\n", blit);
@@ -111,7 +117,8 @@ int main(int argc, char** argv) {
     std::printf("  whole frame with flip:   %8.1f us  (%.2fx the floor)\n", frame, frame / blit);
     std::printf("  drawing, less the flip:  %8.1f us  (%.2fx the floor)\n", frame - flip,
                 (frame - flip) / blit);
-    std::printf("  screenshot: %s%s\n", screenshot.c_str(), saved ? "" : " (NOT WRITTEN)");
+    std::printf("  screenshots: %s, %s%s\n", screenshot.c_str(), results.c_str(),
+                saved ? "" : " (NOT WRITTEN)");
     if (!saved) status = 1;
   } catch (const Error& error) {
     std::printf("%s\n", error.message.c_str());
