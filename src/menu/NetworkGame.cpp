@@ -29,6 +29,9 @@ namespace {
 // A game that ended waits this long for the other side to have all it needs from this one.
 constexpr int64_t FarewellMs = 3000;
 constexpr uint32_t IdleFrameMs = 10;  // the waiting screens need no more
+// A player's leaving that does not end the game through the link within this long ends it
+// at once, the other side then learning of it by the session's own message or silence.
+constexpr int64_t LeaveWaitMs = 1500;
 
 int64_t nowMs() {
   using namespace std::chrono;
@@ -44,7 +47,7 @@ public:
     if (id == AbortGame) leave = true;
     if (id != PlayerCommand || !data) return;
     const Binding* binding = static_cast<const Binding*>(data);
-    if (binding->player == 0 && binding->command < NetGame::CommandLimit)
+    if (binding->player == 0 && binding->command <= Command::PowerUp)
       pressed.add(static_cast<uint8_t>(binding->command));
   }
   TickInput pressed;
@@ -156,12 +159,15 @@ bool GameContext::runNetworkGame() {
   netGame.onConfirmed = [&replay](uint32_t tick, const TickInputs& inputs) {
     PassInput pass;
     for (int side = 0; side < 2; ++side)
-      for (int i = 0; i < inputs.side[side].count; ++i)
-        pass.add(side, inputs.side[side].commands[i]);
+      for (int i = 0; i < inputs.side[side].count; ++i) {
+        int command = inputs.side[side].commands[i];
+        if (NetGame::playable(command)) pass.add(command == Command::AbortGame ? 0 : side, command);
+      }
     replay.addPass(tickLength(tick), pass);
   };
 
   bool started = false;
+  int64_t leftAt = -1;
   int64_t endedAt = -1;
   uint32_t endTick = UINT32_MAX;
   bool farewell = true;  // whether the other side may still want to hear from this one
@@ -169,14 +175,27 @@ bool GameContext::runNetworkGame() {
   view.notice = "Starting...";
   while (endedAt < 0 || (farewell && !session.done() && nowMs() - endedAt < FarewellMs)) {
     keys.post(PollInput, nullptr);
-    if (hands.leave && session.phase() != NetSession::Phase::Ended) session.abandon();
     int64_t now = nowMs();
+    // Leaving travels as an input, so that both sides end the game at the same tick and
+    // keep the same replay; a link that carries nothing any more is left at once.
+    if (hands.leave && leftAt < 0 && session.phase() == NetSession::Phase::Running) {
+      hands.pressed = TickInput();
+      hands.pressed.add(Command::AbortGame);
+      leftAt = now;
+    }
+    if (hands.leave && session.phase() != NetSession::Phase::Ended &&
+        (session.phase() != NetSession::Phase::Running || now - leftAt > LeaveWaitMs))
+      session.abandon();
     link.service(now);
     session.poll(now);
     while (session.ready()) {
       session.advance(hands.pressed);
       hands.pressed = TickInput();
     }
+    if (endedAt < 0 && netGame.game.state == Over && leftAt < 0 && ending.empty() &&
+        netGame.game.players[0].alive && netGame.game.players[1].alive)
+      ending = "The other player left: you win";  // their AbortGame reached this side
+    if (leftAt >= 0 && ending.empty()) ending = "You left the game";
     for (const HeardSound& heard : netGame.sounds) {
       std::string name = soundName(heard.sound.sound, heard.sound.chainLink);
       view.bus.post(PlaySound, &name);

@@ -29,7 +29,10 @@ bool NetGame::step(uint32_t tick, const TickInputs& inputs, bool firstTime) {
   for (int side = 0; side < 2; ++side) {
     const TickInput& input = inputs.side[side];
     for (int i = 0; i < input.count; ++i)
-      if (input.commands[i] < CommandLimit) pass.add(side, input.commands[i]);
+      if (input.commands[i] == Command::AbortGame)
+        pass.add(0, Command::AbortGame);  // the game's controls belong to player 0
+      else if (playable(input.commands[i]))
+        pass.add(side, input.commands[i]);
   }
   game.step(::tickLength(tick), pass, events);
   if (firstTime)
@@ -52,7 +55,7 @@ TickInput ComputerInput::next(const Game& game) {
   loop.bus.post(PollInput, nullptr);
   TickInput input;
   for (const Input& pressed : loop.pending)
-    if (pressed.player == side && pressed.command < NetGame::CommandLimit)
+    if (pressed.player == side && pressed.command <= Command::PowerUp)
       input.add(static_cast<uint8_t>(pressed.command));
   return input;
 }

@@ -20,8 +20,14 @@ struct HeardSound {
 // so both sides hold the same last state however far either one guessed past it.
 class NetGame : public RollbackGame {
 public:
-  // The commands a player sends: Left to PowerUp. Pausing and leaving are the session's.
-  static constexpr int CommandLimit = Command::PowerUp + 1;
+  // The commands a side sends: Left to PowerUp, and AbortGame when its player leaves, so
+  // that both sides end the game at the same tick. Pause is never taken: the other player
+  // cannot be stopped.
+  static constexpr int CommandLimit = Command::AbortGame + 1;
+  // Whether a command code from the other side is one a game takes.
+  static bool playable(int command) {
+    return command <= Command::PowerUp || command == Command::AbortGame;
+  }
 
   // A Versus setup as the host sends it, and back (false when the bytes are not one).
   static std::vector<uint8_t> setupBytes(const GameSetup& setup);

@@ -11,13 +11,17 @@ build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 use_shots "$build/e2e-network-screens"
-# Side by side: a window another one covers shows black in its screenshots.
+# Side by side from the start: a part of a window that another one covered stays black
+# in screenshots until the game draws it again.
 start_xvfb 1400x600
 export SDL_AUDIODRIVER=dummy
 
 # A free port on the loopback address, as the kernel hands one out.
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 versus_points=(5 470 635 470)
+# The menu's own points, on its left side: the part of the host's window that the joiner's
+# window covered while it opened stays black in screenshots until something is drawn there.
+menu_points=(20 460 10 240 5 5 300 470)
 playing() { shows "$1" looks_like "$data/Backgrounds/ocean2p.jpg" "${versus_points[@]}"; }
 # Which of the two copies the helpers drive: the host's or the joiner's.
 as() {
@@ -35,8 +39,7 @@ join_dir=$(new_folder)
 GAME_ARGS=(--host="$port")
 if start_game "$host_dir" && wait_for_menu 01-host-menu 30; then remember host; else fail "the host reaches its menu"; exit 1; fi
 GAME_ARGS=(--join=127.0.0.1:"$port")
-if start_game "$join_dir" && wait_for_menu 02-join-menu 30; then
-  bounded xdotool windowmove "$window" 700 0
+if start_game "$join_dir" env SDL_VIDEO_WINDOW_POS=700,0 && wait_for_menu 02-join-menu 30; then
   remember join
 else
   fail "the joiner reaches its menu"
@@ -69,6 +72,7 @@ for replay in "$host_replay" "$join_replay"; do
   check "... $(basename "$(dirname "$(dirname "$replay")")")'s checks" [ $? = 0 ]
 done
 check "... and both end on the same lines" cmp -s "$host_replay.end" "$join_replay.end"
+cp "$host_replay" "$shots/host-replay.txt"; cp "$join_replay" "$shots/join-replay.txt"
 
 # -- a host that dies mid-game: the joiner is back in its menu, its settings intact ------
 # (Another version is turned away on both sides in the connection's own tests, over real
@@ -77,8 +81,7 @@ cp "$join_dir/Pigmora.ini" "$scratch/join.ini"
 GAME_ARGS=(--host="$port")
 if start_game "$host_dir" && wait_for_menu 11-host-menu 30; then remember host; else fail "the host starts again"; exit 1; fi
 GAME_ARGS=(--join=127.0.0.1:"$port")
-if start_game "$join_dir" && wait_for_menu 12-join-menu 30; then
-  bounded xdotool windowmove "$window" 700 0
+if start_game "$join_dir" env SDL_VIDEO_WINDOW_POS=700,0 && wait_for_menu 12-join-menu 30; then
   remember join
 else
   fail "the joiner starts again"
