@@ -2,8 +2,10 @@
 // sockets: two of these (a host and a joiner) play a whole "2p Versus" game.
 //   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--seed=S] [--replay=FILE]
 // Prints the game's end lines (as --check-replay does) and, on standard error, how long
-// the connection and the first tick took. Exits 0 when the game ended by the rules, 1
-// when it ended otherwise, 2 for a bad command line, 3 when no game could be had.
+// the connection and the first tick took and what the session measured (a benchmark's
+// figures over real sockets, beside net-bench's simulated ones). Exits 0 when the game ended by the
+// rules, 1 when it ended otherwise, 2 for a bad command line, 3 when no game could be had.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +121,18 @@ int main(int argc, char** argv) {
   }
   link.close();
   for (int i = 0; i < 20; ++i) link.service(nowMs());
+  const SessionStats& stats = session.stats();
+  double minutes = std::max(1.0, static_cast<double>(nowMs() - connected)) / 60000.0;
+  double seconds = minutes * 60.0;
+  std::fprintf(stderr,
+               "net-duel: input delay %d ticks, round trip %d ms, %.0f rollbacks a minute, "
+               "%llu ticks stepped again, %u stalls (longest %lld ms, %lld ms in all), "
+               "%.0f B/s and %.1f packets/s out, %.0f B/s in, %u bad packets\n",
+               stats.inputDelay, stats.roundTripMs, stats.rollbacks / minutes,
+               static_cast<unsigned long long>(stats.resteppedTicks), stats.stalls,
+               static_cast<long long>(stats.longestStallMs),
+               static_cast<long long>(stats.totalStallMs), stats.bytesSent / seconds,
+               stats.packetsSent / seconds, stats.bytesReceived / seconds, stats.badPackets);
   std::fprintf(stderr, "net-duel: connected after %lld ms, first tick %lld ms later, %u ticks\n",
                static_cast<long long>(connected - begun),
                static_cast<long long>(firstTick < 0 ? -1 : firstTick - connected), session.tick());
