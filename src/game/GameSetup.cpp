@@ -9,7 +9,7 @@ GameSetup::GameSetup(int newMode) {
   playerCount = mode == GameMode::Versus ? 2 : 1;
 }
 
-void GameSetup::seed(uint32_t rows, uint32_t banks) {
+void GameSetup::startFrom(uint32_t rows, uint32_t banks) {
   rowSeeds[0] = rows;
   rowSeeds[1] = rows;
   bankSeeds[0] = banks;

@@ -19,7 +19,7 @@ enum GameState : int32_t {
 };
 
 // Everything a game starts from: with the list of (frame length, inputs) it determines the
-// whole game. runGame draws the seeds from the clock; replays and the network game carry
+// whole game. runGame draws its starting values from the clock; replays and the network game carry
 // them.
 struct GameSetup {
   GameMode::Value mode = GameMode::Practice;
@@ -30,12 +30,12 @@ struct GameSetup {
   uint32_t bankSeeds[2] = {0, 0};  // each power-up bank's choices
 
   GameSetup() = default;
-  // The mode's player count, the usual board, and every seed 0.
+  // The mode's player count, the usual board, and every generator starting from 0.
   explicit GameSetup(int mode);
 
   // Both boards take their rows from `rows`, so they see the same colours; both banks
   // choose from `banks`.
-  void seed(uint32_t rows, uint32_t banks);
+  void startFrom(uint32_t rows, uint32_t banks);
   // "1pMusic" or "2pMusic".
   const char* musicName() const;
   bool valid() const;

@@ -89,7 +89,7 @@ public:
   bool finalBonusAdded = false;
 
   // Takes a seat in a game: the board of the setup's size, the player's own row and bank
-  // seeds, and everything else as at the start of a game.
+  // generators' starting values, and everything else as at the start of a game.
   void seat(const GameSetup& setup, int index);
   void reset();
   // Moves everything on the board by dt ms; returns the pieces still falling or exploding.

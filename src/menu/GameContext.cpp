@@ -45,6 +45,15 @@ void shelve(const Replay& replay, const std::string& folder) {
                  error.c_str());
 }
 
+void GameContext::showAndSound(GameLoop& loop, FramePacer& pacer) {
+  loop.bus.subscribe(RenderFrame, display);
+  loop.bus.subscribe(RenderFrame, &pacer);
+  if (sound) {
+    loop.bus.subscribe(PlaySound, &sound->listener);
+    loop.bus.subscribe(PlayMusic, &sound->listener);
+  }
+}
+
 bool GameContext::runGame(int mode) {
   if (mode < GameMode::Practice || mode > GameMode::Survival) return false;
   if (mode == GameMode::Versus && network.role != Network::Local) return runNetworkGame();
@@ -53,7 +62,7 @@ bool GameContext::runGame(int mode) {
   // from the wall clock, as they always have.
   GameSetup setup = layout;
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  setup.seed(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
+  setup.startFrom(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
   GameLoop loop(setup);
   loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   loop.layout = &layout;
@@ -67,12 +76,7 @@ bool GameContext::runGame(int mode) {
   loop.onPass = [&replay](int32_t dt, const PassInput& input) { replay.addPass(dt, input); };
 
   loop.bus.subscribe(PollInput, &poller);
-  loop.bus.subscribe(RenderFrame, display);
-  loop.bus.subscribe(RenderFrame, &pacer);
-  if (sound) {
-    loop.bus.subscribe(PlaySound, &sound->listener);
-    loop.bus.subscribe(PlayMusic, &sound->listener);
-  }
+  showAndSound(loop, pacer);
   bool againstComputer = setup.playerCount == 2 && versusComputerLevel > 0;
   for (int player = 0; player < setup.playerCount; ++player) {
     if (player == 1 && againstComputer)
@@ -98,12 +102,7 @@ bool GameContext::watchReplay(const Replay& replay) {
   loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   loop.layout = &layout;
   FramePacer pacer(displayRefreshHz);
-  loop.bus.subscribe(RenderFrame, display);
-  loop.bus.subscribe(RenderFrame, &pacer);
-  if (sound) {
-    loop.bus.subscribe(PlaySound, &sound->listener);
-    loop.bus.subscribe(PlayMusic, &sound->listener);
-  }
+  showAndSound(loop, pacer);
   std::string music = replay.setup.musicName();
   loop.bus.post(PlayMusic, &music);
 

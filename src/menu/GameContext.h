@@ -8,6 +8,7 @@
 
 class Display;
 class Game;
+class GameLoop;
 class SoundManager;
 struct Replay;
 
@@ -35,6 +36,10 @@ public:
   int versusComputerLevel = 0;
   // How often the display shows a frame; a game draws no more often than that.
   double displayRefreshHz = FramePacer::DefaultRefreshHz;
+  // A game's frames go to the display (at the display's pace), its sounds and music to
+  // the sound object.
+  void showAndSound(GameLoop& loop, FramePacer& pacer);
+
   // Whether "2p Versus" is played over the network, and where.
   struct Network {
     enum Role { Local, Host, Join };

@@ -125,10 +125,11 @@ bool GameContext::runNetworkGame() {
   }
   beacon.reset();
 
-  // The host chooses the rows and the banks' seeds; the guest plays what it is sent.
+  // The host chooses where the rows and the banks' choices start; the guest plays what it
+  // is sent.
   GameSetup setup(GameMode::Versus);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  setup.seed(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
+  setup.startFrom(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
   NetGame netGame;
   SessionConfig config;
   config.host = hosting;
@@ -142,12 +143,7 @@ bool GameContext::runNetworkGame() {
   view.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   view.layout = &layout;
   FramePacer pacer(displayRefreshHz);
-  view.bus.subscribe(RenderFrame, display);
-  view.bus.subscribe(RenderFrame, &pacer);
-  if (sound) {
-    view.bus.subscribe(PlaySound, &sound->listener);
-    view.bus.subscribe(PlayMusic, &sound->listener);
-  }
+  showAndSound(view, pacer);
   InputPoller poller;
   LocalHands hands;
   MessageBus keys;
@@ -157,13 +153,7 @@ bool GameContext::runNetworkGame() {
   Replay replay;
   replay.program = PIGMORA_VERSION;
   netGame.onConfirmed = [&replay](uint32_t tick, const TickInputs& inputs) {
-    PassInput pass;
-    for (int side = 0; side < 2; ++side)
-      for (int i = 0; i < inputs.side[side].count; ++i) {
-        int command = inputs.side[side].commands[i];
-        if (NetGame::playable(command)) pass.add(command == Command::AbortGame ? 0 : side, command);
-      }
-    replay.addPass(tickLength(tick), pass);
+    replay.addPass(tickLength(tick), NetGame::passOf(inputs));
   };
 
   bool started = false;

@@ -14,7 +14,7 @@ constexpr uint8_t NetProtocolVersion = 1;
 constexpr size_t NetHeaderSize = 5;
 // Inputs one packet may carry: more than a session ever leaves unacknowledged.
 constexpr int MaxInputsPerPacket = 64;
-// Bytes of a game's setup (seeds, mode): ample for any setup.
+// Bytes of a game's setup (mode, where its generators start): ample for any setup.
 constexpr size_t MaxSetupSize = 256;
 
 enum class NetMessageType : uint8_t {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 SimLink::SimLink(const LinkConditions& conditions)
-    : conditions(conditions), state(conditions.seed * 0x9E3779B97F4A7C15ull + 1) {
+    : conditions(conditions), state(conditions.randomStart * 0x9E3779B97F4A7C15ull + 1) {
   for (int side = 0; side < 2; ++side) {
     ends[side].link = this;
     ends[side].side = side;

@@ -14,12 +14,12 @@ struct LinkConditions {
   int lossPercent = 0;  // unreliable packets lost; reliable ones resent a round trip later
   int duplicatePercent = 0;
   int reorderPercent = 0;  // unreliable packets held back behind later ones
-  uint32_t seed = 1;
+  uint32_t randomStart = 1;
 };
 
 // Two transports joined in one process through a link with latency, jitter, loss,
-// duplication and reordering, all drawn from the seed. Time is whatever the caller says it
-// is (setTime), so a test runs minutes of play in moments and the same seed gives the same
+// duplication and reordering, all drawn from randomStart. Time is whatever the caller says it
+// is (setTime), so a test runs minutes of play in moments and the same randomStart gives the same
 // run.
 class SimLink {
 public:

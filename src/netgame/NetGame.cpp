@@ -15,6 +15,19 @@ bool NetGame::readSetup(const uint8_t* data, size_t size, GameSetup& setup) {
   return true;
 }
 
+PassInput NetGame::passOf(const TickInputs& inputs) {
+  PassInput pass;
+  for (int side = 0; side < 2; ++side) {
+    const TickInput& input = inputs.side[side];
+    for (int i = 0; i < input.count; ++i)
+      if (input.commands[i] == Command::AbortGame)
+        pass.add(0, Command::AbortGame);  // the game's controls belong to player 0
+      else if (playable(input.commands[i]))
+        pass.add(side, input.commands[i]);
+  }
+  return pass;
+}
+
 bool NetGame::begin(const uint8_t* bytes, size_t size) {
   GameSetup setup;
   if (!readSetup(bytes, size, setup)) return false;
@@ -25,16 +38,7 @@ bool NetGame::begin(const uint8_t* bytes, size_t size) {
 
 bool NetGame::step(uint32_t tick, const TickInputs& inputs, bool firstTime) {
   if (game.state == Over) return true;
-  PassInput pass;
-  for (int side = 0; side < 2; ++side) {
-    const TickInput& input = inputs.side[side];
-    for (int i = 0; i < input.count; ++i)
-      if (input.commands[i] == Command::AbortGame)
-        pass.add(0, Command::AbortGame);  // the game's controls belong to player 0
-      else if (playable(input.commands[i]))
-        pass.add(side, input.commands[i]);
-  }
-  game.step(::tickLength(tick), pass, events);
+  game.step(::tickLength(tick), passOf(inputs), events);
   if (firstTime)
     for (const SoundEvent& sound : events.sounds) sounds.push_back({tick, sound});
   return game.state == Over;

@@ -39,7 +39,7 @@ TEST_F(GameObject, MainLoopPlaysMusicOnceThenRunsItsPassesWithTheSameRowsOnBothB
 
 TEST(GameSetup, BothBoardsOfASeededGameGetTheSameRows) {
   GameSetup setup(GameMode::Versus);
-  setup.seed(12345, 6);
+  setup.startFrom(12345, 6);
   Game game(setup);
   for (int push = 0; push < 3; ++push)
     for (Player& player : game.players) {

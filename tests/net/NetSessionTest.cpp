@@ -64,7 +64,7 @@ TEST(NetSession, BothSidesPlayTheSameGameOverEveryLink) {
       ToyGame games[2];
       SimMatchOptions options;
       options.link = condition.link;
-      options.link.seed += seed;
+      options.link.randomStart += seed;
       SimMatchResult result = playToy(games, options, seed);
       expectSameGame(games, result);
       if (condition.link.latencyMs > 20) {

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
   int64_t connected = nowMs();
 
   GameSetup setup(GameMode::Versus);
-  setup.seed(static_cast<uint32_t>(std::strtoul(seed.c_str(), nullptr, 10)), 77);
+  setup.startFrom(static_cast<uint32_t>(std::strtoul(seed.c_str(), nullptr, 10)), 77);
   NetGame game;
   SessionConfig config;
   config.host = !host.empty();
@@ -94,11 +94,7 @@ int main(int argc, char** argv) {
   Replay replay;
   replay.program = PIGMORA_VERSION;
   game.onConfirmed = [&replay](uint32_t tick, const TickInputs& inputs) {
-    PassInput pass;
-    for (int side = 0; side < 2; ++side)
-      for (int i = 0; i < inputs.side[side].count; ++i)
-        pass.add(side, inputs.side[side].commands[i]);
-    replay.addPass(tickLength(tick), pass);
+    replay.addPass(tickLength(tick), NetGame::passOf(inputs));
   };
   int64_t firstTick = -1;
   EndReason reason = EndReason::Lost;
