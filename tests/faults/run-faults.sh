@@ -14,7 +14,8 @@ fi
 build=$(cd "$1" && pwd)
 pattern=${2:-.}
 src=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
-list="$src/tests/faults/faults.txt"
+# FAULT_LIST runs another list of the same form, new faults tried before they join this one.
+list=${FAULT_LIST:-$src/tests/faults/faults.txt}
 log=$(mktemp -d)
 backup="$log/original"
 touched=""     # the file now holding a fault
