@@ -18,8 +18,8 @@ public:
   GameContext(Display* display, SoundManager* sound) : display(display), sound(sound) {}
 
   // Plays one game of the mode (one of GameMode) to its end, and keeps it as a replay.
-  // False when no game was played after all (a network game called off before it began),
-  // so there are no results to wait on.
+  // False when there are no results to wait on: no game was played after all (a network
+  // game called off before it began), or its connection was lost.
   bool runGame(int mode);
   // "2p Versus" over the network: connects as the options say, plays, keeps the replay.
   bool runNetworkGame();

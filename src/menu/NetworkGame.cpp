@@ -28,6 +28,9 @@
 namespace {
 // A game that ended waits this long for the other side to have all it needs from this one.
 constexpr int64_t FarewellMs = 3000;
+// A connection lost after ten seconds of silence has kept the player waiting long enough:
+// its notice shows this long and the menu comes back without a key.
+constexpr int64_t LostNoticeMs = 1000;
 constexpr uint32_t IdleFrameMs = 10;  // the waiting screens need no more
 // A player's leaving that does not end the game through the link within this long ends it
 // at once, the other side then learning of it by the session's own message or silence.
@@ -161,9 +164,14 @@ bool GameContext::runNetworkGame() {
   int64_t endedAt = -1;
   uint32_t endTick = UINT32_MAX;
   bool farewell = true;  // whether the other side may still want to hear from this one
+  bool lost = false;
   std::string ending;
   view.notice = "Starting...";
-  while (endedAt < 0 || (farewell && !session.done() && nowMs() - endedAt < FarewellMs)) {
+  auto showingEnd = [&] {
+    if (lost) return nowMs() - endedAt < LostNoticeMs;
+    return farewell && !session.done() && nowMs() - endedAt < FarewellMs;
+  };
+  while (endedAt < 0 || showingEnd()) {
     keys.post(PollInput, nullptr);
     int64_t now = nowMs();
     // Leaving travels as an input, so that both sides end the game at the same tick and
@@ -218,13 +226,14 @@ bool GameContext::runNetworkGame() {
         case SessionEventType::Ended:
           if (endedAt < 0) endedAt = nowMs();
           endTick = std::min(endTick, event.tick);
-          if (event.reason == EndReason::Lost) farewell = false;
+          if (event.reason == EndReason::Lost) farewell = false, lost = true;
           if (!ending.empty()) break;
           if (event.reason == EndReason::Abandoned)
             ending = event.byRemote ? "The other player left: you win" : "You left the game";
-          else if (event.reason == EndReason::Lost)
+          else if (event.reason == EndReason::Lost) {
             ending = "Connection lost: no winner";
-          else if (event.reason == EndReason::BadSetup)
+            std::fprintf(stderr, "Pigmora: connection lost: no winner\n");
+          } else if (event.reason == EndReason::BadSetup)
             ending = "The other player's game could not be started";
           break;
       }
@@ -254,5 +263,5 @@ bool GameContext::runNetworkGame() {
     replay.sealEnd();
     shelve(replay, replayFolder);
   }
-  return true;
+  return !lost;
 }

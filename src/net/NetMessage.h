@@ -10,7 +10,7 @@
 // version, type, payload length) and a payload of fixed layout, little-endian. A packet is
 // decoded whole or not at all.
 constexpr uint8_t NetMarker = 0xA7;
-constexpr uint8_t NetProtocolVersion = 1;
+constexpr uint8_t NetProtocolVersion = 2;
 constexpr size_t NetHeaderSize = 5;
 // Inputs one packet may carry: more than a session ever leaves unacknowledged.
 constexpr int MaxInputsPerPacket = 64;

@@ -16,6 +16,7 @@
 namespace {
 constexpr uint32_t StampMarker = 0x50;  // 'P'
 constexpr size_t ChannelCount = 2;
+constexpr enet_uint8 UnreliableChannel = 0, ReliableChannel = 1;
 // Peers a host keeps room for: the player, and one more to turn a latecomer away politely.
 constexpr size_t HostPeers = 2;
 // ENet gives up on a silent peer no sooner than this: the sessions decide long before.
@@ -28,6 +29,14 @@ bool enetReady() {
 
 std::string addressText(const std::string& hostName, uint16_t port) {
   return hostName + ":" + std::to_string(port);
+}
+
+// ENet's own handshake completes before the host has read the joiner's stamp, so the joiner
+// counts as connected only once the host's welcome (its stamp, the first packet on the
+// reliable channel) says it was taken; another version hears a refusal instead.
+std::vector<uint8_t> welcome(uint32_t stamp) {
+  return {static_cast<uint8_t>(stamp), static_cast<uint8_t>(stamp >> 8),
+          static_cast<uint8_t>(stamp >> 16), static_cast<uint8_t>(stamp >> 24)};
 }
 }  // namespace
 
@@ -180,11 +189,17 @@ void EnetLink::service(int64_t now) {
     switch (event.type) {
       case ENET_EVENT_TYPE_CONNECT:
         if (state_ == State::Connecting && event.peer == peer) {
-          state_ = State::Connected;
+          break;  // taken only when the welcome comes
         } else if (state_ == State::Listening && event.data == versionStamp(version)) {
           peer = event.peer;
           enet_peer_timeout(peer, 0, PeerTimeoutMs, PeerTimeoutMs);
           state_ = State::Connected;
+          std::vector<uint8_t> hello = welcome(versionStamp(version));
+          ENetPacket* packet =
+              enet_packet_create(hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE);
+          if (packet && enet_peer_send(peer, ReliableChannel, packet) != 0)
+            enet_packet_destroy(packet);
+          enet_host_flush(enet);
         } else {
           // A stranger, another version, or a second player while a game is on: turned
           // away with our own stamp, so that another version can say which we are.
@@ -198,7 +213,13 @@ void EnetLink::service(int64_t now) {
         }
         break;
       case ENET_EVENT_TYPE_RECEIVE:
-        if (event.peer == peer && state_ == State::Connected && waiting.size() < WaitingRoom)
+        if (event.peer == peer && state_ == State::Connecting) {
+          if (event.channelID == ReliableChannel &&
+              std::vector<uint8_t>(event.packet->data,
+                                   event.packet->data + event.packet->dataLength) ==
+                  welcome(versionStamp(version)))
+            state_ = State::Connected;
+        } else if (event.peer == peer && state_ == State::Connected && waiting.size() < WaitingRoom)
           waiting.emplace_back(event.packet->data, event.packet->data + event.packet->dataLength);
         enet_packet_destroy(event.packet);
         break;
@@ -235,7 +256,8 @@ void EnetLink::send(Channel channel, const uint8_t* data, size_t size) {
   bool reliable = channel == Channel::Reliable;
   ENetPacket* packet = enet_packet_create(data, size, reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
   if (!packet) return;
-  if (enet_peer_send(peer, reliable ? 1 : 0, packet) != 0) enet_packet_destroy(packet);
+  if (enet_peer_send(peer, reliable ? ReliableChannel : UnreliableChannel, packet) != 0)
+    enet_packet_destroy(packet);
   enet_host_flush(enet);
 }
 

@@ -1,6 +1,8 @@
 // One side of a network game with the computer at the keys and no window, over real ENet
 // sockets: two of these (a host and a joiner) play a whole "2p Versus" game.
 //   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--seed=S] [--replay=FILE]
+//            [--version=V]
+// --version plays as another version of the program would ("1.3"), to be turned away.
 // Prints the game's end lines (as --check-replay does) and, on standard error, how long
 // the connection and the first tick took and what the session measured (a benchmark's
 // figures over real sockets, beside net-bench's simulated ones). Exits 0 when the game ended by the
@@ -37,14 +39,15 @@ bool value(const std::string& argument, const char* name, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string host, join, level = "3", seed = "1", replayPath;
+  std::string host, join, level = "3", seed = "1", replayPath, version = PIGMORA_VERSION;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (!value(a, "--host", host) && !value(a, "--join", join) && !value(a, "--level", level) &&
-        !value(a, "--seed", seed) && !value(a, "--replay", replayPath)) {
+        !value(a, "--seed", seed) && !value(a, "--replay", replayPath) &&
+        !value(a, "--version", version)) {
       std::fprintf(stderr,
                    "usage: net-duel --host=PORT | --join=HOST:PORT [--level=N] [--seed=S] "
-                   "[--replay=FILE]\n");
+                   "[--replay=FILE] [--version=V]\n");
       return 2;
     }
   }
@@ -52,7 +55,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "net-duel: give one of --host and --join\n");
     return 2;
   }
-  auto knocker = std::make_unique<EnetLink>(PIGMORA_VERSION);
+  auto knocker = std::make_unique<EnetLink>(version);
   int64_t begun = nowMs();
   if (!host.empty()) {
     if (!knocker->host(static_cast<uint16_t>(std::atoi(host.c_str())), true)) {
@@ -64,11 +67,11 @@ int main(int argc, char** argv) {
   }
   while (knocker->state() != EnetLink::State::Connected && nowMs() - begun < ConnectLimitMs) {
     knocker->service(nowMs());
-    if (knocker->state() == EnetLink::State::Failed ||
-        knocker->state() == EnetLink::State::Refused) {
+    if (knocker->state() == EnetLink::State::Refused) break;
+    if (knocker->state() == EnetLink::State::Failed) {
       // A joiner that came before the host knocks again until the limit.
       if (join.empty()) break;
-      knocker = std::make_unique<EnetLink>(PIGMORA_VERSION);
+      knocker = std::make_unique<EnetLink>(version);
       knocker->join(join, nowMs());
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
