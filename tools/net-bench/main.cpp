@@ -1,8 +1,9 @@
 // Plays whole Versus games between computer players on two sessions joined by a simulated
 // link, for every pairing of round trip, jitter and loss, and prints what rollback cost:
-//   net-bench [--games N]
-// --games: games per link condition (3). Prints figures and judges nothing; the last line
-// counts the games whose two sides disagreed.
+//   net-bench [--games N] [--real]
+// --games: games per link condition (3; 1 with --real). --real plays over real ENet sockets
+// on the loopback address through a delaying, dropping relay instead, in real time. Prints
+// figures and judges nothing; the last line counts the games whose two sides disagreed.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +12,9 @@
 #include <vector>
 
 #include "HeadlessGame.h"
+#ifdef PIGMORA_REAL_LINKS
+#include "RealLinks.h"
+#endif
 #include "NetGame.h"
 #include "Replay.h"
 #include "SimMatch.h"
@@ -111,10 +115,12 @@ void playOne(const LinkConditions& link, uint32_t seed, Tally& tally) {
 
 void usage(FILE* out) {
   std::fprintf(out,
-               "usage: net-bench [--games N]\n"
+               "usage: net-bench [--games N] [--real]\n"
                "Plays Versus games between computer players over simulated links (round trip\n"
                "0 to 250 ms, jitter 0 or 20 ms, loss 0 to 5%%) and prints what rollback cost.\n"
-               "  --games N  games per link condition (default %d)\n"
+               "  --games N  games per link condition (default %d; 1 with --real)\n"
+               "  --real     over real ENet sockets on the loopback address through a relay\n"
+               "             that delays and drops, in real time (about a minute a game)\n"
                "  --help     this text\n",
                DefaultGames);
 }
@@ -122,8 +128,13 @@ void usage(FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int games = DefaultGames;
+  int games = 0;
+  bool real = false;
   for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--real")) {
+      real = true;
+      continue;
+    }
     if (!std::strcmp(argv[i], "--help")) {
       usage(stdout);
       return 0;
@@ -143,6 +154,18 @@ int main(int argc, char** argv) {
     usage(stderr);
     return 2;
   }
+  if (real) {
+#ifdef PIGMORA_REAL_LINKS
+    if (games == 0) games = 1;
+    int disagreed = benchRealLinks(games);
+    std::printf("desyncs: %d in %d games\n", disagreed, games * RealLinkConditions);
+    return 0;
+#else
+    std::fprintf(stderr, "net-bench: this build has no network library for --real\n");
+    return 2;
+#endif
+  }
+  if (games == 0) games = DefaultGames;
 
   std::printf(
       "Pigmora rollback over simulated links: %d Versus games per condition, computer levels "

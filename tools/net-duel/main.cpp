@@ -8,28 +8,14 @@
 // figures over real sockets, beside net-bench's simulated ones). Exits 0 when the game ended by the
 // rules, 1 when it ended otherwise, 2 for a bad command line, 3 when no game could be had.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <string>
-#include <thread>
 
-#include "EnetLink.h"
-#include "NetGame.h"
-#include "NetSession.h"
-#include "Replay.h"
-#include "Version.h"
+#include "Duel.h"
 
 namespace {
-int64_t nowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-constexpr int64_t ConnectLimitMs = 20000;
-constexpr int64_t GameLimitMs = 15 * 60 * 1000;
-
 bool value(const std::string& argument, const char* name, std::string& out) {
   std::string prefix = std::string(name) + "=";
   if (argument.rfind(prefix, 0) != 0) return false;
@@ -39,7 +25,7 @@ bool value(const std::string& argument, const char* name, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string host, join, level = "3", seed = "1", replayPath, version = PIGMORA_VERSION;
+  std::string host, join, level = "3", seed = "1", replayPath, version;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (!value(a, "--host", host) && !value(a, "--join", join) && !value(a, "--level", level) &&
@@ -55,74 +41,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "net-duel: give one of --host and --join\n");
     return 2;
   }
-  auto knocker = std::make_unique<EnetLink>(version);
-  int64_t begun = nowMs();
-  if (!host.empty()) {
-    if (!knocker->host(static_cast<uint16_t>(std::atoi(host.c_str())), true)) {
-      std::fprintf(stderr, "net-duel: %s\n", knocker->problem().c_str());
-      return 3;
-    }
-  } else {
-    knocker->join(join, begun);
-  }
-  while (knocker->state() != EnetLink::State::Connected && nowMs() - begun < ConnectLimitMs) {
-    knocker->service(nowMs());
-    if (knocker->state() == EnetLink::State::Refused) break;
-    if (knocker->state() == EnetLink::State::Failed) {
-      // A joiner that came before the host knocks again until the limit.
-      if (join.empty()) break;
-      knocker = std::make_unique<EnetLink>(version);
-      knocker->join(join, nowMs());
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  EnetLink& link = *knocker;
-  if (link.state() != EnetLink::State::Connected) {
-    std::fprintf(stderr, "net-duel: no game: %s\n", link.problem().c_str());
+  DuelOptions options;
+  options.hostPort = static_cast<uint16_t>(std::atoi(host.c_str()));
+  options.join = join;
+  options.level = std::atoi(level.c_str());
+  options.start = static_cast<uint32_t>(std::strtoul(seed.c_str(), nullptr, 10));
+  options.version = version;
+  DuelResult result = playDuel(options);
+  if (result.outcome == DuelResult::Outcome::NoGame) {
+    std::fprintf(stderr, "net-duel: no game: %s\n", result.problem.c_str());
     return 3;
   }
-  int64_t connected = nowMs();
-
-  GameSetup setup(GameMode::Versus);
-  setup.startFrom(static_cast<uint32_t>(std::strtoul(seed.c_str(), nullptr, 10)), 77);
-  NetGame game;
-  SessionConfig config;
-  config.host = !host.empty();
-  if (config.host) config.setup = NetGame::setupBytes(setup);
-  config.commandLimit = NetGame::CommandLimit;
-  NetSession session(game, link, config, nowMs());
-  ComputerInput computer(
-      config.host ? 0 : 1, std::atoi(level.c_str()),
-      static_cast<uint32_t>(std::strtoul(seed.c_str(), nullptr, 10)) + (config.host ? 0 : 1));
-  Replay replay;
-  replay.program = PIGMORA_VERSION;
-  game.onConfirmed = [&replay](uint32_t tick, const TickInputs& inputs) {
-    replay.addPass(tickLength(tick), NetGame::passOf(inputs));
-  };
-  int64_t firstTick = -1;
-  EndReason reason = EndReason::Lost;
-  bool ended = false;
-  while (!session.done() && nowMs() - connected < GameLimitMs) {
-    int64_t now = nowMs();
-    link.service(now);
-    session.poll(now);
-    while (session.ready()) {
-      session.advance(computer.next(game.game));
-      if (firstTick < 0) firstTick = nowMs();
-    }
-    SessionEvent event;
-    while (session.nextEvent(event))
-      if (event.type == SessionEventType::Ended)
-        ended = true, reason = event.reason;
-      else if (event.type == SessionEventType::Desync)
-        std::fprintf(stderr, "net-duel: desync at tick %u\n", event.tick);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  link.close();
-  for (int i = 0; i < 20; ++i) link.service(nowMs());
-  const SessionStats& stats = session.stats();
-  double minutes = std::max(1.0, static_cast<double>(nowMs() - connected)) / 60000.0;
-  double seconds = minutes * 60.0;
+  const SessionStats& stats = result.stats;
+  double seconds = std::max(1.0, static_cast<double>(result.playedMs)) / 1000.0;
+  double minutes = seconds / 60.0;
+  for (int i = 0; i < result.desyncs; ++i) std::fprintf(stderr, "net-duel: desync\n");
   std::fprintf(stderr,
                "net-duel: input delay %d ticks, round trip %d ms, %.0f rollbacks a minute, "
                "%llu ticks stepped again, %u stalls (longest %lld ms, %lld ms in all), "
@@ -133,11 +66,9 @@ int main(int argc, char** argv) {
                static_cast<long long>(stats.totalStallMs), stats.bytesSent / seconds,
                stats.packetsSent / seconds, stats.bytesReceived / seconds, stats.badPackets);
   std::fprintf(stderr, "net-duel: connected after %lld ms, first tick %lld ms later, %u ticks\n",
-               static_cast<long long>(connected - begun),
-               static_cast<long long>(firstTick < 0 ? -1 : firstTick - connected), session.tick());
-  replay.setup = game.game.setup;
-  replay.sealEnd();
-  if (!replayPath.empty()) std::ofstream(replayPath) << replay.text();
-  std::fputs(endLines(game.game).c_str(), stdout);
-  return ended && reason == EndReason::GameOver ? 0 : 1;
+               static_cast<long long>(result.connectMs), static_cast<long long>(result.firstTickMs),
+               result.ticks);
+  if (!replayPath.empty()) std::ofstream(replayPath) << result.replay.text();
+  std::fputs(result.endLines.c_str(), stdout);
+  return result.outcome == DuelResult::Outcome::GameOver ? 0 : 1;
 }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "NetSession.h"
+#include "Replay.h"
+
+// One side of a network game with the computer at the keys and no window, over real ENet
+// sockets on this machine: what net-duel plays, and net-bench's runs over real sockets.
+struct DuelOptions {
+  uint16_t hostPort = 0;  // the host listens here on the loopback address...
+  std::string join;       // ... or the joiner finds it at "HOST:PORT"
+  int level = 3;          // of the computer at the keys
+  uint32_t start = 1;     // of the rows (the host's) and of the computer's choices
+  std::string version;    // the program's, unless playing another to be turned away
+};
+
+struct DuelResult {
+  enum class Outcome { NoGame, GameOver, OtherEnd } outcome = Outcome::NoGame;
+  std::string problem;  // why there was no game
+  EndReason reason = EndReason::Lost;
+  int desyncs = 0;
+  SessionStats stats;
+  int64_t connectMs = -1;    // from the start until the link was up
+  int64_t firstTickMs = -1;  // from then until the first tick
+  int64_t playedMs = 0;      // from the link up to the end
+  uint32_t ticks = 0;
+  std::string endLines;  // as --check-replay prints them
+  Replay replay;
+};
+
+DuelResult playDuel(const DuelOptions& options);
