@@ -57,31 +57,39 @@ as join; check "the joiner's game starts" poll 20 playing 04-join-playing
 press Down Left Left Up
 as host; press Down Right Up Delete
 as join; press Escape             # the joiner leaves: the host wins
-sleep 0.5
 as host; check "the host shows the end" poll 15 shows 05-host-end differs_at "$data/Backgrounds/menu.jpg" 620 460
 as host; check "the host goes back to its menu" back_to_menu 06-host-menu 20
 as join; check "the joiner goes back to its menu" back_to_menu 07-join-menu 20
+as host; press Return             # "2p Versus" again on both sides: a rematch
+as join; press Return
+as join; check "a rematch starts" poll 20 playing 08-join-rematch
+as host; press Escape             # the host leaves this time
+as join; check "the joiner shows the end" poll 15 shows 09-join-end differs_at "$data/Backgrounds/menu.jpg" 620 460
+as join; check "... and goes back to its menu" back_to_menu 10-join-menu 20
+as host; check "the host goes back to its menu" back_to_menu 10-host-menu 20
 for side in host join; do
   as $side
   press Up Up Up Return  # from 2p Versus, still highlighted, round to Exit
   wait_for_exit 15
   check "the $side leaves with 0" [ "$exit_code" = 0 ]
 done
-host_replay=$(ls "$host_dir"/replays/*_versus.txt 2>/dev/null | head -n 1)
-join_replay=$(ls "$join_dir"/replays/*_versus.txt 2>/dev/null | head -n 1)
-check "both keep the network game as a replay" test -s "$host_replay" -a -s "$join_replay"
-for replay in "$host_replay" "$join_replay"; do
-  (cd "$scratch" && timeout -k 2 60 "$game" --check-replay "$replay" >"$replay.end" 2>&1)
-  check "... $(basename "$(dirname "$(dirname "$replay")")")'s checks" [ $? = 0 ]
+for game_number in 1 2; do
+  host_replay=$(ls "$host_dir"/replays/*_versus.txt 2>/dev/null | sed -n "${game_number}p")
+  join_replay=$(ls "$join_dir"/replays/*_versus.txt 2>/dev/null | sed -n "${game_number}p")
+  check "both keep network game $game_number as a replay" test -s "$host_replay" -a -s "$join_replay"
+  for replay in "$host_replay" "$join_replay"; do
+    (cd "$scratch" && timeout -k 2 60 "$game" --check-replay "$replay" >"$replay.end" 2>&1)
+    check "... $(basename "$(dirname "$(dirname "$replay")")")'s checks" [ $? = 0 ]
+  done
+  check "... and both end on the same lines" cmp -s "$host_replay.end" "$join_replay.end"
+  cp "$host_replay" "$shots/host-replay-$game_number.txt"; cp "$join_replay" "$shots/join-replay-$game_number.txt"
 done
-check "... and both end on the same lines" cmp -s "$host_replay.end" "$join_replay.end"
-cp "$host_replay" "$shots/host-replay.txt"; cp "$join_replay" "$shots/join-replay.txt"
+check "the rematch has new rows" bash -c "! cmp -s <(grep '^rows' '$shots/host-replay-1.txt') <(grep '^rows' '$shots/host-replay-2.txt')"
 
 # -- another version knocks: both sides say which versions met -------------------------
 GAME_ARGS=(--host="$port")
 if start_game "$host_dir" && wait_for_menu 11-host-menu 30; then remember host; else fail "the host starts again"; exit 1; fi
 as host; press Down Down Return
-version=$(sed -n 's/.*PIGMORA_VERSION "\(.*\)".*/\1/p' "$build/generated/Version.h")
 timeout -k 2 30 "$build/tools/net-duel/net-duel" --join=127.0.0.1:"$port" --version=9.9 \
   >/dev/null 2>"$scratch/other-version.err"
 check "another version is refused" [ $? = 3 ]
@@ -118,10 +126,17 @@ ms() { echo $(($(date +%s%N) / 1000000)); }
 kill -9 "$host_pid"
 killed_at=$(ms)
 as join
-# Ten seconds of silence, a second's notice, then the menu without a key. The time taken
-# is that of the first picture showing the menu, taken as often as pictures can be.
+# Ten seconds of silence, then a second's notice and the menu without a key. When the game
+# gave up is read off its own words, watched closely; the menu shows in the first picture
+# of it that can be taken after that.
+lost=""
+while [ -z "$lost" ] && [ $(($(ms) - killed_at)) -lt 30000 ]; do
+  grep -q "connection lost" "$join_dir/stderr" && lost=$(($(ms) - killed_at)) || sleep 0.05
+done
+say "the connection was given up ${lost:-never} ms after the host died"
+check "... within 11 s" [ "${lost:-99999}" -le 11000 ]
 colours() { # colours FILE: "r g b" at each of the menu's points, with one convert
-  local format="" x y
+  local format="" x y i
   for ((i = 0; i < ${#menu_points[@]}; i += 2)); do
     x=${menu_points[i]} y=${menu_points[i + 1]}
     format+="%[fx:int(255*p{$x,$y}.r+.5)] %[fx:int(255*p{$x,$y}.g+.5)] %[fx:int(255*p{$x,$y}.b+.5)]\n"
@@ -134,14 +149,13 @@ shows_menu() {
   mapfile -t got < <(colours "$1")
   for i in "${!menu_colours[@]}"; do same_colour "${got[i]:-}" "${menu_colours[i]}" || return 1; done
 }
-back=""
+back="" pictures=0
 while [ -z "$back" ] && [ $(($(ms) - killed_at)) -lt 30000 ] && alive "$join_pid"; do
+  pictures=$((pictures + 1))
   shot 16-join-menu && seen=$(ms) && shows_menu "$shots/16-join-menu.png" && back=$((seen - killed_at))
 done
 check "the joiner is back in its menu when the host dies" [ -n "$back" ]
-say "back in the menu ${back:-never} ms after the host died"
-check "... within 12 s" [ "${back:-99999}" -le 12000 ]
-check "... told the connection was lost" grep -q "connection lost" "$join_dir/stderr"
+say "back in the menu ${back:-never} ms after the host died ($pictures pictures, the last $(($(ms) - killed_at)) ms after)"
 press Up Up Up Return
 wait_for_exit 15
 check "... and leaves with 0" [ "$exit_code" = 0 ]
