@@ -268,6 +268,10 @@ bool EnetLink::receive(std::vector<uint8_t>& packet) {
   return true;
 }
 
+uint64_t EnetLink::bytesSentOnTheWire() const {
+  return enet ? enet->totalSentData : 0;
+}
+
 int EnetLink::roundTripMs() const {
   return peer ? static_cast<int>(peer->roundTripTime) : 0;
 }

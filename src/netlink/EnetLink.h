@@ -69,6 +69,8 @@ public:
   // The address the joiner connects to, as shown to the player ("host:port").
   const std::string& target() const { return target_; }
   int roundTripMs() const;
+  // Bytes sent so far as datagrams, ENet's own headers, acknowledgements and pings included.
+  uint64_t bytesSentOnTheWire() const;
   // Strangers and other versions turned away so far (host).
   int refusals() const { return refusals_; }
 

@@ -35,9 +35,9 @@ int benchRealLinks(int games) {
       "Pigmora rollback over real ENet sockets on the loopback address, through a relay that\n"
       "delays and drops: %d Versus game(s) per condition in real time, computer levels 3 and 4\n\n",
       games);
-  std::printf("%-14s %5s %7s %5s %5s %6s %7s %6s %6s %6s %6s %7s %6s %5s %5s\n", "rtt/jit/loss",
-              "delay", "rb/min", "d p50", "d p99", "stalls", "longest", "B/s h", "B/s g", "pk/s h",
-              "pk/s g", "connect", "first", "game", "desyn");
+  std::printf("%-14s %5s %7s %5s %5s %6s %7s %6s %6s %6s %6s %6s %7s %6s %5s %5s\n", "rtt/jit/loss",
+              "delay", "rb/min", "d p50", "d p99", "stalls", "longest", "B/s h", "B/s g", "wire h",
+              "pk/s h", "pk/s g", "connect", "first", "game", "desyn");
   int disagreed = 0;
   uint32_t start = 5000;
   for (const Condition& condition : Conditions) {
@@ -80,13 +80,15 @@ int benchRealLinks(int games) {
       std::snprintf(name, sizeof name, "%d/%d/%d%%", condition.roundTripMs, condition.jitterMs,
                     condition.lossPercent);
       std::printf(
-          "%-14s %5.1f %7.1f %5d %5d %6u %7lld %6.0f %6.0f %6.1f %6.1f %7lld %6lld %5.0f %5s\n",
+          "%-14s %5.1f %7.1f %5d %5d %6u %7lld %6.0f %6.0f %6.0f %6.1f %6.1f %7lld %6lld %5.0f "
+          "%5s\n",
           name, (h.inputDelay + j.inputDelay) / 2.0, (h.rollbacks + j.rollbacks) / 2.0 / minutes,
           depthPercentile(h, j, 0.5), depthPercentile(h, j, 0.99), h.stalls + j.stalls,
           static_cast<long long>(std::max(h.longestStallMs, j.longestStallMs)),
-          h.bytesSent / seconds[0], j.bytesSent / seconds[1], h.packetsSent / seconds[0],
-          j.packetsSent / seconds[1], static_cast<long long>(sides[1].connectMs),
-          static_cast<long long>(sides[1].firstTickMs), seconds[1], agree ? "0" : "1");
+          h.bytesSent / seconds[0], j.bytesSent / seconds[1], sides[0].wireBytesSent / seconds[0],
+          h.packetsSent / seconds[0], j.packetsSent / seconds[1],
+          static_cast<long long>(sides[1].connectMs), static_cast<long long>(sides[1].firstTickMs),
+          seconds[1], agree ? "0" : "1");
       std::fflush(stdout);
       if (sides[0].outcome == DuelResult::Outcome::NoGame)
         std::fprintf(stderr, "net-bench: no game: %s\n", sides[0].problem.c_str());
@@ -94,7 +96,7 @@ int benchRealLinks(int games) {
   }
   std::printf(
       "\nconnect: ms until the joiner's link was up; first: ms from then to its first tick;\n"
-      "game: seconds of play; other columns as over simulated links (payload bytes only:\n"
-      "ENet's own headers and acknowledgements come on top)\n");
+      "game: seconds of play; wire h: bytes a second the host sent as datagrams, ENet's\n"
+      "headers, acknowledgements and pings included; other columns as over simulated links\n");
   return disagreed;
 }

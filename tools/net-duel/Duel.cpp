@@ -79,6 +79,7 @@ DuelResult playDuel(const DuelOptions& options) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  result.wireBytesSent = link.bytesSentOnTheWire();
   link.close();
   for (int i = 0; i < 20; ++i) link.service(nowMs());
   result.outcome = ended && result.reason == EndReason::GameOver ? DuelResult::Outcome::GameOver

@@ -26,7 +26,8 @@ struct DuelResult {
   int64_t firstTickMs = -1;  // from then until the first tick
   int64_t playedMs = 0;      // from the link up to the end
   uint32_t ticks = 0;
-  std::string endLines;  // as --check-replay prints them
+  uint64_t wireBytesSent = 0;  // with ENet's headers, acknowledgements and pings
+  std::string endLines;        // as --check-replay prints them
   Replay replay;
 };
 
