@@ -7,6 +7,8 @@
 #include "Game.h"
 #include "GameLayout.h"
 #include "GameLoop.h"
+#include "LayoutGeometry.h"
+#include "StatusText.h"
 #include "TestArt.h"
 
 namespace {
@@ -65,6 +67,21 @@ TEST(Playfield, FallingPiecesAndARisingRowAreDrawnPartWay) {
     EXPECT_EQ(frame.cell(2, 0, 0), half == 1 ? Red : Back);
     EXPECT_EQ(frame.at(frame.left() + 2 * 32 + 16, frame.top() - 2), Back);
   }
+  // Two grabbed pieces on their way up column 4 go with the rising row too.
+  Player& p = frame.player();
+  p.flightColumn = 4;
+  p.flightCount = 2;
+  p.flightRow = 3;
+  p.flightPos = FixedOne;
+  p.heldColour = Colour::Red;
+  frame.board().riseOffset = -FixedOne / 2;
+  frame.draw();
+  const struct {
+    int row, dy;
+    Rgb colour;
+  } edges[] = {{3, -17, Back}, {3, -16, Red}, {4, 15, Red}, {4, 16, Back}};
+  for (const auto& e : edges)
+    EXPECT_EQ(frame.cell(4, e.row, e.dy), e.colour) << e.row << "," << e.dy;
 }
 
 TEST(Playfield, TheWarningLineStandsWherePendingAndWaitingRowsWillReach) {
@@ -130,5 +147,78 @@ TEST(Playfield, DestroyedPiecesFadeUnderSparklesOrAnExplosion) {
     gone.timer = 65000;  // all but gone
     frame.draw();
     EXPECT_LE(std::abs(frame.cell(1, 3, 24).r - Back.r), 16);
+  }
+}
+
+TEST(Playfield, EveryAnimationOfAPieceEndsInItsFinalState) {
+  // What the top half of the cell (where sparkles and explosions play) and its bottom
+  // half show as each kind starts and in its last moment: a splat is long gone by then.
+  const Rgb& Orange = PieceColours[Colour::Orange];
+  const struct {
+    const char* kind;
+    int colour, mixColour, flags;
+    Rgb startTop, startBottom, endTop, endBottom;
+  } kinds[] = {
+      {"destroyed", Colour::Empty, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1), Red,
+       artColour(Sparkle, 11), Back},
+      {"hit by a laser", Colour::Empty, Colour::Empty, Cell::Exploding | Cell::LaserHit,
+       artColour(Explosion, 1), Red, artColour(Explosion, 6), Back},
+      {"mixed under a splat", Colour::Orange, Colour::Yellow, Cell::Exploding, artColour(Splat, 1),
+       artColour(Splat, 1), artColour(Sparkle, 11), Orange},
+      {"mixed", Colour::Orange, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1), Red,
+       artColour(Sparkle, 11), Orange},
+  };
+  for (int antialias : {0, 1}) {
+    Frame frame(0, antialias);
+    for (const auto& k : kinds) {
+      SCOPED_TRACE(std::string(k.kind) + (antialias ? ", smooth" : ", hard-edged"));
+      Cell& cell = frame.board().at(2, 6);
+      cell.flags = k.flags;
+      cell.colour = k.colour;
+      cell.oldColour = Colour::Red;
+      cell.mixColour = k.mixColour;
+      for (int32_t timer : {0, FixedOne - 1}) {
+        cell.timer = timer;
+        frame.draw();
+        EXPECT_EQ(frame.cell(2, 6, 4), timer ? k.endTop : k.startTop) << timer;
+        EXPECT_EQ(frame.cell(2, 6, 24), timer ? k.endBottom : k.startBottom) << timer;
+      }
+    }
+  }
+}
+
+TEST(Playfield, EachPlayersScoreTextsAndBankStayOnTheirOwnSide) {
+  // Player 2 has the long score, a status line, a stored power-up and, at the end, the
+  // loss; player 1 none of them. A network game's joiner sees their board on the left.
+  using geometry::kBanks2p, geometry::kBoards2p, geometry::kScores2p;
+  for (int leftPlayer : {0, 1}) {
+    Frame frame(GameMode::Versus);
+    frame.layout->leftPlayer = leftPlayer;
+    Player& second = frame.player(1);
+    second.score = 98765.432;  // 56 pixels wide, against 32 for "0.000"
+    second.shieldTimer = 1;
+    second.bank.stored.push_back({Colour::Green, 1});
+    frame.draw();
+    auto shows = [&](int x, int y) { return !(frame.at(x, y) == Background2p); };
+    for (int i : {0, 1}) {
+      SCOPED_TRACE("player " + std::to_string(i + 1) + ", left " + std::to_string(leftPlayer));
+      const int side = i ^ leftPlayer;
+      const auto &score = kScores2p[side], &board = kBoards2p[side], &bank = kBanks2p[side];
+      EXPECT_EQ(shows(score.x + score.w - 45, score.y + 6), i == 1) << "score";
+      EXPECT_EQ(shows(score.x + score.w - 2, score.y + 6), true) << "score";
+      EXPECT_EQ(shows(board.x + 20, board.y + 38), i == 1) << "status";
+      EXPECT_EQ(frame.at(bank.x + 16, bank.y + bank.h - 16),
+                i == 1 ? PieceColours[Colour::Green] : Background2p);
+    }
+    // Results: "You win!" is 64 pixels wide, "You lose..." 88.
+    frame.loop->game.state = Over;
+    second.alive = false;
+    frame.draw();
+    for (int i : {0, 1}) {
+      SCOPED_TRACE("results of player " + std::to_string(i + 1));
+      const auto& board = kBoards2p[i ^ leftPlayer];
+      EXPECT_EQ(shows(board.x + 30 + 2, board.y + 38), true);
+      EXPECT_EQ(shows(board.x + 30 + 75, board.y + 38), i == 1);
+    }
   }
 }
