@@ -122,54 +122,32 @@ TEST(Playfield, TheCursorFrontShowsTheHeldColourOnlyWhilePiecesAreHeld) {
   EXPECT_EQ(frame.at(x + 15, y + 2), Back);
 }
 
-TEST(Playfield, DestroyedPiecesFadeUnderSparklesOrAnExplosion) {
-  for (int antialias : {0, 1}) {
-    SCOPED_TRACE(antialias ? "smooth pieces" : "hard-edged pieces");
-    Frame frame(0, antialias);
-    Cell& gone = frame.board().at(1, 3);
-    gone.flags = Cell::Exploding;
-    gone.oldColour = Colour::Red;
-    frame.board().setCell(1, 2, Colour::Red);  // drawn after it, same image, stays solid
-    frame.draw();
-    EXPECT_EQ(frame.cell(1, 3, 4), artColour(Sparkle, 1));  // over the top half of the cell
-    EXPECT_EQ(frame.cell(1, 3, 24), Red);
-    gone.timer = 32768;
-    frame.draw();
-    EXPECT_EQ(frame.cell(1, 3, 4), artColour(Sparkle, 6));
-    EXPECT_EQ(frame.cell(1, 2, 24), Red);
-    // Half faded, whichever image set (the 16-bit screen rounds the blend either way); a
-    // smooth one keeps its clear edges afterwards.
-    EXPECT_LE(std::abs(frame.cell(1, 3, 24).r - (Red.r + Back.r) / 2), 16);
-    EXPECT_EQ(frame.cell(1, 1, 30), Back);
-    gone.flags |= Cell::LaserHit;
-    frame.draw();
-    EXPECT_EQ(frame.cell(1, 3, 4), artColour(Explosion, 4));
-    gone.timer = 65000;  // all but gone
-    frame.draw();
-    EXPECT_LE(std::abs(frame.cell(1, 3, 24).r - Back.r), 16);
-  }
-}
-
-TEST(Playfield, EveryAnimationOfAPieceEndsInItsFinalState) {
-  // What the top half of the cell (where sparkles and explosions play) and its bottom
-  // half show as each kind starts and in its last moment: a splat is long gone by then.
-  const Rgb& Orange = PieceColours[Colour::Orange];
+TEST(Playfield, EveryAnimationOfAPiecePlaysThroughToItsFinalState) {
+  // A piece that is destroyed fades out, one that mixes cross-fades to its new colour,
+  // each under its animation. What the top half of the cell (where sparkles and explosions
+  // play) shows at the start, half way and in the last moment, and what the bottom half
+  // fades to: by the end a splat is long gone.
   const struct {
     const char* kind;
     int colour, mixColour, flags;
-    Rgb startTop, startBottom, endTop, endBottom;
+    Rgb start, half, end, fadeTo;
   } kinds[] = {
-      {"destroyed", Colour::Empty, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1), Red,
-       artColour(Sparkle, 11), Back},
+      {"destroyed", Colour::Empty, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1),
+       artColour(Sparkle, 6), artColour(Sparkle, 11), Back},
       {"hit by a laser", Colour::Empty, Colour::Empty, Cell::Exploding | Cell::LaserHit,
-       artColour(Explosion, 1), Red, artColour(Explosion, 6), Back},
+       artColour(Explosion, 1), artColour(Explosion, 4), artColour(Explosion, 6), Back},
       {"mixed under a splat", Colour::Orange, Colour::Yellow, Cell::Exploding, artColour(Splat, 1),
-       artColour(Splat, 1), artColour(Sparkle, 11), Orange},
-      {"mixed", Colour::Orange, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1), Red,
-       artColour(Sparkle, 11), Orange},
+       artColour(Sparkle, 5), artColour(Sparkle, 11), PieceColours[Colour::Orange]},
+      {"mixed", Colour::Orange, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1),
+       artColour(Sparkle, 6), artColour(Sparkle, 11), PieceColours[Colour::Orange]},
+  };
+  const int32_t moments[] = {0, FixedOne / 2, FixedOne - 1};
+  auto near = [](Rgb a, Rgb b) {  // the 16-bit screen rounds a blend either way
+    return std::abs(a.r - b.r) <= 16 && std::abs(a.g - b.g) <= 16 && std::abs(a.b - b.b) <= 16;
   };
   for (int antialias : {0, 1}) {
     Frame frame(0, antialias);
+    frame.board().setCell(2, 5, Colour::Red);  // drawn after it with the same image
     for (const auto& k : kinds) {
       SCOPED_TRACE(std::string(k.kind) + (antialias ? ", smooth" : ", hard-edged"));
       Cell& cell = frame.board().at(2, 6);
@@ -177,11 +155,23 @@ TEST(Playfield, EveryAnimationOfAPieceEndsInItsFinalState) {
       cell.colour = k.colour;
       cell.oldColour = Colour::Red;
       cell.mixColour = k.mixColour;
-      for (int32_t timer : {0, FixedOne - 1}) {
-        cell.timer = timer;
+      for (int m = 0; m < 3; ++m) {
+        SCOPED_TRACE(moments[m]);
+        cell.timer = moments[m];
         frame.draw();
-        EXPECT_EQ(frame.cell(2, 6, 4), timer ? k.endTop : k.startTop) << timer;
-        EXPECT_EQ(frame.cell(2, 6, 24), timer ? k.endBottom : k.startBottom) << timer;
+        const Rgb top[] = {k.start, k.half, k.end}, bottom = frame.cell(2, 6, 24);
+        EXPECT_EQ(frame.cell(2, 6, 4), top[m]);
+        const Rgb half = {Uint8((Red.r + k.fadeTo.r) / 2), Uint8((Red.g + k.fadeTo.g) / 2),
+                          Uint8((Red.b + k.fadeTo.b) / 2)};
+        if (m == 1) {
+          EXPECT_TRUE(near(bottom, half)) << bottom;
+        } else {
+          Rgb start = k.mixColour != Colour::Empty ? artColour(Splat, 1) : Red;
+          EXPECT_EQ(bottom, m == 0 ? start : k.fadeTo);
+        }
+        // The neighbour stays solid, and a smooth one keeps its clear edges.
+        EXPECT_EQ(frame.cell(2, 5, 24), Red);
+        EXPECT_EQ(frame.cell(2, 4, 30), Back);
       }
     }
   }
