@@ -62,13 +62,13 @@ fi
 # -- the Practice game above is kept as a replay, which checks and plays back --------------
 saved=$(ls "$dir"/replays/*_practice.txt 2>/dev/null | head -n 1)
 check "the abandoned game is kept in replays/" test -s "$saved"
-check "... and --check-replay says it ends as it did" bash -c "cd '$dir' && timeout -k 2 60 '$game' --check-replay '$saved' >/dev/null"
+check "... and --check-replay says it ends as it did" bash -c "cd '$dir' && timeout -k 2 $state_limit '$game' --check-replay '$saved' >/dev/null"
 GAME_ARGS=(--replay)
 if start_game "$dir"; then
   # The warning and title first, then the game of a few seconds, then its results, which
   # a key ends once the first two seconds are over.
   shown=no
-  deadline=$((SECONDS + 60))
+  deadline=$((SECONDS + state_limit))
   while alive "$game_pid" && [ $SECONDS -lt $deadline ]; do
     if [ $shown = no ] && shot 17-replay 2>/dev/null &&
       looks_like "$shots/17-replay.png" "$data/Backgrounds/1p.jpg" 5 470 635 470; then
@@ -164,13 +164,13 @@ for d in Font Backgrounds Sounds; do ln -s "$data/$d" "$dir/$d"; done
 mkdir "$dir/Sprites"
 cp "$data/Sprites/"* "$dir/Sprites/"
 rm "$dir/Sprites/red.1.png"
-(cd "$dir" && exec timeout -k 2 20 "$game" >"$dir/stdout" 2>"$dir/stderr")
+(cd "$dir" && exec timeout -k 2 "$state_limit" "$game" >"$dir/stdout" 2>"$dir/stderr")
 check "a missing sprite ends with 1" [ $? = 1 ]
 check "... naming the file" bash -c "tail -c 200 '$dir/stdout' | grep -q 'Unable to find resource <red.1.png> from ./Sprites/red.1.png\$'"
 
 # -- installed: the launcher keeps each player's settings in their own folder ----------------
 prefix=$scratch/prefix
-if timeout 120 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
+if timeout 600 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
   home=$(mktemp -d -p "$scratch")
   if XDG_DATA_HOME=$home/data PROGRAM=$prefix/bin/pigmora start_game "$home" && wait_for_menu 45-installed; then
     press Up Return
@@ -191,19 +191,21 @@ if [ "${PIGMORA_E2E_VALGRIND:-1}" = 1 ]; then
   dir=$(new_folder)
   # SDL's software renderer keeps memcheck on our code rather than on the GL stack,
   # which it would otherwise interpret instruction by instruction.
-  if SDL_RENDER_DRIVER=software window_limit=120 start_game "$dir" \
+  # Valgrind is many times slower than the game itself: its waits get their own bound.
+  valgrind_limit=600
+  if SDL_RENDER_DRIVER=software window_limit=$valgrind_limit start_game "$dir" \
     valgrind --error-exitcode=99 --errors-for-leak-kinds=none \
     --suppressions="$here/valgrind.supp" --log-file="$dir/valgrind.log" &&
-    wait_for_menu 50-valgrind-menu 120; then
+    wait_for_menu 50-valgrind-menu $valgrind_limit; then
     press Return
-    check "a game plays under valgrind" poll 120 shows 51-valgrind-practice looks_like "$data/Backgrounds/1p.jpg" 5 470
+    check "a game plays under valgrind" poll $valgrind_limit shows 51-valgrind-practice looks_like "$data/Backgrounds/1p.jpg" 5 470
     press Delete Down Right Up
     sleep 2
     press Escape
     sleep 3
-    back_to_menu 52-valgrind-menu 60
+    back_to_menu 52-valgrind-menu $valgrind_limit
     press Up Return
-    wait_for_exit 120
+    wait_for_exit $valgrind_limit
     check "a session under valgrind ends cleanly" [ "$exit_code" = 0 ]
     check "... with no invalid reads or writes" bash -c "! grep -q 'Invalid \\(read\\|write\\)' '$dir/valgrind.log'"
     cp "$dir/valgrind.log" "$shots/valgrind.log"

@@ -9,16 +9,16 @@ set -uo pipefail
 
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-scratch=$(mktemp -d)
-source "$here/lib.sh"
-trap 'rm -rf "$scratch"' EXIT
+source "$here/lib.sh"  # makes $scratch, removed at exit
 
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # SDL keeps a few small blocks until after the leak check (as in the unit tests).
 printf 'leak:libSDL2-2.0.so\nleak:libX11.so\nleak:libmikmod.so\n' >"$scratch/leaks.supp"
 export LSAN_OPTIONS=suppressions=$scratch/leaks.supp
 unset DISPLAY  # nothing here may touch a real screen saver
-run_limit=90  # seconds before a run counts as hung and is killed
+# Only a hang is cut short: a busy machine may take minutes over a run, and every wait
+# below is for a state, polled, with this bound (seconds) on each.
+hang_limit=${PIGMORA_HANG_LIMIT:-900}
 side_by_side=8 # runs at a time (each takes well under 100 MB, sanitizers included)
 
 keys=(Frequency Stereo Music Effects Threshold Antialias Fullscreen NumPlays)
@@ -45,21 +45,37 @@ for rate in 1 5512 8000 11024 22051 33075 40000 44099 96000 192000; do
   cases+=("Frequency=$rate Stereo=0" "Frequency=$rate Stereo=1")
 done
 
-# Ask the game to quit once SDL surely turns SIGTERM into a quit request (a few seconds
-# in), and again every few seconds should it still run: a request it answers ends the
-# game well within that time.
-run_until_quit() { # run_until_quit DIR: writes the exit status to DIR/status
-  local dir=$1 pid waited=0
+# SDL turns SIGTERM into its quit request once it has set up its handler; before that
+# the signal would kill the program. So the request goes once the program catches the
+# signal (its SigCgt mask in /proc says so), and then the run must end by itself.
+catches_term() { # catches_term PID
+  local mask
+  mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) && [ -n "$mask" ] &&
+    (((0x$mask >> 14) & 1))
+}
+wait_until() { # wait_until PID COMMAND...: polls until COMMAND holds or PID ends; 1 on a hang
+  local deadline=$((SECONDS + hang_limit))
+  until "${@:2}"; do
+    alive "$1" || return 0
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+run_until_quit() { # run_until_quit DIR: writes the exit status to DIR/status, its time to DIR/seconds
+  local dir=$1 pid started=$SECONDS
   (cd "$dir" && exec "$game" >"$dir/stdout" 2>"$dir/stderr") &
   pid=$!
-  while kill -0 "$pid" 2>/dev/null && [ $waited -lt $run_limit ]; do
-    sleep 5
-    waited=$((waited + 5))
+  if wait_until "$pid" catches_term "$pid"; then
     kill -TERM "$pid" 2>/dev/null
-  done
-  kill -9 "$pid" 2>/dev/null && echo "  (still running after $run_limit s; killed)" >>"$dir/stderr"
+    wait_until "$pid" false
+  fi
+  if alive "$pid"; then
+    kill -9 "$pid"
+    echo "  (still running after $hang_limit s of waiting; killed)" >>"$dir/stderr"
+  fi
   wait "$pid"
   echo $? >"$dir/status"
+  echo $((SECONDS - started)) >"$dir/seconds"
 }
 
 dirs=()
@@ -93,5 +109,6 @@ for i in "${!cases[@]}"; do
   fi
 done
 
-echo "$passed passed, $failed failed"
+slowest=$(cat "${dirs[@]/%//seconds}" | sort -n | tail -n 1)
+echo "$passed passed, $failed failed; the slowest run took $slowest s, all $SECONDS s"
 [ "$failed" = 0 ]

@@ -34,10 +34,14 @@ xvfb_pid=""
 window=""
 exit_code=""
 
-# Limits in seconds for one call of each kind; generous, since a valgrind session slows
-# the X server's answers too.
-x_limit=10
-window_limit=${PIGMORA_E2E_WINDOW_LIMIT:-30}
+# Limits in seconds, each only a bound for a hang: a busy machine (a build beside the
+# suite, a valgrind session slowing the X server) may take long over any step. Every wait
+# for a state polls and ends as soon as it holds; the seconds a check names are what the
+# step takes on a quiet machine, and it is given at least state_limit.
+x_limit=30
+window_limit=${PIGMORA_E2E_WINDOW_LIMIT:-120}
+state_limit=${PIGMORA_E2E_STATE_LIMIT:-120}
+bound() { echo $(($1 > state_limit ? $1 : state_limit)); } # bound SECONDS: the limit to wait
 
 pass() { passed=$((passed + 1)); echo "ok: $*"; }
 fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
@@ -55,7 +59,7 @@ start_xvfb() { # start_xvfb [WIDTHxHEIGHT]: a private server, 800x600 unless tol
   local number
   exec 5< <(exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 "${1:-800x600}x24" 2>"$scratch/xvfb.log")
   xvfb_pid=$!
-  if ! read -r -t 20 number <&5; then
+  if ! read -r -t "$state_limit" number <&5; then
     echo "Xvfb did not start"
     cat "$scratch/xvfb.log"
     exit 1
@@ -116,7 +120,9 @@ stop_game() { # kills a game left running by a failed step
 }
 
 wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game hangs
-  local deadline=$((SECONDS + $1))
+  local limit deadline
+  limit=$(bound "$1")
+  deadline=$((SECONDS + limit))
   [ -n "$game_pid" ] || { say "no game to wait for"; exit_code=""; return 1; }
   while [ $SECONDS -lt $deadline ]; do
     if ! alive "$game_pid"; then
@@ -127,7 +133,7 @@ wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game 
     fi
     sleep 0.1
   done
-  say "the game was still running after $1 s; killed"
+  say "the game was still running after $limit s; killed"
   stop_game
   exit_code=124
 }
@@ -137,7 +143,7 @@ wait_for_exit() { # wait_for_exit SECONDS: sets exit_code, or 124 when the game 
 same_window() {
   viewable "$window" && return 0
   [ -n "$game_pid" ] || return 1
-  window=$(window_limit=10 find_window "$game_pid")
+  window=$(window_limit=$x_limit find_window "$game_pid")
   [ -n "$window" ]
 }
 
@@ -161,7 +167,7 @@ close_window() { # close_window: asks the window to close, as its title bar's bu
 }
 
 shot() { # shot NAME: a screenshot of the game's window, retried while it is not viewable
-  local deadline=$((SECONDS + 20))
+  local deadline=$((SECONDS + state_limit))
   rm -f "$shots/$1.png"
   while [ $SECONDS -lt $deadline ]; do
     if same_window && bounded import -window "$window" "$shots/$1.png" 2>/dev/null; then
@@ -169,7 +175,7 @@ shot() { # shot NAME: a screenshot of the game's window, retried while it is not
     fi
     sleep 0.5
   done
-  say "no screenshot $1 within 20 s"
+  say "no screenshot $1 within $state_limit s"
   return 1
 }
 
@@ -208,7 +214,9 @@ screen_saver_timeout() { bounded xset q 2>/dev/null | awk '/timeout:/ {print $2;
 # poll SECONDS COMMAND...: runs the command until it succeeds, while the game runs. A
 # busy machine may take its time to reach a screen; nothing waits a fixed time for it.
 poll() {
-  local limit=$1 deadline=$((SECONDS + $1))
+  local limit deadline
+  limit=$(bound "$1")
+  deadline=$((SECONDS + limit))
   shift
   until "$@"; do
     if [ $SECONDS -ge $deadline ] || ! alive "$game_pid"; then
@@ -231,13 +239,15 @@ wait_for_menu() { poll "${2:-15}" at_menu "$1"; }
 # back_to_menu NAME [SECONDS]: a key on the results until the menu shows. Space, because
 # the menu ignores it: a press that a slow game takes late must not start another game.
 back_to_menu() {
-  local deadline=$((SECONDS + ${2:-15}))
+  local limit deadline
+  limit=$(bound "${2:-15}")
+  deadline=$((SECONDS + limit))
   while [ $SECONDS -lt $deadline ]; do
     at_menu "$1" && return 0
     alive "$game_pid" || return 1
     press space
     sleep 0.5
   done
-  say "the results did not give way to the menu within ${2:-15} s"
+  say "the results did not give way to the menu within $limit s"
   return 1
 }

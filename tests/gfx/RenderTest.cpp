@@ -7,6 +7,8 @@
 #include "Game.h"
 #include "GameLayout.h"
 #include "GameLoop.h"
+#include "LayoutGeometry.h"
+#include "StatusText.h"
 #include "TestArt.h"
 
 namespace {
@@ -65,6 +67,21 @@ TEST(Playfield, FallingPiecesAndARisingRowAreDrawnPartWay) {
     EXPECT_EQ(frame.cell(2, 0, 0), half == 1 ? Red : Back);
     EXPECT_EQ(frame.at(frame.left() + 2 * 32 + 16, frame.top() - 2), Back);
   }
+  // Two grabbed pieces on their way up column 4 go with the rising row too.
+  Player& p = frame.player();
+  p.flightColumn = 4;
+  p.flightCount = 2;
+  p.flightRow = 3;
+  p.flightPos = FixedOne;
+  p.heldColour = Colour::Red;
+  frame.board().riseOffset = -FixedOne / 2;
+  frame.draw();
+  const struct {
+    int row, dy;
+    Rgb colour;
+  } edges[] = {{3, -17, Back}, {3, -16, Red}, {4, 15, Red}, {4, 16, Back}};
+  for (const auto& e : edges)
+    EXPECT_EQ(frame.cell(4, e.row, e.dy), e.colour) << e.row << "," << e.dy;
 }
 
 TEST(Playfield, TheWarningLineStandsWherePendingAndWaitingRowsWillReach) {
@@ -105,30 +122,93 @@ TEST(Playfield, TheCursorFrontShowsTheHeldColourOnlyWhilePiecesAreHeld) {
   EXPECT_EQ(frame.at(x + 15, y + 2), Back);
 }
 
-TEST(Playfield, DestroyedPiecesFadeUnderSparklesOrAnExplosion) {
+TEST(Playfield, EveryAnimationOfAPiecePlaysThroughToItsFinalState) {
+  // A piece that is destroyed fades out, one that mixes cross-fades to its new colour,
+  // each under its animation. What the top half of the cell (where sparkles and explosions
+  // play) shows at the start, half way and in the last moment, and what the bottom half
+  // fades to: by the end a splat is long gone.
+  const struct {
+    const char* kind;
+    int colour, mixColour, flags;
+    Rgb start, half, end, fadeTo;
+  } kinds[] = {
+      {"destroyed", Colour::Empty, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1),
+       artColour(Sparkle, 6), artColour(Sparkle, 11), Back},
+      {"hit by a laser", Colour::Empty, Colour::Empty, Cell::Exploding | Cell::LaserHit,
+       artColour(Explosion, 1), artColour(Explosion, 4), artColour(Explosion, 6), Back},
+      {"mixed under a splat", Colour::Orange, Colour::Yellow, Cell::Exploding, artColour(Splat, 1),
+       artColour(Sparkle, 5), artColour(Sparkle, 11), PieceColours[Colour::Orange]},
+      {"mixed", Colour::Orange, Colour::Empty, Cell::Exploding, artColour(Sparkle, 1),
+       artColour(Sparkle, 6), artColour(Sparkle, 11), PieceColours[Colour::Orange]},
+  };
+  const int32_t moments[] = {0, FixedOne / 2, FixedOne - 1};
+  auto near = [](Rgb a, Rgb b) {  // the 16-bit screen rounds a blend either way
+    return std::abs(a.r - b.r) <= 16 && std::abs(a.g - b.g) <= 16 && std::abs(a.b - b.b) <= 16;
+  };
   for (int antialias : {0, 1}) {
-    SCOPED_TRACE(antialias ? "smooth pieces" : "hard-edged pieces");
     Frame frame(0, antialias);
-    Cell& gone = frame.board().at(1, 3);
-    gone.flags = Cell::Exploding;
-    gone.oldColour = Colour::Red;
-    frame.board().setCell(1, 2, Colour::Red);  // drawn after it, same image, stays solid
+    frame.board().setCell(2, 5, Colour::Red);  // drawn after it with the same image
+    for (const auto& k : kinds) {
+      SCOPED_TRACE(std::string(k.kind) + (antialias ? ", smooth" : ", hard-edged"));
+      Cell& cell = frame.board().at(2, 6);
+      cell.flags = k.flags;
+      cell.colour = k.colour;
+      cell.oldColour = Colour::Red;
+      cell.mixColour = k.mixColour;
+      for (int m = 0; m < 3; ++m) {
+        SCOPED_TRACE(moments[m]);
+        cell.timer = moments[m];
+        frame.draw();
+        const Rgb top[] = {k.start, k.half, k.end}, bottom = frame.cell(2, 6, 24);
+        EXPECT_EQ(frame.cell(2, 6, 4), top[m]);
+        const Rgb half = {Uint8((Red.r + k.fadeTo.r) / 2), Uint8((Red.g + k.fadeTo.g) / 2),
+                          Uint8((Red.b + k.fadeTo.b) / 2)};
+        if (m == 1) {
+          EXPECT_TRUE(near(bottom, half)) << bottom;
+        } else {
+          Rgb start = k.mixColour != Colour::Empty ? artColour(Splat, 1) : Red;
+          EXPECT_EQ(bottom, m == 0 ? start : k.fadeTo);
+        }
+        // The neighbour stays solid, and a smooth one keeps its clear edges.
+        EXPECT_EQ(frame.cell(2, 5, 24), Red);
+        EXPECT_EQ(frame.cell(2, 4, 30), Back);
+      }
+    }
+  }
+}
+
+TEST(Playfield, EachPlayersScoreTextsAndBankStayOnTheirOwnSide) {
+  // Player 2 has the long score, a status line, a stored power-up and, at the end, the
+  // loss; player 1 none of them. A network game's joiner sees their board on the left.
+  using geometry::kBanks2p, geometry::kBoards2p, geometry::kScores2p;
+  for (int leftPlayer : {0, 1}) {
+    Frame frame(GameMode::Versus);
+    frame.layout->leftPlayer = leftPlayer;
+    Player& second = frame.player(1);
+    second.score = 98765.432;  // 56 pixels wide, against 32 for "0.000"
+    second.shieldTimer = 1;
+    second.bank.stored.push_back({Colour::Green, 1});
     frame.draw();
-    EXPECT_EQ(frame.cell(1, 3, 4), artColour(Sparkle, 1));  // over the top half of the cell
-    EXPECT_EQ(frame.cell(1, 3, 24), Red);
-    gone.timer = 32768;
+    auto shows = [&](int x, int y) { return !(frame.at(x, y) == Background2p); };
+    for (int i : {0, 1}) {
+      SCOPED_TRACE("player " + std::to_string(i + 1) + ", left " + std::to_string(leftPlayer));
+      const int side = i ^ leftPlayer;
+      const auto &score = kScores2p[side], &board = kBoards2p[side], &bank = kBanks2p[side];
+      EXPECT_EQ(shows(score.x + score.w - 45, score.y + 6), i == 1) << "score";
+      EXPECT_EQ(shows(score.x + score.w - 2, score.y + 6), true) << "score";
+      EXPECT_EQ(shows(board.x + 20, board.y + 38), i == 1) << "status";
+      EXPECT_EQ(frame.at(bank.x + 16, bank.y + bank.h - 16),
+                i == 1 ? PieceColours[Colour::Green] : Background2p);
+    }
+    // Results: "You win!" is 64 pixels wide, "You lose..." 88.
+    frame.loop->game.state = Over;
+    second.alive = false;
     frame.draw();
-    EXPECT_EQ(frame.cell(1, 3, 4), artColour(Sparkle, 6));
-    EXPECT_EQ(frame.cell(1, 2, 24), Red);
-    // Half faded, whichever image set (the 16-bit screen rounds the blend either way); a
-    // smooth one keeps its clear edges afterwards.
-    EXPECT_LE(std::abs(frame.cell(1, 3, 24).r - (Red.r + Back.r) / 2), 16);
-    EXPECT_EQ(frame.cell(1, 1, 30), Back);
-    gone.flags |= Cell::LaserHit;
-    frame.draw();
-    EXPECT_EQ(frame.cell(1, 3, 4), artColour(Explosion, 4));
-    gone.timer = 65000;  // all but gone
-    frame.draw();
-    EXPECT_LE(std::abs(frame.cell(1, 3, 24).r - Back.r), 16);
+    for (int i : {0, 1}) {
+      SCOPED_TRACE("results of player " + std::to_string(i + 1));
+      const auto& board = kBoards2p[i ^ leftPlayer];
+      EXPECT_EQ(shows(board.x + 30 + 2, board.y + 38), true);
+      EXPECT_EQ(shows(board.x + 30 + 75, board.y + 38), i == 1);
+    }
   }
 }

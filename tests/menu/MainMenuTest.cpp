@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "ActionItem.h"
+#include "BindingItem.h"
+#include "ChoiceItem.h"
 #include "Display.h"
 #include "EventScript.h"
 #include "MainMenu.h"
 #include "MenuWorld.h"
+#include "Replay.h"
+#include "ReplayShelf.h"
 #include "SoundManager.h"
 
 namespace {
@@ -59,4 +64,80 @@ TEST(MainMenu, OptionsAndFactoryDefaultsThroughTheScreens) {
   EXPECT_EQ(settings.KeyBindings.count(SDLK_q), 0u);
   EXPECT_EQ(settings.bindingText(Command::Left, 0), "Left J1L ");
   EXPECT_EQ(soundManager->lastMusicSetting, 0);  // the Sound screen's close halted the music
+}
+
+TEST(MainMenu, EveryOptionShowsAndKeepsTheValueThePlayerStepsTo) {
+  MenuWorld world(false);
+  const struct {
+    int screen, line;
+    int* setting;
+    std::vector<std::pair<const char*, int>> shown;  // each choice's text and value, in order
+  } options[] = {
+      {0, 0, &settings.Fullscreen, {{"Mode: <Windowed>", 0}, {"Mode: <Full Screen>", 1}}},
+      {0, 1, &settings.DisplayTime, {{"Display Time: <Yes>", 1}, {"Display Time: <No>", 0}}},
+      {1, 0, &settings.Effects, {{"Sound FX: <Enabled>", 1}, {"Sound FX: <Disabled>", 0}}},
+      {1, 1, &settings.Music, {{"Music: <Enabled>", 1}, {"Music: <Disabled>", 0}}},
+      {1,
+       2,
+       &settings.Frequency,
+       {{"Mixing Rate: <11khz>", 11025},
+        {"Mixing Rate: <22khz>", 22050},
+        {"Mixing Rate: <44khz>", 44100}}},
+      {1, 3, &settings.Stereo, {{"Stereo: <Enabled>", 1}, {"Stereo: <Disabled>", 0}}},
+  };
+  for (const auto& option : options) *option.setting = option.shown[0].second;
+  MainMenu main(0);
+  const auto* screens = dynamic_cast<const Menu*>(main.items[3]);
+  for (const auto& option : options) {
+    auto* item = dynamic_cast<ChoiceItem*>(
+        dynamic_cast<const Menu*>(screens->items[option.screen])->items[option.line]);
+    ASSERT_TRUE(item);
+    for (size_t step = 1; step <= option.shown.size(); ++step) {
+      const auto& [text, value] = option.shown[step % option.shown.size()];
+      SCOPED_TRACE(text);
+      item->activate();
+      EXPECT_EQ(item->text(), text);
+      EXPECT_EQ(*option.setting, value);
+      for (const auto& other : options)
+        EXPECT_TRUE(&other == &option || *other.setting == other.shown[0].second)
+            << other.shown[0].first << " changed with it";
+    }
+  }
+  // Each Controls line binds the command and the player it names.
+  const char* const commands[] = {"Left", "Right",   "Drop",  "Grab",
+                                  "Pull", "PowerUp", "Pause", "Abort Game"};
+  for (const MenuItem* line : dynamic_cast<const Menu*>(screens->items[2])->items) {
+    const auto* binding = dynamic_cast<const BindingItem*>(line);
+    if (!binding) continue;
+    SCOPED_TRACE(line->label);
+    const int player = line->label.rfind("P2 ", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(binding->player, player);
+    EXPECT_EQ(line->label.substr(line->label[0] == 'P' && line->label[2] == ' ' ? 3 : 0),
+              commands[binding->command]);
+  }
+}
+
+TEST(MainMenu, SurvivalStartsItsGameAndTheMenuComesBackOnTheSameLine) {
+  MenuWorld world(false);
+  MainMenu main(0);
+  EventScript player;
+  player.key(SDLK_DOWN).key(SDLK_RETURN).key(SDLK_ESCAPE);  // Survival, left at once
+  // The results give way to a key once two seconds are over: Left (which the menu
+  // ignores) is pressed until they surely have.
+  player.pause(2000);
+  for (int i = 0; i < 12; ++i) player.pause(200).key(SDLK_LEFT);
+  for (int i = 0; i < 4; ++i) player.key(SDLK_DOWN);
+  player.key(SDLK_RETURN);  // Exit
+  player.start();
+  main.run();
+  EXPECT_TRUE(player.finished());
+  ASSERT_TRUE(std::filesystem::is_directory("replays")) << "no game was played";
+  std::vector<int> modes;
+  for (const auto& file : std::filesystem::directory_iterator("replays")) {
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(ReplayShelf::load(file.path().string(), replay, error)) << error;
+    modes.push_back(replay.setup.mode);
+  }
+  EXPECT_EQ(modes, std::vector<int>{GameMode::Survival});
 }

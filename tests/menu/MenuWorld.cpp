@@ -30,7 +30,8 @@ MenuWorld::MenuWorld(bool withDisplay) {
     ownsDisplay = true;
   }
   watchdogFired = false;
-  watchdog = SDL_AddTimer(20000, closeEverything, nullptr);
+  // Only for a script gone wrong: a busy machine may take its time over a right one.
+  watchdog = SDL_AddTimer(120000, closeEverything, nullptr);
 }
 
 MenuWorld::~MenuWorld() {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -53,16 +56,56 @@ struct RecordingManager : SoundManager {
 
 }  // namespace
 
-TEST_F(Sound, StartUpLoadsEveryNamedSoundAndDropsSoundLikeAMenuClick) {
+TEST_F(Sound, EveryEventSoundsAsItsOwnFileAndDropsSoundLikeAMenuClick) {
   SoundManager& sound = start();
   EXPECT_EQ(soundManager, &sound);
   for (const char* name : {"1pMusic", "2pMusic", "MenuMusic"})
     EXPECT_TRUE(sound.music[name]) << name;
-  for (const char* name :
-       {"MenuClick", "R0", "R1", "R2", "R3", "R4", "R5", "R6", "Laser", "Explode", "Slide", "Grab"})
-    EXPECT_TRUE(sound.effects[name]) << name;
-  EXPECT_EQ(sound.effects.size(), 13u);
+  const std::pair<const char*, const char*> files[] = {
+      {"MenuClick", "drop.wav"}, {"Drop", "drop.wav"},       {"R0", "Reaction.wav"},
+      {"R1", "Reaction1.wav"},   {"R2", "Reaction2.wav"},    {"R3", "Reaction3.wav"},
+      {"R4", "Reaction4.wav"},   {"R5", "Reaction5.wav"},    {"R6", "Reaction6.wav"},
+      {"Laser", "Laser.wav"},    {"Explode", "Explode.wav"}, {"Slide", "slide down.wav"},
+      {"Grab", "grab.wav"}};
+  for (auto [name, file] : files) {
+    SCOPED_TRACE(name);
+    Mix_Chunk* own = Mix_LoadWAV(dir.file(std::string("Sounds/") + file).c_str());
+    const Mix_Chunk* loaded = sound.effects[name];
+    ASSERT_TRUE(own && loaded);
+    EXPECT_TRUE(own->alen == loaded->alen && std::memcmp(own->abuf, loaded->abuf, own->alen) == 0)
+        << "does not sound like " << file;
+    Mix_FreeChunk(own);
+  }
+  EXPECT_EQ(sound.effects.size(), std::size(files));
   EXPECT_EQ(sound.effects["Drop"], sound.effects["MenuClick"]);
+}
+
+TEST_F(Sound, MusicLoopsUntilSomethingElseIsPlayed) {
+  // The disk driver with no delay mixes as fast as it can: minutes of music in seconds.
+  const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  settings.Frequency = 11025;
+  SoundManager& sound = start();
+  static std::atomic<bool> ended;
+  static std::atomic<long> mixedBytes;
+  ended = false;
+  mixedBytes = 0;
+  Mix_HookMusicFinished([] { ended = true; });
+  Mix_SetPostMix([](void*, Uint8*, int length) { mixedBytes += length; }, nullptr);
+  sound.playMusic("1pMusic");
+  // Longer than any of the modules; the bound on the clock is only there for a hang.
+  constexpr long LongerThanAnyModule = 11025L * 2 * 300;
+  const Uint32 deadline = SDL_GetTicks() + 300000;
+  while (mixedBytes < LongerThanAnyModule && !ended && SDL_GetTicks() < deadline) SDL_Delay(20);
+  Mix_SetPostMix(nullptr, nullptr);
+  Mix_HookMusicFinished(nullptr);
+  EXPECT_FALSE(ended) << "the music stopped after " << mixedBytes / (11025 * 2) << " s";
+  EXPECT_GE(mixedBytes, LongerThanAnyModule) << "the mixer stopped delivering sound";
+  EXPECT_TRUE(Mix_PlayingMusic());
+  manager.reset();
+  setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
 }
 
 TEST_F(Sound, GameBusPlaysEffectsOnlyWhenSwitchedOnAndStartsTheMusic) {
