@@ -70,7 +70,18 @@ TEST_F(InGameInput, HeldStickCommandsOnceUntilItPassesTheDeadZoneEvenIntoTheNext
   push({axis(0, 0, 30000), axis(0, 0, 31000), axis(0, 0, 20000), axis(0, 0, 20001),
         axis(0, 0, -25000)});
   EXPECT_EQ(poll(), (Heard{"1:1/0", "1:1/0", "1:0/0"}));
-  push({axis(0, 0, -26000), axis(0, 0, 0), axis(0, 0, -26000)});
+  // Still held left from before; exactly minus the threshold is centred too; left again.
+  push({axis(0, 0, -26000), axis(0, 0, -20000), axis(0, 0, -26000)});
+  EXPECT_EQ(poll(), (Heard{"1:0/0"}));
+}
+
+TEST_F(InGameInput, TwoPadsSticksAreTheirOwnAndHeedTheDeadZoneThePlayerSet) {
+  settings.Threshold = 5000;
+  // Player 1 holds right; player 2 pushes right just past the player's dead zone.
+  push({axis(0, 0, 30000), axis(1, 0, 6000)});
+  EXPECT_EQ(poll(), (Heard{"1:1/0", "1:1/1"}));
+  // Player 1 lets go inside it while player 2 still holds; player 1 pushes left.
+  push({axis(0, 0, 5000), axis(1, 0, 31000), axis(0, 0, -6000)});
   EXPECT_EQ(poll(), (Heard{"1:0/0"}));
 }
 

@@ -105,7 +105,8 @@ TEST_F(SettingsFile, FirstRunWritesTheFactoryFile) {
   EXPECT_EQ(settings.loadSettings(), -2);
   ASSERT_EQ(settings.saveSettings(), 0);
   EXPECT_EQ(saved(), firstRunFile());
-  EXPECT_EQ(settings.NumPlays, 0);  // the count in the file moves on, not the field
+  EXPECT_EQ(settings.NumPlays, 0);     // the count in the file moves on, not the field
+  EXPECT_EQ(settings.DisplayTime, 1);  // the game shows its clock, a choice no file keeps
 }
 
 TEST_F(SettingsFile, SavingWhatWasLoadedGivesTheSameBytesAndCountsTheRun) {

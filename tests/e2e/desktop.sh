@@ -42,6 +42,21 @@ check "an unknown option exits with 2" [ "$status" = 2 ]
 check "... naming it on standard error" grep -q -- "'--frobnicate'" <<<"$err"
 check "... and nothing on standard output" [ -z "$out" ]
 
+# A line the program takes gets as far as starting SDL, which fails here without a display
+# (255); one it refuses, or a replay it cannot read, ends with 2 before that.
+while read -r want args; do
+  run_cli "$game" $args
+  check "pigmora $args exits with $want" [ "$status" = "$want" ]
+done <<'LINES'
+255 --versus-computer=5
+255 --host=65535
+255 --join 127.0.0.1:9
+2 --versus-computer=6
+2 --host=0
+2 --replay no-such-replay.txt
+2 --check-replay no-such-replay.txt
+LINES
+
 prefix=$scratch/prefix
 if cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
   export XDG_DATA_HOME=$scratch/xdg

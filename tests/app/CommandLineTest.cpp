@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "GameSetup.h"
+#include "Replay.h"
+#include "ReplayCheck.h"
+#include "TempDir.h"
+
+namespace {
+
+constexpr int Refused = 2;  // the status of a command line the program cannot read
+
+// What the game was told to do, in words: "level 3 host 24642 join=h replay=f check=f".
+std::string understood(const CommandLine& line) {
+  std::string told;
+  if (line.versusComputerLevel) told += "level " + std::to_string(line.versusComputerLevel) + " ";
+  if (line.has("--host")) told += "host " + std::to_string(line.hostPort) + " ";
+  for (const char* name : {"--join", "--replay", "--check-replay"})
+    if (line.has(name)) told += std::string(name + 2) + "=" + line.given.at(name) + " ";
+  return told;
+}
+
+struct Answer {
+  int status;
+  std::string told, out, err;
+};
+
+Answer run(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "pigmora");
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  CommandLine line;
+  std::ostringstream out, err;
+  int status = readCommandLine(int(argv.size()), argv.data(), line, out, err);
+  return {status, understood(line), out.str(), err.str()};
+}
+
+}  // namespace
+
+TEST(CommandLine, EveryValueTheHelpPromisesIsTakenAndEveryOtherRefused) {
+  Answer help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* promise :
+       {"LEVEL 1 (gentle) to 5 (hard), 3 if not given", "PORT (24642 if not given",
+        "with no HOST, look for one", "in replays/ if no FILE",
+        "exit 0 when it ends as saved, 1 when not, 2 when unreadable"})
+    EXPECT_NE(help.out.find(promise), std::string::npos) << promise;
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* told;  // what the game is told; nullptr when the line is refused
+  } cases[] = {
+      {{}, ""},
+      {{"--versus-computer"}, "level 3 "},
+      {{"--versus-computer=1"}, "level 1 "},
+      {{"--versus-computer=3"}, "level 3 "},
+      {{"--versus-computer=4"}, "level 4 "},
+      {{"--versus-computer=5"}, "level 5 "},
+      {{"--host"}, "host 24642 "},
+      {{"--host=1"}, "host 1 "},
+      {{"--host=65535", "--versus-computer=2"}, "level 2 host 65535 "},
+      {{"--join"}, "join= "},
+      {{"--join=[::1]:7000"}, "join=[::1]:7000 "},
+      {{"--join", "example.org"}, "join=example.org "},
+      {{"--replay"}, "replay= "},
+      {{"--replay", "old.txt"}, "replay=old.txt "},
+      {{"--replay=old.txt"}, "replay=old.txt "},
+      {{"--replay", "--versus-computer"}, "level 3 replay= "},  // an option is not a FILE
+      {{"--check-replay", "old.txt"}, "check-replay=old.txt "},
+      {{"--check-replay=old.txt"}, "check-replay=old.txt "},
+      // Refused: levels, ports and forms the help does not offer, and unknown words.
+      {{"--versus-computer=0"}, nullptr},
+      {{"--versus-computer=6"}, nullptr},
+      {{"--versus-computer=35"}, nullptr},
+      {{"--versus-computer=hard"}, nullptr},
+      {{"--host=0"}, nullptr},
+      {{"--host=65536"}, nullptr},
+      {{"--host=80x"}, nullptr},
+      {{"--host=-1"}, nullptr},
+      {{"--host", "--join"}, nullptr},
+      {{"--check-replay"}, nullptr},
+      {{"--help=me"}, nullptr},
+      {{"--version=1"}, nullptr},
+      {{"--hel"}, nullptr},
+      {{"-h"}, nullptr},
+      {{"--HELP"}, nullptr},
+      {{"old.txt"}, nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& argument : c.arguments) line += argument + " ";
+    SCOPED_TRACE(line);
+    Answer answer = run(c.arguments);
+    if (!c.told) {
+      EXPECT_EQ(answer.status, Refused);
+      EXPECT_EQ(answer.err.rfind("pigmora: ", 0), 0u) << answer.err;
+      EXPECT_EQ(answer.out, "");
+    } else {
+      EXPECT_EQ(answer.status, GoOnAndPlay) << answer.err;
+      EXPECT_EQ(answer.told, c.told);
+    }
+  }
+}
+
+TEST(CommandLine, CheckReplayEndsWithTheStatusTheHelpNames) {
+  TempDir folder(true);
+  Replay replay;
+  replay.setup = GameSetup(GameMode::Practice);
+  replay.setup.startFrom(4242, 131502);
+  replay.frames.assign(60, 17);
+  replay.sealEnd();
+  folder.write("kept.txt", replay.text());
+  replay.endLines[0] = "player 0: 99999\n";
+  folder.write("otherwise.txt", replay.text());
+  folder.write("garbage.txt", "Pigmora replay 1\nmode eleven\n");
+  const struct {
+    const char* file;
+    int status;
+  } cases[] = {{"kept.txt", 0}, {"otherwise.txt", 1}, {"garbage.txt", 2}, {"missing.txt", 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::ostringstream out, err;
+    EXPECT_EQ(checkReplay(c.file, out, err), c.status) << err.str();
+  }
+}
