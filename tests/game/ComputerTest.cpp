@@ -109,7 +109,7 @@ int carefulMoves(int level) {
   constexpr int Boards = 30;
   static const std::vector<Player> boards = [] {
     std::vector<Player> made;
-    for (uint32_t b = 0; b < Boards; ++b) {
+    for (int b = 0; b < Boards; ++b) {
       Table table;
       std::mt19937 random(100 + b);
       Lines picture(13, ".......");
