@@ -1,9 +1,8 @@
 // What the game and the player rely on in the sounds, checked before they are written:
 // effects that start and stop without a click, never clip and are told apart by ear, chain
 // sounds that climb and never get quieter, modules a tracker reads that loop back to their
-// start and keep a tune's pace, and a
-// mix, as the game's mixer plays it, where music and effects sit at one level and the
-// tunes are neither dull nor clipped.
+// start and keep a tune's pace, and a mix, as the game's mixer plays it, where music and
+// effects sit at one level and the tunes are neither dull nor clipped.
 #include "SelfCheck.h"
 
 #include <SDL.h>
