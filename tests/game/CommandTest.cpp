@@ -22,7 +22,7 @@ TEST_F(Commands, CursorTakesAbout131MillisecondsPerColumnAndSlowedHandsTakeLonge
   EXPECT_EQ(count, 40);  // thirteen rows at a third of 4000 per ms, not fourteen frames
 }
 
-TEST_F(Commands, AGrabWhileHoldingTakesOnlyMoreOfTheHeldColour) {
+TEST_F(Commands, AGrabWhileHoldingTakesOnlyMoreOfTheHeldColourDoubledByACharge) {
   draw(p, {"...B.R.", "...B.R."});
   hold(p, Colour::Red, 1);
   press({Grab});  // blues under the cursor: nothing taken, and the red stays red
@@ -30,10 +30,12 @@ TEST_F(Commands, AGrabWhileHoldingTakesOnlyMoreOfTheHeldColour) {
   EXPECT_EQ(p.heldColour, Colour::Red);
   EXPECT_EQ(p.heldCount, 1);
   EXPECT_EQ(pieceCount(p, Colour::Blue), 2);
+  p.doublerCharges = 1;
   press({Right, Right, Grab});
   frames(60, 16);
   EXPECT_EQ(p.actionState, Holding);
-  EXPECT_EQ(p.heldCount, 3);
+  EXPECT_EQ(p.heldCount, 5);  // one, and two reds twice over
+  EXPECT_EQ(p.doublerCharges, 0);
   EXPECT_EQ(pieceCount(p), 2);
 }
 
@@ -69,15 +71,6 @@ TEST_F(Commands, GrabMoveAndDropWaitForTheFlightAndTheCursor) {
   EXPECT_EQ(p.heldColour, -1);
   EXPECT_EQ(picture(p, 3), (Lines{".......", "....R..", "..BBR.."}));
   EXPECT_EQ(sounds.names, (Lines{"Grab", "Drop"}));
-}
-
-TEST_F(Commands, GrabWithADoublerChargeDoublesThePieces) {
-  draw(p, {"...G...", "...G...", "...G..."});
-  p.doublerCharges = 1;
-  press({Grab});
-  while (p.actionState != Holding) frames(1, 16);
-  EXPECT_EQ(p.heldCount, 6);
-  EXPECT_EQ(p.doublerCharges, 0);
 }
 
 TEST_F(Commands, DroppedPiecesWithoutRoomVanishAndTopThePlayerOut) {
