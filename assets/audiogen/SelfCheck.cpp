@@ -1,8 +1,8 @@
 // What the game and the player rely on in the sounds, checked before they are written:
-// effects that start and stop without a click and never clip, chain sounds that climb
-// and never get quieter, modules a tracker reads that loop back to their start, and a
-// mix, as the game's mixer plays it, where music and effects sit at one level and the
-// tunes are neither dull nor clipped.
+// effects that start and stop without a click, never clip and are told apart by ear, chain
+// sounds that climb and never get quieter, modules a tracker reads that loop back to their
+// start and keep a tune's pace, and a mix, as the game's mixer plays it, where music and
+// effects sit at one level and the tunes are neither dull nor clipped.
 #include "SelfCheck.h"
 
 #include <SDL.h>
@@ -102,6 +102,11 @@ int selfCheck() {
     loudestInGame = std::max(loudestInGame, f.rmsDb);
   }
   double previousPitch = 0, previousLevel = -200;
+  struct Heard {
+    std::string file;
+    double length, pitch;
+  };
+  std::vector<Heard> heard;
   for (const Effect& effect : makeEffects()) {
     const Samples& s = effect.sound;
     double peak = 0;
@@ -119,15 +124,38 @@ int selfCheck() {
              effect.file + " sits at the level of the in-game music");
     expect(std::fabs(s.front()) < 0.01 && std::fabs(s.back()) < 0.01,
            effect.file + " starts and stops without a click");
-    if (effect.file.rfind("Reaction", 0) != 0) continue;
     // Zero crossings per sample follow the pitch (and brightness) of a tone.
     double pitch = double(crossings) / s.size();
+    heard.push_back({effect.file, double(s.size()), pitch});
+    if (effect.file.rfind("Reaction", 0) != 0) continue;
     expect(pitch > previousPitch * 1.05, effect.file + " sounds higher than the chain before");
     expect(level >= previousLevel, effect.file + " is no quieter than the chain before");
     previousPitch = pitch;
     previousLevel = level;
   }
-  for (const Song& song : songs) checkLoops(composeSong(song.plan()));
+  // No two effects alike, or the player cannot tell a grab from a drop by ear: of much the
+  // same length, they differ in pitch. (Chain sounds are one sound climbing, checked above.)
+  auto near = [](double a, double b, double part) {
+    return std::fabs(a - b) <= part * std::max(a, b);
+  };
+  for (size_t a = 0; a < heard.size(); ++a)
+    for (size_t b = a + 1; b < heard.size(); ++b) {
+      bool chain =
+          heard[a].file.rfind("Reaction", 0) == 0 && heard[b].file.rfind("Reaction", 0) == 0;
+      expect(chain || !near(heard[a].length, heard[b].length, 0.05) ||
+                 !near(heard[a].pitch, heard[b].pitch, 0.1),
+             heard[a].file + " sounds unlike " + heard[b].file);
+    }
+  for (const Song& song : songs) {
+    S3mModule module = composeSong(song.plan());
+    checkLoops(module);
+    // Four rows to a beat: the in-game tunes drive, the menu's lies back.
+    double beatsPerMinute = 60.0 * module.orders.size() * S3mRows / 4 / s3mDuration(module);
+    std::printf("audiogen mix: %-12s %5.1f beats a minute\n", song.file, beatsPerMinute);
+    expect(song.inGame ? beatsPerMinute >= 120 && beatsPerMinute <= 170
+                       : beatsPerMinute >= 80 && beatsPerMinute <= 110,
+           std::string(song.file) + " keeps its pace");
+  }
   std::printf("audiogen check: %d failures\n", failures);
   return failures;
 }

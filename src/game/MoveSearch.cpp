@@ -159,6 +159,14 @@ void MoveSearch::choose() {
   choice = firsts[best].plan;
 }
 
+double MoveSearch::valueOf(const Plan& plan) const {
+  for (const Candidate& c : firsts)
+    if (c.plan.kind == plan.kind && c.plan.grab == plan.grab && c.plan.gather == plan.gather &&
+        c.plan.column == plan.column)
+      return c.value;
+  return JudgeWeight::Lost;
+}
+
 double MoveSearch::noise() {
   if (level.judgeNoise <= 0) return 0;
   std::normal_distribution<double> spread(0.0, level.judgeNoise);

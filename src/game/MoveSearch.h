@@ -18,6 +18,9 @@ public:
   // Judges plans until about `budget` rule steps were spent; true once the choice is made.
   bool advance(int budget);
   bool busy() const { return phase != Done; }
+  // What the decision made of a plan as a first move, with any look at the move after;
+  // JudgeWeight::Lost for a plan it did not list.
+  double valueOf(const Plan& plan) const;
 
   Plan choice;
 

@@ -3,7 +3,7 @@
 using namespace Command;
 using Commands = Practice;
 
-TEST_F(Commands, CursorTakesAbout131MillisecondsPerColumnAndLongerWhenSlowed) {
+TEST_F(Commands, CursorTakesAbout131MillisecondsPerColumnAndSlowedHandsTakeLonger) {
   auto msToSettle = [this](int command) {
     press({command});
     frames(1, 0);  // the command is taken; the cursor starts next frame
@@ -15,6 +15,28 @@ TEST_F(Commands, CursorTakesAbout131MillisecondsPerColumnAndLongerWhenSlowed) {
   p.slowTimer = 100000;
   EXPECT_EQ(msToSettle(Left), 328);  // 200 per ms, truncated
   EXPECT_EQ(p.cursorPos, 3 * FixedOne);
+  draw(p, {"...R..."});  // and grabbed pieces fly a third as fast
+  press({Grab});
+  int count = 0;
+  for (; p.actionState != Holding && count < 100; ++count) frames(1, 16);
+  EXPECT_EQ(count, 40);  // thirteen rows at a third of 4000 per ms, not fourteen frames
+}
+
+TEST_F(Commands, AGrabWhileHoldingTakesOnlyMoreOfTheHeldColourDoubledByACharge) {
+  draw(p, {"...B.R.", "...B.R."});
+  hold(p, Colour::Red, 1);
+  press({Grab});  // blues under the cursor: nothing taken, and the red stays red
+  frames(30, 16);
+  EXPECT_EQ(p.heldColour, Colour::Red);
+  EXPECT_EQ(p.heldCount, 1);
+  EXPECT_EQ(pieceCount(p, Colour::Blue), 2);
+  p.doublerCharges = 1;
+  press({Right, Right, Grab});
+  frames(60, 16);
+  EXPECT_EQ(p.actionState, Holding);
+  EXPECT_EQ(p.heldCount, 5);  // one, and two reds twice over
+  EXPECT_EQ(p.doublerCharges, 0);
+  EXPECT_EQ(pieceCount(p), 2);
 }
 
 TEST_F(Commands, APressAgainstTheEdgeGoesNowhereButTakesItsFrame) {
@@ -49,15 +71,6 @@ TEST_F(Commands, GrabMoveAndDropWaitForTheFlightAndTheCursor) {
   EXPECT_EQ(p.heldColour, -1);
   EXPECT_EQ(picture(p, 3), (Lines{".......", "....R..", "..BBR.."}));
   EXPECT_EQ(sounds.names, (Lines{"Grab", "Drop"}));
-}
-
-TEST_F(Commands, GrabWithADoublerChargeDoublesThePieces) {
-  draw(p, {"...G...", "...G...", "...G..."});
-  p.doublerCharges = 1;
-  press({Grab});
-  while (p.actionState != Holding) frames(1, 16);
-  EXPECT_EQ(p.heldCount, 6);
-  EXPECT_EQ(p.doublerCharges, 0);
 }
 
 TEST_F(Commands, DroppedPiecesWithoutRoomVanishAndTopThePlayerOut) {

@@ -45,15 +45,17 @@ TEST_F(Survival, ClimbsALevelEveryTwentySecondsWithRowsComingFasterDownToAFloor)
   }
 }
 
-TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayed) {
+TEST(TopOut, AFullTopInAnyColumnEndsThePlayerWithSurvivalsBonusesForChainAndTime) {
   struct Case {
     int mode, elapsed, maxChain;
     double time, chain;
   } cases[] = {{2, 120000, 2, 0, 0},     {2, 120001, 3, 10, 10},    {2, 185000, 4, 35, 20},
                {2, 300000, 9, 220, 170}, {2, 300001, 10, 250, 250}, {2, 250000, 6, 90, 50},
-               {0, 400000, 12, 0, 0}};  // Practice has neither bonuses nor levels
+               {0, 400000, 12, 0, 0},  // Practice and Versus have neither bonuses nor levels
+               {1, 400000, 12, 0, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.elapsed);
+    const int column = static_cast<int>(&c - cases) % 7;  // a full top in every column
     Table table(c.mode);
     Player& p = table.player();
     p.elapsed = c.elapsed;
@@ -63,7 +65,7 @@ TEST(TopOut, SurvivalBonusesFollowTheLongestChainAndTheTimePlayed) {
     table.frames(1, 0);
     EXPECT_EQ(p.level, c.mode == 2 ? 6 : 5);
     // The top row is judged only once a sliding row is in, and scored once.
-    p.board.setCell(0, 12, Colour::Red);
+    p.board.setCell(column, 12, Colour::Red);
     p.board.rising = true;
     p.board.riseOffset = -FixedOne / 2;
     EXPECT_TRUE(p.isAlive());
