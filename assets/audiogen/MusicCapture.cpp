@@ -52,14 +52,22 @@ Capture captureMusic(const std::string& path, double seconds, int rate, int chan
   tap.wanted = static_cast<size_t>(seconds * capture.rate) * capture.channels;
   Mix_SetPostMix(collect, &tap);
   if (Mix_PlayMusic(music, -1) != 0) capture.error = "cannot play " + path + ": " + Mix_GetError();
-  // The audio thread runs at the pace of the device; give it up to twice the time.
-  Uint32 deadline = SDL_GetTicks() + static_cast<Uint32>(seconds * 2000) + 2000;
+  // The audio thread runs at the pace of the device, and a busy machine slows it: only a
+  // mixer that delivers nothing new for this long has stopped.
+  constexpr Uint32 StalledMs = 30000;
+  size_t delivered = 0;
+  Uint32 lastProgress = SDL_GetTicks();
   while (capture.error.empty()) {
+    size_t now = 0;
     {
       std::lock_guard<std::mutex> guard(tap.lock);
-      if (tap.samples.size() >= tap.wanted) break;
+      now = tap.samples.size();
     }
-    if (SDL_GetTicks() > deadline) {
+    if (now >= tap.wanted) break;
+    if (now > delivered) {
+      delivered = now;
+      lastProgress = SDL_GetTicks();
+    } else if (SDL_GetTicks() - lastProgress > StalledMs) {
       capture.error = "the mixer stopped delivering sound";
       break;
     }
