@@ -37,7 +37,7 @@ public:
   int64_t polls = 0;  // passes of the loop so far, counted as each one polls the input
 
   // The setup of such a game: the mode, both boards' rows from the starting value (the
-  // clock's first reading) and the banks' seeds drawn from it.
+  // clock's first reading) and the banks' starting values drawn from it.
   static GameSetup setupFor(int mode, uint32_t startValue);
 
 private:

@@ -224,22 +224,22 @@ bool Replay::read(std::istream& in, std::string& error) {
       int mode = -1;
       if (w.size() != 2 || !number(w[1], mode) || mode < 0 || mode > 2) return fail("bad mode");
       int columns = setup.columnCount, rows = setup.rowCount;
-      uint32_t seeds[4] = {setup.rowSeeds[0], setup.rowSeeds[1], setup.bankSeeds[0],
-                           setup.bankSeeds[1]};
+      uint32_t starts[4] = {setup.rowSeeds[0], setup.rowSeeds[1], setup.bankSeeds[0],
+                            setup.bankSeeds[1]};
       setup = GameSetup(mode);
       setup.columnCount = columns;
       setup.rowCount = rows;
-      setup.rowSeeds[0] = seeds[0], setup.rowSeeds[1] = seeds[1];
-      setup.bankSeeds[0] = seeds[2], setup.bankSeeds[1] = seeds[3];
+      setup.rowSeeds[0] = starts[0], setup.rowSeeds[1] = starts[1];
+      setup.bankSeeds[0] = starts[2], setup.bankSeeds[1] = starts[3];
       sawMode = true;
     } else if (key == "board") {
       if (w.size() != 3 || !number(w[1], setup.columnCount) || !number(w[2], setup.rowCount))
         return fail("bad board size");
       sawBoard = true;
     } else if (key == "rows" || key == "banks") {
-      uint32_t* seeds = key == "rows" ? setup.rowSeeds : setup.bankSeeds;
-      if (w.size() != 3 || !number(w[1], seeds[0]) || !number(w[2], seeds[1]))
-        return fail("bad " + key + " seeds");
+      uint32_t* starts = key == "rows" ? setup.rowSeeds : setup.bankSeeds;
+      if (w.size() != 3 || !number(w[1], starts[0]) || !number(w[2], starts[1]))
+        return fail("bad " + key + " starting values");
       (key == "rows" ? sawRows : sawBanks) = true;
     } else if (key == "frames") {
       for (size_t i = 1; i < w.size(); ++i) {

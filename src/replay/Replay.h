@@ -20,8 +20,8 @@ constexpr int RulesVersion = 1;
 //   program 1.1                    the version of that program
 //   mode 1                         0 Practice, 1 2p Versus, 2 Survival
 //   board 7 13                     columns and rows
-//   rows 4242 4242                 each board's row seed
-//   banks 131502 131503            each power-up bank's seed
+//   rows 4242 4242                 each board's rows' starting value
+//   banks 131502 131503            each power-up bank's starting value
 //   frames 0 16*3 17,16*20 ...     pass lengths in ms, in order; "N*K" is N K times,
 //                                  "A,B*K" the group A B K times; as many lines as needed
 //   8 0 LLG                        pass (from 1), player, inputs in order: L Left, R Right,

@@ -9,10 +9,10 @@ namespace {
 
 constexpr uint8_t ToyHealth = 60;  // about twenty seconds of play
 
-SimMatchResult playToy(ToyGame (&games)[2], SimMatchOptions options, uint32_t seed) {
-  ToyPlayer players[2] = {ToyPlayer(0, seed * 2 + 1), ToyPlayer(1, seed * 2 + 2)};
+SimMatchResult playToy(ToyGame (&games)[2], SimMatchOptions options, uint32_t start) {
+  ToyPlayer players[2] = {ToyPlayer(0, start * 2 + 1), ToyPlayer(1, start * 2 + 2)};
   options.commandLimit = ToyGame::ToyCommands;
-  if (options.setup.empty()) options.setup = ToyGame::setupBytes(seed, ToyHealth);
+  if (options.setup.empty()) options.setup = ToyGame::setupBytes(start, ToyHealth);
   return runSimMatch(
       games[0], games[1], [&](int side) { return players[side].next(games[side].state); }, options);
 }
@@ -47,7 +47,7 @@ struct Condition {
   const char* name;
   LinkConditions link;
 };
-// latency one way, jitter, loss %, duplicated %, reordered %, seed
+// latency one way, jitter, loss %, duplicated %, reordered %, start
 const Condition Conditions[] = {
     {"perfect", {0, 0, 0, 0, 0, 1}},
     {"next room", {5, 2, 1, 0, 0, 2}},
@@ -58,14 +58,14 @@ const Condition Conditions[] = {
 
 TEST(NetSession, BothSidesPlayTheSameGameOverEveryLink) {
   for (const Condition& condition : Conditions) {
-    for (uint32_t seed : {11u, 12u}) {
+    for (uint32_t start : {11u, 12u}) {
       SCOPED_TRACE(condition.name);
-      SCOPED_TRACE(seed);
+      SCOPED_TRACE(start);
       ToyGame games[2];
       SimMatchOptions options;
       options.link = condition.link;
-      options.link.randomStart += seed;
-      SimMatchResult result = playToy(games, options, seed);
+      options.link.randomStart += start;
+      SimMatchResult result = playToy(games, options, start);
       expectSameGame(games, result);
       if (condition.link.latencyMs > 20) {
         EXPECT_GT(result.stats[0].rollbacks + result.stats[1].rollbacks, 0u)

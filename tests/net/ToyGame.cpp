@@ -9,9 +9,9 @@ uint32_t nextToyRandom(uint32_t& state) {
 
 }  // namespace
 
-std::vector<uint8_t> ToyGame::setupBytes(uint32_t seed, uint8_t health) {
-  return {static_cast<uint8_t>(seed), static_cast<uint8_t>(seed >> 8),
-          static_cast<uint8_t>(seed >> 16), static_cast<uint8_t>(seed >> 24), health};
+std::vector<uint8_t> ToyGame::setupBytes(uint32_t start, uint8_t health) {
+  return {static_cast<uint8_t>(start), static_cast<uint8_t>(start >> 8),
+          static_cast<uint8_t>(start >> 16), static_cast<uint8_t>(start >> 24), health};
 }
 
 bool ToyGame::begin(const uint8_t* setup, size_t size) {

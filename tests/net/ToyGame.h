@@ -24,8 +24,8 @@ public:
   static constexpr int ToyCommands = 6;
   static constexpr uint8_t Attack = 3;
 
-  // The setup: a 4-byte seed and the fighters' starting health.
-  static std::vector<uint8_t> setupBytes(uint32_t seed, uint8_t health);
+  // The setup: a 4-byte starting value and the fighters' starting health.
+  static std::vector<uint8_t> setupBytes(uint32_t start, uint8_t health);
 
   bool begin(const uint8_t* setup, size_t size) override;
   int32_t tickLength(uint32_t tick) const override { return tick % 3 == 2 ? 16 : 17; }
@@ -55,7 +55,7 @@ private:
 // its own generator, reading the (possibly guessed) state before each tick.
 class ToyPlayer {
 public:
-  ToyPlayer(int side, uint32_t seed) : side(side), random(seed) {}
+  ToyPlayer(int side, uint32_t start) : side(side), random(start) {}
   TickInput next(const ToyState& state);
 
 private:

@@ -38,7 +38,7 @@ struct Condition {
   const char* name;
   LinkConditions link;
 };
-// latency one way, jitter, loss %, duplicated %, reordered %, seed
+// latency one way, jitter, loss %, duplicated %, reordered %, start
 const Condition Conditions[] = {
     {"perfect", {0, 0, 0, 0, 0, 1}},
     {"50 ms round trip", {25, 5, 1, 1, 1, 2}},
@@ -47,16 +47,16 @@ const Condition Conditions[] = {
 };
 
 TEST(NetGame, ComputerPlayersPlayTheSameVersusGameOnBothSides) {
-  uint32_t seed = 0;
+  uint32_t start = 0;
   for (const Condition& condition : Conditions) {
     SCOPED_TRACE(condition.name);
-    seed += 1;
+    start += 1;
     WatchedGame games[2];
-    ComputerInput players[2] = {{0, 3, seed * 2}, {1, 4, seed * 2 + 1}};
+    ComputerInput players[2] = {{0, 3, start * 2}, {1, 4, start * 2 + 1}};
     SimMatchOptions options;
     options.link = condition.link;
     options.commandLimit = NetGame::CommandLimit;
-    GameSetup setup = HeadlessGame::setupFor(GameMode::Versus, 1000 + seed);
+    GameSetup setup = HeadlessGame::setupFor(GameMode::Versus, 1000 + start);
     options.setup = NetGame::setupBytes(setup);
     SimMatchResult result = runSimMatch(
         games[0], games[1], [&](int side) { return players[side].next(games[side].game); },

@@ -14,10 +14,10 @@ relay_port=$(free_port)
 limit=420  # a generous bound on one game played in real time, not a budget
 
 "$build/tools/udp-relay/udp-relay" "$relay_port" "$host_port" 75 20 5 9 "$limit" >relay.out &
-timeout -k 2 "$limit" "$build/tools/net-duel/net-duel" --host="$host_port" --seed=42 --level=5 \
+timeout -k 2 "$limit" "$build/tools/net-duel/net-duel" --host="$host_port" --start=42 --level=5 \
   --replay=host.txt >host.end 2>host.err &
 host=$!
-timeout -k 2 "$limit" "$build/tools/net-duel/net-duel" --join=127.0.0.1:"$relay_port" --seed=42 \
+timeout -k 2 "$limit" "$build/tools/net-duel/net-duel" --join=127.0.0.1:"$relay_port" --start=42 \
   --level=2 --replay=join.txt >join.end 2>join.err
 join_status=$?
 wait "$host"

@@ -66,15 +66,15 @@ int depthPercentile(const uint64_t (&counts)[MaxPredictedTicks + 1], double p) {
   return 0;
 }
 
-void playOne(const LinkConditions& link, uint32_t seed, Tally& tally) {
+void playOne(const LinkConditions& link, uint32_t start, Tally& tally) {
   NetGame games[2];
   // Levels 3 and 4, changing sides from game to game.
-  int swap = static_cast<int>(seed % 2);
-  ComputerInput players[2] = {{0, 3 + swap, seed * 2 + 1}, {1, 4 - swap, seed * 2 + 2}};
+  int swap = static_cast<int>(start % 2);
+  ComputerInput players[2] = {{0, 3 + swap, start * 2 + 1}, {1, 4 - swap, start * 2 + 2}};
   SimMatchOptions options;
   options.link = link;
   options.commandLimit = NetGame::CommandLimit;
-  options.setup = NetGame::setupBytes(HeadlessGame::setupFor(GameMode::Versus, seed));
+  options.setup = NetGame::setupBytes(HeadlessGame::setupFor(GameMode::Versus, start));
   options.timeFrames = true;
   SimMatchResult result = runSimMatch(
       games[0], games[1], [&](int side) { return players[side].next(games[side].game); }, options);

@@ -1,6 +1,6 @@
 // One side of a network game with the computer at the keys and no window, over real ENet
 // sockets: two of these (a host and a joiner) play a whole "2p Versus" game.
-//   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--seed=S] [--replay=FILE]
+//   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--start=S] [--replay=FILE]
 //            [--version=V]
 // --version plays as another version of the program would ("1.3"), to be turned away.
 // Prints the game's end lines (as --check-replay does) and, on standard error, how long
@@ -25,14 +25,14 @@ bool value(const std::string& argument, const char* name, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string host, join, level = "3", seed = "1", replayPath, version;
+  std::string host, join, level = "3", start = "1", replayPath, version;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (!value(a, "--host", host) && !value(a, "--join", join) && !value(a, "--level", level) &&
-        !value(a, "--seed", seed) && !value(a, "--replay", replayPath) &&
+        !value(a, "--start", start) && !value(a, "--replay", replayPath) &&
         !value(a, "--version", version)) {
       std::fprintf(stderr,
-                   "usage: net-duel --host=PORT | --join=HOST:PORT [--level=N] [--seed=S] "
+                   "usage: net-duel --host=PORT | --join=HOST:PORT [--level=N] [--start=S] "
                    "[--replay=FILE] [--version=V]\n");
       return 2;
     }
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   options.hostPort = static_cast<uint16_t>(std::atoi(host.c_str()));
   options.join = join;
   options.level = std::atoi(level.c_str());
-  options.start = static_cast<uint32_t>(std::strtoul(seed.c_str(), nullptr, 10));
+  options.start = static_cast<uint32_t>(std::strtoul(start.c_str(), nullptr, 10));
   options.version = version;
   DuelResult result = playDuel(options);
   if (result.outcome == DuelResult::Outcome::NoGame) {

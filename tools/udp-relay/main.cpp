@@ -1,5 +1,5 @@
 // The delaying, dropping relay as a program of its own, for the two-process network test:
-//   udp-relay LISTEN_PORT TARGET_PORT DELAY_MS JITTER_MS LOSS_PERCENT SEED SECONDS
+//   udp-relay LISTEN_PORT TARGET_PORT DELAY_MS JITTER_MS LOSS_PERCENT START SECONDS
 // Prints what it carried and dropped when it stops.
 #include <chrono>
 #include <cstdio>
@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   if (argc != 8) {
     std::fprintf(stderr,
-                 "usage: udp-relay LISTEN_PORT TARGET_PORT DELAY_MS JITTER_MS LOSS_PERCENT SEED "
+                 "usage: udp-relay LISTEN_PORT TARGET_PORT DELAY_MS JITTER_MS LOSS_PERCENT START "
                  "SECONDS\n");
     return 2;
   }
