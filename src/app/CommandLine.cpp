@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <ostream>
 
 #include "ComputerLevel.h"
+#include "NetAddress.h"
 #include "SystemSetup.h"
 
 const std::vector<CommandLineOption> CommandLineOptions = {
@@ -17,7 +17,8 @@ const std::vector<CommandLineOption> CommandLineOptions = {
      "                             LEVEL 1 (gentle) to 5 (hard), 3 if not given"},
     {"--host", CommandLineOption::OptionalValue, "PORT",
      "2p Versus is a network game: wait for a player to join\n"
-     "                             on PORT (24642 if not given; forward it for the internet)"},
+     "                             on PORT (" +
+         std::to_string(DefaultGamePort) + " if not given; forward it for the internet)"},
     {"--join", CommandLineOption::OptionalValue, "HOST[:PORT]",
      "2p Versus is a network game: join the game at HOST;\n"
      "                             with no HOST, look for one on this network",
@@ -33,9 +34,6 @@ const std::vector<CommandLineOption> CommandLineOptions = {
 };
 
 namespace {
-
-// The port a network game uses unless told otherwise.
-constexpr unsigned DefaultPort = 24642;
 
 // The exit status of a command line the program cannot read, as the shells' own tools use.
 constexpr int UsageError = 2;
@@ -115,15 +113,16 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
     return mistake(err, "options '--host' and '--join' cannot be given together");
   if (commandLine.has("--host")) {
     const std::string& port = commandLine.given["--host"];
-    unsigned number = DefaultPort;
-    if (!port.empty()) {
-      auto read = std::from_chars(port.data(), port.data() + port.size(), number);
-      if (read.ec != std::errc() || read.ptr != port.data() + port.size() || number == 0 ||
-          number > 65535)
-        return mistake(err, "option '--host' takes a port from 1 to 65535");
-    }
-    commandLine.hostPort = static_cast<uint16_t>(number);
+    commandLine.hostPort = DefaultGamePort;
+    if (!port.empty() && !parsePort(port, commandLine.hostPort))
+      return mistake(err, "option '--host' takes a port from 1 to 65535");
   }
+  // A joiner's address is read here, so a mistake in it is told before any window opens.
+  const std::string& join = commandLine.has("--join") ? commandLine.given["--join"] : "";
+  NetAddress address;
+  std::string why;
+  if (!join.empty() && !parseAddress(join, address, why))
+    return mistake(err, "option '--join' takes HOST or HOST:PORT: " + why);
   if (commandLine.has("--help")) {
     showHelp(out);
     return answered(out, err);

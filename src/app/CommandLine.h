@@ -12,7 +12,7 @@ struct CommandLineOption {
   const char* name;       // "--help"
   Value value;            // whether "=VALUE" may or must follow
   const char* valueName;  // how --help shows the value, or nullptr
-  const char* help;
+  std::string help;
   // The value may also come as the next argument ("--replay FILE").
   bool separateValue = false;
 };

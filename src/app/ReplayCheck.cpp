@@ -23,11 +23,13 @@ int readReplay(const std::string& path, const std::string& folder, Replay& repla
 int checkReplay(const std::string& path, std::ostream& out, std::ostream& err) {
   Replay replay;
   if (int status = readReplay(path, ReplayShelf::Folder, replay, err)) return status;
-  std::string end = playReplay(replay);
-  out << end;
-  std::string stored;
-  for (const std::string& line : replay.endLines) stored += line;
-  if (end == stored) return 0;
+  ReplayRun run = playReplay(replay);
+  if (run.partedAt) {
+    err << "pigmora: " << path << ": " << run.parting << "\n";
+    return ReplayDiffers;
+  }
+  out << (run.over ? "" : "the game did not end\n") << endLines(run.game, replay.format, true);
+  if (run.endsAsSaved(replay)) return 0;
   err << "pigmora: " << path << ": the game ends otherwise than it did when saved\n";
   return ReplayDiffers;
 }

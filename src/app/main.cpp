@@ -47,8 +47,13 @@ int main(int argc, char** argv) {
     }
     if (watching) {
       // Watching changes nothing of the player's own: no settings are written.
-      if (menu->gameContext->watchReplay(replay)) menu->gameContext->gameOverWait();
-      return 0;
+      GameContext& context = *menu->gameContext;
+      if (context.watchReplay(replay)) context.gameOverWait();
+      if (context.partedReplay.empty()) return 0;
+      std::string file = commandLine.given["--replay"];
+      if (file.empty()) file = ReplayShelf::newest(ReplayShelf::Folder);
+      std::fprintf(stderr, "pigmora: %s: %s\n", file.c_str(), context.partedReplay.c_str());
+      return ReplayDiffers;
     }
     menu->run();
     settings.saveSettings();

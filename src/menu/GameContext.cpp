@@ -31,9 +31,13 @@ constexpr uint32_t MostCatchUpMs = 250;
 
 }  // namespace
 
-void keepEnd(Replay& replay, const Game& game) {
-  std::istringstream lines(endLines(game));
-  for (std::string line; std::getline(lines, line);) replay.endLines.push_back(line + "\n");
+GameSetup newGameSetup(int mode) {
+  // The rows of both boards start from the moment the game begins; the banks' choices
+  // from the wall clock, as they always have.
+  GameSetup setup(mode);
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  setup.startFrom(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
+  return setup;
 }
 
 // Saving never disturbs the game: a failure is one line on standard error.
@@ -58,11 +62,7 @@ bool GameContext::runGame(int mode) {
   if (mode < GameMode::Practice || mode > GameMode::Survival) return false;
   if (mode == GameMode::Versus && network.role != Network::Local) return runNetworkGame();
   GameLayout layout(mode);
-  // The rows of both boards start from the moment the game begins; the banks' choices
-  // from the wall clock, as they always have.
-  GameSetup setup = layout;
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
-  setup.startFrom(SDL_GetTicks(), static_cast<uint32_t>(std::rand()));
+  GameSetup setup = newGameSetup(mode);
   GameLoop loop(setup);
   loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   loop.layout = &layout;
@@ -73,7 +73,9 @@ bool GameContext::runGame(int mode) {
   Replay replay;
   replay.setup = setup;
   replay.program = PIGMORA_VERSION;
-  loop.onPass = [&replay](int32_t dt, const PassInput& input) { replay.addPass(dt, input); };
+  loop.onPass = [&replay, &loop](int32_t dt, const PassInput& input) {
+    replay.record(dt, input, loop.game);
+  };
 
   loop.bus.subscribe(PollInput, &poller);
   showAndSound(loop, pacer);
@@ -85,7 +87,7 @@ bool GameContext::runGame(int mode) {
       controllers[player].attach(&loop, player);
   }
   loop.run();
-  keepEnd(replay, loop.game);
+  replay.finish(loop.game);
   shelve(replay, replayFolder);
   return true;
 }
@@ -110,20 +112,15 @@ bool GameContext::watchReplay(const Replay& replay) {
   uint32_t last = SDL_GetTicks(), owed = 0;  // ms of play due but not yet stepped
   size_t cursor = 0;
   uint32_t pass = 0;
+  ReplayWitness witness(replay);
   while (loop.game.state != Over && pass < replay.frames.size()) {
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      if (event.type == SDL_QUIT) {
-        passOnQuit();
-        return false;
-      }
-      if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) continue;
+    auto keys = [&](const SDL_Event& event) {
+      if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return;
       SDLKey key = event.key.keysym.sym;
       if (key == SDLK_f) fast = event.type == SDL_KEYDOWN;
-      if (event.type != SDL_KEYDOWN) continue;
-      if (key == SDLK_ESCAPE) return false;
-      if (key == SDLK_p) held = !held;
-    }
+      if (key == SDLK_p && event.type == SDL_KEYDOWN) held = !held;
+    };
+    if (pollQuitOrEscape(keys) != Interruption::None) return false;
     uint32_t now = SDL_GetTicks();
     if (!held)
       owed = std::min(owed + (now - last) * (fast ? FastForward : 1), MostCatchUpMs * FastForward);
@@ -136,6 +133,13 @@ bool GameContext::watchReplay(const Replay& replay) {
       ++pass;
       loop.pending = replay.inputsOf(pass, cursor);
       loop.step(replay.frames[pass - 1]);
+      if (!witness.agrees(pass, loop.game)) {
+        // Nothing after this pass is the game that was saved: say so, and show no more of it.
+        partedReplay = witness.parting();
+        loop.notice = "This replay " + partedReplay;
+        loop.bus.post(RenderFrame, &loop);
+        return true;
+      }
     }
     loop.bus.post(RenderFrame, &loop);
   }

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "EnetLink.h"
 #include "FramePacer.h"
+#include "GameSetup.h"
+#include "NetAddress.h"
 
 class Display;
 class Game;
@@ -26,8 +27,10 @@ public:
   // Keeps the last frame up until a key or button after the first two seconds.
   void gameOverWait();
   // Shows a replay as it went: P pauses, F held plays four times as fast, Esc leaves.
-  // False when the viewer was left before the end.
+  // False when the viewer was left before the end. A replay that parts from the game it
+  // was saved from stops where it does, with `partedReplay` saying so.
   bool watchReplay(const Replay& replay);
+  std::string partedReplay;
 
   Display* display;
   SoundManager* sound;
@@ -52,7 +55,8 @@ public:
   std::string replayFolder = "replays";
 };
 
-// The end lines of a finished game into its replay, and the replay into the folder; a
-// failure to save is one line on standard error and disturbs nothing.
-void keepEnd(Replay& replay, const Game& game);
+// A new game's setup: its rows and the banks' choices start from the clocks.
+GameSetup newGameSetup(int mode);
+// The replay into the folder; a failure to save is one line on standard error and disturbs
+// nothing.
 void shelve(const Replay& replay, const std::string& folder);

@@ -11,14 +11,12 @@ void gameOverWait(const std::function<void()>& startOverMusic) {
   SDL_Event event;
   // A failing event queue ends the wait instead of spinning for ever.
   while (SDL_WaitEvent(&event)) {
+    if (quitPassedOn(event)) return;
     switch (event.type) {
       case SDL_KEYDOWN:
       case SDL_JOYBUTTONDOWN:
         if (SDL_GetTicks() - start > 2000) return;
         break;
-      case SDL_QUIT:
-        passOnQuit();
-        return;
       default:
         break;
     }

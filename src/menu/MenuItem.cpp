@@ -26,9 +26,6 @@ int MenuItem::click() {
     if (event.type == SDL_MOUSEBUTTONUP) {
       return contains(event.button.x, event.button.y) ? activate() : 1;
     }
-    if (event.type == SDL_QUIT) {
-      passOnQuit();
-      return 0;
-    }
+    if (quitPassedOn(event)) return 0;
   }
 }

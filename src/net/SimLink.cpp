@@ -11,7 +11,7 @@ SimLink::SimLink(const LinkConditions& conditions)
 }
 
 void SimLink::End::send(Channel channel, const uint8_t* data, size_t size) {
-  link->send(side, channel, data, size);
+  if (!gone()) link->send(side, channel, data, size);
 }
 
 bool SimLink::End::receive(std::vector<uint8_t>& packet) {

@@ -28,7 +28,7 @@ public:
   SimLink& operator=(const SimLink&) = delete;
 
   // The end side 0 or 1 sends from and receives at.
-  Transport& end(int side) { return ends[side]; }
+  Link& end(int side) { return ends[side]; }
   void setTime(int64_t now) { this->now = now; }
   // While cut, nothing gets through: unreliable packets are lost, reliable ones wait for
   // the link to come back.
@@ -55,10 +55,14 @@ private:
   };
   using Queue = std::priority_queue<Packet, std::vector<Packet>, std::greater<Packet>>;
 
-  class End : public Transport {
+  class End : public Link {
   public:
     void send(Channel channel, const uint8_t* data, size_t size) override;
     bool receive(std::vector<uint8_t>& packet) override;
+    void service(int64_t) override {}
+    // Closed at either end: a goodbye is heard at once, as a socket library's would be.
+    bool gone() const override { return link->closed[0] || link->closed[1]; }
+    void close() override { link->closed[side] = true; }
     SimLink* link = nullptr;
     int side = 0;
   };
@@ -73,6 +77,7 @@ private:
   uint64_t state;
   int64_t now = 0;
   bool cut = false;
+  bool closed[2] = {false, false};
   uint64_t order = 0;
   End ends[2];
   Queue inFlight[2];                 // towards side 0, towards side 1

@@ -20,3 +20,16 @@ public:
   // Takes the next packet that has arrived into `packet`; false when none has.
   virtual bool receive(std::vector<uint8_t>& packet) = 0;
 };
+
+// The connection a match is played over: a transport that is serviced every frame and knows
+// when the other side is gone for good. How it was made (a host waiting on a port, a joiner,
+// an introduction by a server) is no business of the match played over it.
+class Link : public Transport {
+public:
+  // Takes what arrived and moves the connection on; call every frame.
+  virtual void service(int64_t now) = 0;
+  // The other side closed the connection, or it broke: nothing more will come.
+  virtual bool gone() const = 0;
+  // Says goodbye, so that the other side learns at once rather than by silence.
+  virtual void close() = 0;
+};

@@ -27,10 +27,6 @@ bool enetReady() {
   return ready;
 }
 
-std::string addressText(const std::string& hostName, uint16_t port) {
-  return hostName + ":" + std::to_string(port);
-}
-
 // ENet's own handshake completes before the host has read the joiner's stamp, so the joiner
 // counts as connected only once the host's welcome (its stamp, the first packet on the
 // reliable channel) says it was taken; another version hears a refusal instead.
@@ -56,21 +52,6 @@ std::string stampVersion(uint32_t stamp) {
   if ((stamp & 0xff) != NetProtocolVersion)
     text += " (network protocol " + std::to_string(stamp & 0xff) + ")";
   return text;
-}
-
-bool splitAddress(const std::string& address, std::string& hostName, uint16_t& port) {
-  size_t colon = address.rfind(':');
-  hostName = address.substr(0, colon);
-  port = DefaultGamePort;
-  if (colon != std::string::npos) {
-    unsigned number = 0;
-    const char* begin = address.data() + colon + 1;
-    const char* end = address.data() + address.size();
-    auto read = std::from_chars(begin, end, number);
-    if (read.ec != std::errc() || read.ptr != end || number == 0 || number > 65535) return false;
-    port = static_cast<uint16_t>(number);
-  }
-  return !hostName.empty();
 }
 
 // A name looked up on a thread of its own, so a slow or dead name server never holds the
@@ -116,12 +97,15 @@ bool EnetLink::host(uint16_t port, bool loopbackOnly) {
 }
 
 void EnetLink::join(const std::string& address, int64_t now) {
-  std::string hostName;
-  if (!splitAddress(address, hostName, port_)) {
-    fail("'" + address + "' is not an address (HOST or HOST:PORT)");
+  NetAddress where;
+  std::string why;
+  if (!parseAddress(address, where, why)) {
+    fail("'" + address + "' is not an address (HOST or HOST:PORT): " + why);
     return;
   }
-  target_ = addressText(hostName, port_);
+  port_ = where.port;
+  target_ = addressText(where);
+  std::string hostName = where.host;
   if (!enetReady()) {
     fail("the network library could not start");
     return;

@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "NetAddress.h"
 #include "Transport.h"
 
 struct _ENetHost;
 struct _ENetPeer;
-
-// The port a network game listens on unless told otherwise.
-constexpr uint16_t DefaultGamePort = 24642;
 
 // What travels in ENet's connect data, so that a stranger or another version is turned
 // away before any game message: a marker, the program's version (major, minor) and the
@@ -24,7 +22,7 @@ std::string stampVersion(uint32_t stamp);
 // One end of a network game's connection over ENet: the host listens for one player, the
 // joiner finds the host (the name looked up off the frame loop, within a bound) and
 // connects. Nothing here blocks: `service` is called every frame and takes what arrived.
-class EnetLink : public Transport {
+class EnetLink : public Link {
 public:
   enum class State {
     Idle,
@@ -56,12 +54,13 @@ public:
   // Starts finding the host: "name", "name:port" or "1.2.3.4:port" (ENet speaks IPv4).
   void join(const std::string& address, int64_t now);
   // Takes what arrived and moves the connection on; call every frame.
-  void service(int64_t now);
+  void service(int64_t now) override;
   // Says goodbye to the other side (it learns at once rather than by silence).
-  void close();
+  void close() override;
 
   void send(Channel channel, const uint8_t* data, size_t size) override;
   bool receive(std::vector<uint8_t>& packet) override;
+  bool gone() const override { return state_ == State::Failed; }
 
   State state() const { return state_; }
   const std::string& problem() const { return problem_; }
@@ -91,7 +90,3 @@ private:
   std::shared_ptr<Lookup> lookup;
   std::deque<std::vector<uint8_t>> waiting;
 };
-
-// "host" and "port" from "host" or "host:port"; false when the name is empty or the port is not
-// a number from 1 to 65535.
-bool splitAddress(const std::string& address, std::string& hostName, uint16_t& port);

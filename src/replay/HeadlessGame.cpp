@@ -56,23 +56,3 @@ void HeadlessGame::handle(int id, void*, MessageBus* bus) {
     onFrame(game);
   }
 }
-
-uint64_t boardDigest(const Board& board) {
-  uint64_t hash = 1469598103934665603ull;
-  auto mix = [&hash](int64_t value) {
-    for (int i = 0; i < 8; ++i) {
-      hash ^= static_cast<uint64_t>(value >> (i * 8)) & 0xff;
-      hash *= 1099511628211ull;
-    }
-  };
-  mix(board.riseOffset);
-  for (int row = 0; row < board.height; ++row)
-    for (int column = 0; column < board.width; ++column) {
-      const Cell& cell = board.at(column, row);
-      mix(cell.colour);
-      mix(cell.flags);
-      mix(cell.fall);
-      mix(cell.timer);
-    }
-  return hash;
-}

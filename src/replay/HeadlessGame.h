@@ -47,6 +47,3 @@ private:
   uint32_t now;
   uint32_t limit;
 };
-
-// A digest of everything on a board that the rules decide: colours, flags and progress.
-uint64_t boardDigest(const Board& board);

@@ -6,8 +6,7 @@
 #include <istream>
 #include <sstream>
 
-#include "GameLoop.h"
-#include "HeadlessGame.h"
+#include "StateCodec.h"
 #include "Tuning.h"
 
 namespace {
@@ -126,20 +125,38 @@ void Replay::addPass(int32_t dt, const PassInput& input) {
   for (const Input& one : input) inputs.push_back({static_cast<uint32_t>(frames.size()), one});
 }
 
-void Replay::cutAt(uint32_t passes) {
-  if (passes >= frames.size()) return;
-  frames.resize(passes);
-  while (!inputs.empty() && inputs.back().pass > passes) inputs.pop_back();
+void Replay::record(int32_t dt, const PassInput& input, const Game& after) {
+  addPass(dt, input);
+  uint32_t pass = static_cast<uint32_t>(frames.size());
+  if (pass % DigestInterval == 0) digests.push_back({pass, after.digest()});
 }
 
-void Replay::sealEnd() {
-  std::string end = playReplay(*this);
+void Replay::finish(const Game& game) {
+  uint32_t last = static_cast<uint32_t>(frames.size());
+  if (format >= 2 && last > 0 && (digests.empty() || digests.back().pass != last))
+    digests.push_back({last, game.digest()});
   endLines.clear();
+  std::string end = ::endLines(game, format);
   for (size_t at = 0; at < end.size();) {
     size_t line = end.find('\n', at);
     endLines.push_back(end.substr(at, line + 1 - at));
     at = line + 1;
   }
+}
+
+void Replay::cutAt(uint32_t passes) {
+  if (passes >= frames.size()) return;
+  frames.resize(passes);
+  while (!inputs.empty() && inputs.back().pass > passes) inputs.pop_back();
+  while (!digests.empty() && digests.back().pass > passes) digests.pop_back();
+}
+
+void Replay::sealEnd() {
+  // The end digest is the one being sealed: it cannot witness against itself.
+  if (!digests.empty() && digests.back().pass == frames.size() &&
+      digests.back().pass % DigestInterval != 0)
+    digests.pop_back();
+  finish(playReplay(*this).game);
 }
 
 PassInput Replay::inputsOf(uint32_t pass, size_t& cursor) const {
@@ -152,7 +169,7 @@ PassInput Replay::inputsOf(uint32_t pass, size_t& cursor) const {
 
 std::string Replay::text() const {
   std::ostringstream out;
-  out << Magic << " " << FormatVersion << "\nrules " << rulesVersion << "\n";
+  out << Magic << " " << format << "\nrules " << rulesVersion << "\n";
   if (!program.empty()) out << "program " << program << "\n";
   out << "mode " << setup.mode << "\nboard " << setup.columnCount << " " << setup.rowCount
       << "\nrows " << setup.rowSeeds[0] << " " << setup.rowSeeds[1] << "\nbanks "
@@ -161,13 +178,24 @@ std::string Replay::text() const {
   out << framesText(frames);
   out << "# pass player inputs (L Left, R Right, D Drop, G Grab, P PullDown, U PowerUp, H Pause, "
          "X AbortGame)";
+  // Each digest follows the inputs of its pass, as the game met them.
+  size_t digest = 0;
+  auto digestsBefore = [&](uint64_t pass) {
+    for (; digest < digests.size() && digests[digest].pass < pass; ++digest) {
+      char hex[17];
+      std::snprintf(hex, sizeof hex, "%016" PRIx64, digests[digest].digest);
+      out << "\ndigest " << digests[digest].pass << " " << hex;
+    }
+  };
   for (size_t i = 0; i < inputs.size(); ++i) {
     const Stamped& one = inputs[i];
+    digestsBefore(one.pass);
     bool sameLine =
         i > 0 && inputs[i - 1].pass == one.pass && inputs[i - 1].input.player == one.input.player;
     if (!sameLine) out << "\n" << one.pass << " " << int(one.input.player) << " ";
     out << inputLetter(one.input.command);
   }
+  digestsBefore(UINT64_MAX);
   out << "\n";
   for (const std::string& line : endLines) out << "end " << line;
   return out.str();
@@ -199,11 +227,10 @@ bool Replay::read(std::istream& in, std::string& error) {
     std::vector<std::string> w = words(line);
     if (w.empty() || w[0][0] == '#') continue;
     if (!sawMagic) {
-      int format = 0;
       if (w.size() != 3 || w[0] + " " + w[1] != Magic) return fail("not a Pigmora replay");
-      if (!number(w[2], format) || format != FormatVersion)
-        return fail("replay format " + w[2] + " is not known (this program reads format " +
-                    std::to_string(FormatVersion) + ")");
+      if (!number(w[2], format) || format < OldestFormat || format > FormatVersion)
+        return fail("replay format " + w[2] + " is not known (this program reads formats " +
+                    std::to_string(OldestFormat) + " to " + std::to_string(FormatVersion) + ")");
       sawMagic = true;
       continue;
     }
@@ -246,6 +273,16 @@ bool Replay::read(std::istream& in, std::string& error) {
         std::string why = readFrames(w[i], frames);
         if (!why.empty()) return fail(why);
       }
+    } else if (key == "digest" && format >= 2) {
+      Checkpoint checkpoint{};
+      const char* hex = w.size() == 3 ? w[2].data() : nullptr;
+      if (!hex || !number(w[1], checkpoint.pass) || checkpoint.pass == 0 || w[2].size() != 16 ||
+          std::from_chars(hex, hex + 16, checkpoint.digest, 16).ptr != hex + 16)
+        return fail("a digest line is 'digest PASS HEX'");
+      if (!digests.empty() && checkpoint.pass <= digests.back().pass)
+        return fail("digests out of order");
+      if (digests.size() == MaxDigests) return fail("too many digests");
+      digests.push_back(checkpoint);
     } else if (key == "end") {
       if (endLines.size() == MaxEndLines) return fail("too many end lines");
       size_t at = line.find("end") + 3;
@@ -282,32 +319,90 @@ bool Replay::read(std::istream& in, std::string& error) {
   if (!inputs.empty() && inputs.back().pass > frames.size())
     return fail("inputs for pass " + std::to_string(inputs.back().pass) + " of " +
                 std::to_string(frames.size()));
+  if (!digests.empty() && digests.back().pass > frames.size())
+    return fail("a digest for pass " + std::to_string(digests.back().pass) + " of " +
+                std::to_string(frames.size()));
   if (endLines.empty()) return fail("the file ends before its end lines (truncated?)");
   return true;
 }
 
-std::string endLines(const Game& game) {
+namespace {
+// The board checksum of format 1 replays, kept so that their end lines still check.
+uint64_t formatOneBoardDigest(const Board& board) {
+  uint64_t hash = 1469598103934665603ull;
+  auto mix = [&hash](int64_t value) {
+    for (int i = 0; i < 8; ++i) {
+      hash ^= static_cast<uint64_t>(value >> (i * 8)) & 0xff;
+      hash *= 1099511628211ull;
+    }
+  };
+  mix(board.riseOffset);
+  for (int row = 0; row < board.height; ++row)
+    for (int column = 0; column < board.width; ++column) {
+      const Cell& cell = board.at(column, row);
+      mix(cell.colour);
+      mix(cell.flags);
+      mix(cell.fall);
+      mix(cell.timer);
+    }
+  return hash;
+}
+}  // namespace
+
+std::string endLines(const Game& game, int format, bool shown) {
   std::string lines;
   for (int i = 0; i < game.playerCount(); ++i) {
     const Player& p = game.players[i];
     char head[96], digest[32];
-    std::snprintf(head, sizeof head, "%.17g %d %d %d %d |", p.score, p.elapsed, p.maxChain,
-                  p.totalPieces, p.level);
+    std::snprintf(head, sizeof head, shown ? "%.3f %d %d %d %d |" : "%.17g %d %d %d %d |", p.score,
+                  p.elapsed, p.maxChain, p.totalPieces, p.level);
     std::string text = head;
     for (int n : p.piecesByColour) text += " " + std::to_string(n);
-    std::snprintf(digest, sizeof digest, " | %016" PRIx64, boardDigest(p.board));
+    uint64_t board = format >= 2 ? digestOf(p.board) : formatOneBoardDigest(p.board);
+    std::snprintf(digest, sizeof digest, " | %016" PRIx64, board);
     lines += "player " + std::to_string(i) + ": " + text + digest + "\n";
   }
   return lines;
 }
 
-std::string playReplay(const Replay& replay, const std::function<void(const Game&)>& onPass) {
-  Game game(replay.setup);
+bool ReplayWitness::agrees(uint32_t pass, const Game& game) {
+  if (partedAt != 0) return false;
+  while (next < replay.digests.size() && replay.digests[next].pass < pass) ++next;
+  if (next == replay.digests.size() || replay.digests[next].pass != pass) return true;
+  if (replay.digests[next++].digest != game.digest()) {
+    partedAt = pass;
+    return false;
+  }
+  lastAgreed = pass;
+  return true;
+}
+
+std::string ReplayWitness::parting() const {
+  return "parts from the game at pass " + std::to_string(partedAt) + " (last agreed at pass " +
+         std::to_string(lastAgreed) + ")";
+}
+
+bool ReplayRun::endsAsSaved(const Replay& replay) const {
+  if (partedAt != 0) return false;
+  std::string stored;
+  for (const std::string& line : replay.endLines) stored += line;
+  return endLines(game, replay.format) == stored;
+}
+
+ReplayRun playReplay(const Replay& replay, const std::function<void(const Game&)>& onPass) {
+  ReplayRun run;
+  run.game = Game(replay.setup);
+  ReplayWitness witness(replay);
   StepEvents events;
   size_t cursor = 0;
-  for (uint32_t pass = 1; pass <= replay.frames.size() && game.state != Over; ++pass) {
-    game.step(replay.frames[pass - 1], replay.inputsOf(pass, cursor), events);
-    if (onPass) onPass(game);
+  for (uint32_t pass = 1; pass <= replay.frames.size() && run.game.state != Over; ++pass) {
+    run.game.step(replay.frames[pass - 1], replay.inputsOf(pass, cursor), events);
+    if (onPass) onPass(run.game);
+    if (!witness.agrees(pass, run.game)) break;
   }
-  return (game.state == Over ? "" : "the game did not end\n") + endLines(game);
+  run.over = run.game.state == Over;
+  run.partedAt = witness.partedAt;
+  run.lastAgreed = witness.lastAgreed;
+  if (run.partedAt) run.parting = witness.parting();
+  return run;
 }

@@ -134,12 +134,4 @@ TEST(EnetLink, StampsCarryTheVersionAndStrangersCarryNone) {
   EXPECT_EQ(stampVersion(versionStamp("12.0")), "12.0");
   EXPECT_EQ(stampVersion(0), "");
   EXPECT_EQ(stampVersion(0xdeadbeef), "");
-  std::string name;
-  uint16_t port = 0;
-  EXPECT_TRUE(splitAddress("example.org", name, port));
-  EXPECT_EQ(port, DefaultGamePort);
-  EXPECT_TRUE(splitAddress("127.0.0.2:5000", name, port));
-  EXPECT_EQ(name + " " + std::to_string(port), "127.0.0.2 5000");
-  for (const char* bad : {":5000", "host:", "host:0", "host:70000", "host:12x"})
-    EXPECT_FALSE(splitAddress(bad, name, port)) << bad;
 }

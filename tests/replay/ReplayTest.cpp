@@ -21,10 +21,11 @@ Replay playedGame(uint32_t start = 77, uint32_t limitMs = 40000) {
   Replay replay;
   replay.setup = headless.game.setup;
   replay.program = "9.9";
-  headless.loop.onPass = [&](int32_t dt, const PassInput& input) { replay.addPass(dt, input); };
+  headless.loop.onPass = [&](int32_t dt, const PassInput& input) {
+    replay.record(dt, input, headless.game);
+  };
   headless.play();
-  std::istringstream end(endLines(headless.game));
-  for (std::string line; std::getline(end, line);) replay.endLines.push_back(line + "\n");
+  replay.finish(headless.game);
   return replay;
 }
 
@@ -50,17 +51,52 @@ TEST(Replays, AGameSavedAsPlayedReadsBackAndEndsTheSame) {
   EXPECT_EQ(read.frames, saved.frames);
   EXPECT_EQ(read.inputs.size(), saved.inputs.size());
   EXPECT_EQ(read.text(), saved.text());
-  EXPECT_EQ(playReplay(read), stored);
+  EXPECT_GE(read.digests.size(), 2u);
+  ReplayRun run = playReplay(read);
+  EXPECT_TRUE(run.over);
+  EXPECT_TRUE(run.endsAsSaved(read));
+  EXPECT_EQ(endLines(run.game), stored);
   EXPECT_LT(saved.text().size(), 20000u) << "a short game makes a small file";
 }
 
-TEST(Replays, AChangedInputPlaysToAnotherEnd) {
-  Replay saved = playedGame();
-  Replay changed = saved;
-  changed.inputs.erase(changed.inputs.begin() + static_cast<long>(changed.inputs.size() / 3));
-  std::string stored;
-  for (const std::string& line : saved.endLines) stored += line;
-  EXPECT_NE(playReplay(changed), stored);
+TEST(Replays, AChangedInputIsCaughtAtTheNextDigestNamingTheLastThatAgreed) {
+  Replay saved = playedGame(77, 120000);
+  ASSERT_GT(saved.frames.size(), 3 * Replay::DigestInterval);
+  for (size_t which : {saved.inputs.size() / 3, saved.inputs.size() / 2}) {
+    Replay changed = saved;
+    uint32_t pass = changed.inputs[which].pass;
+    SCOPED_TRACE("input changed at pass " + std::to_string(pass));
+    changed.inputs.erase(changed.inputs.begin() + static_cast<long>(which));
+    ReplayRun run = playReplay(changed);
+    EXPECT_FALSE(run.endsAsSaved(changed));
+    ASSERT_NE(run.partedAt, 0u) << "the change went unnoticed";
+    EXPECT_GE(run.partedAt, pass);
+    EXPECT_LT(run.partedAt, pass + Replay::DigestInterval);
+    EXPECT_EQ(run.game.passes, run.partedAt) << "play stops where it parts";
+    uint32_t agreed = (pass - 1) / Replay::DigestInterval * Replay::DigestInterval;
+    EXPECT_EQ(run.lastAgreed, agreed);
+    EXPECT_EQ(run.parting, "parts from the game at pass " + std::to_string(run.partedAt) +
+                               " (last agreed at pass " + std::to_string(agreed) + ")");
+  }
+}
+
+TEST(Replays, DigestsSurviveTheFileAndACut) {
+  Replay saved = playedGame(78, 120000);
+  Replay read;
+  std::string error;
+  ASSERT_TRUE(readText(saved.text(), read, error)) << error;
+  ASSERT_EQ(read.digests.size(), saved.digests.size());
+  for (size_t i = 0; i < read.digests.size(); ++i) {
+    EXPECT_EQ(read.digests[i].pass, saved.digests[i].pass);
+    EXPECT_EQ(read.digests[i].digest, saved.digests[i].digest);
+  }
+  EXPECT_EQ(read.digests.back().pass, read.frames.size()) << "the end has its digest";
+  // A cut game is sealed again where it was cut, and still checks.
+  read.cutAt(Replay::DigestInterval * 2 + 7);
+  read.sealEnd();
+  ASSERT_TRUE(readText(read.text(), saved, error)) << error;
+  EXPECT_TRUE(playReplay(saved).endsAsSaved(saved));
+  EXPECT_EQ(saved.digests.back().pass, Replay::DigestInterval * 2 + 7);
 }
 
 TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
@@ -83,6 +119,15 @@ TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
       {"pause from player 1", withLine(good, "# pass", "3 1 H\n# pass"), "player 0"},
       {"a line too long", withLine(good, "# pass", std::string(70000, 'L')), "too long"},
       {"a NUL in a number", withLine(good, "mode 1", std::string("mode \0", 6)), "bad mode"},
+      {"a digest not in hex", withLine(good, "# pass", "digest 5 0123456789abcdeg\n# pass"),
+       "'digest PASS HEX'"},
+      {"a digest too short", withLine(good, "# pass", "digest 5 0123\n# pass"),
+       "'digest PASS HEX'"},
+      {"digests out of order", withLine(good, "# pass", "digest 999 0123456789abcdef\n# pass"),
+       "digests out of order"},
+      {"a digest past the frames",
+       withLine(good, "\nend ", "\ndigest 99999 0123456789abcdef\nend "),
+       "a digest for pass 99999"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -5,13 +5,14 @@
 #include <thread>
 
 #include "EnetLink.h"
-#include "NetGame.h"
+#include "NetMatch.h"
+#include "NetSession.h"
+#include "SteadyClock.h"
 #include "Version.h"
 
 namespace {
 int64_t nowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return steadyNowMs();
 }
 constexpr int64_t ConnectLimitMs = 20000;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
@@ -50,45 +51,34 @@ DuelResult playDuel(const DuelOptions& options) {
   int64_t connected = nowMs();
   result.connectMs = connected - begun;
 
-  GameSetup setup(GameMode::Versus);
-  setup.startFrom(options.start, 77);
-  NetGame game;
-  SessionConfig config;
+  MatchConfig config;
   config.host = hosting;
-  if (config.host) config.setup = NetGame::setupBytes(setup);
-  config.commandLimit = NetGame::CommandLimit;
-  NetSession session(game, link, config, nowMs());
-  ComputerInput computer(hosting ? 0 : 1, options.level, options.start + (hosting ? 0 : 1));
-  result.replay.program = PIGMORA_VERSION;
-  game.onConfirmed = [&result](uint32_t tick, const TickInputs& inputs) {
-    result.replay.addPass(tickLength(tick), NetGame::passOf(inputs));
-  };
+  config.setup.startFrom(options.start, 77);
+  config.program = PIGMORA_VERSION;
+  NetMatch match(link, config, nowMs());
+  ComputerInput computer(match.localSide(), options.level, options.start + (hosting ? 0 : 1));
+  match.eachTick = [&computer](const Game& game) { return computer.next(game); };
   bool ended = false;
-  while (!session.done() && nowMs() - connected < GameLimitMs) {
-    int64_t now = nowMs();
-    link.service(now);
-    session.poll(now);
-    while (session.ready()) {
-      session.advance(computer.next(game.game));
-      if (result.firstTickMs < 0) result.firstTickMs = nowMs() - connected;
-    }
-    SessionEvent event;
-    while (session.nextEvent(event)) {
-      if (event.type == SessionEventType::Ended) ended = true, result.reason = event.reason;
-      if (event.type == SessionEventType::Desync) ++result.desyncs;
+  while (!match.finished() && nowMs() - connected < GameLimitMs) {
+    match.poll(nowMs(), TickInput());
+    if (result.firstTickMs < 0 && match.tick() > 0) result.firstTickMs = nowMs() - connected;
+    MatchEvent event;
+    while (match.nextEvent(event)) {
+      if (event.type == MatchEvent::Type::Ended) ended = true, result.end = event.end;
+      if (event.type == MatchEvent::Type::Desync) ++result.desyncs;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   result.wireBytesSent = link.bytesSentOnTheWire();
   link.close();
   for (int i = 0; i < 20; ++i) link.service(nowMs());
-  result.outcome = ended && result.reason == EndReason::GameOver ? DuelResult::Outcome::GameOver
-                                                                 : DuelResult::Outcome::OtherEnd;
-  result.stats = session.stats();
+  result.outcome = ended && result.end == MatchEnd::GameOver ? DuelResult::Outcome::GameOver
+                                                             : DuelResult::Outcome::OtherEnd;
+  result.stats = match.stats();
   result.playedMs = nowMs() - connected;
-  result.ticks = session.tick();
-  result.replay.setup = game.game.setup;
-  result.replay.sealEnd();
-  result.endLines = endLines(game.game);
+  result.ticks = match.tick();
+  result.replay = match.replay();
+  if (!match.replayParting().empty()) ++result.desyncs;
+  result.endLines = endLines(match.game());
   return result;
 }

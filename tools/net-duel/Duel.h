@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "NetMatch.h"
 #include "NetSession.h"
 #include "Replay.h"
 
@@ -19,7 +20,7 @@ struct DuelOptions {
 struct DuelResult {
   enum class Outcome { NoGame, GameOver, OtherEnd } outcome = Outcome::NoGame;
   std::string problem;  // why there was no game
-  EndReason reason = EndReason::Lost;
+  MatchEnd end = MatchEnd::Lost;
   int desyncs = 0;
   SessionStats stats;
   int64_t connectMs = -1;    // from the start until the link was up
@@ -27,7 +28,7 @@ struct DuelResult {
   int64_t playedMs = 0;      // from the link up to the end
   uint32_t ticks = 0;
   uint64_t wireBytesSent = 0;  // with ENet's headers, acknowledgements and pings
-  std::string endLines;        // as --check-replay prints them
+  std::string endLines;        // as the replay stores them
   Replay replay;
 };
 
