@@ -43,16 +43,16 @@ void GameLoop::step(int32_t dt) {
   pending = PassInput();
   for (const SoundEvent& sound : events.sounds) {
     std::string name = soundName(sound.sound, sound.chainLink);
-    bus.post(PlaySound, &name);
+    bus.post<PlaySound>(&name);
   }
 }
 
 void GameLoop::run() {
   std::string music = game.setup.musicName();
-  bus.post(PlayMusic, &music);
+  bus.post<PlayMusic>(&music);
   while (game.state != Over) {
-    bus.post(PollInput, nullptr);
-    bus.post(UpdateGame, nullptr);
-    bus.post(RenderFrame, this);
+    bus.post<PollInput>();
+    bus.post<UpdateGame>();
+    bus.post<RenderFrame>(this);
   }
 }

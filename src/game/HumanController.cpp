@@ -5,7 +5,7 @@
 
 void HumanController::handle(int id, void* data, MessageBus*) {
   if (id != PlayerCommand || !loop || !data) return;
-  const Binding* binding = static_cast<const Binding*>(data);
+  const Binding* binding = messageData<PlayerCommand>(data);
   if (binding->player != index) return;
   loop->add(index, binding->command);
 }

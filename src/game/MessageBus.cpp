@@ -6,7 +6,7 @@ void MessageBus::subscribe(int id, Listener* listener) {
   listeners[id].push_back(listener);
 }
 
-int MessageBus::post(int id, void* data) {
+int MessageBus::deliver(int id, void* data) {
   auto found = listeners.find(id);
   if (found == listeners.end()) return 0;
   // Subscriptions only happen while a game is set up, never during delivery, so the

@@ -11,9 +11,14 @@
 class MessageBus {
 public:
   void subscribe(int id, Listener* listener);
-  // Calls every listener of the id in turn; returns how many were called.
-  int post(int id, void* data);
+  // Calls every listener of the id in turn with what the id carries; returns how many were
+  // called.
+  template <int Id>
+  int post(typename MessageData<Id>::Type* data = nullptr) {
+    return deliver(Id, const_cast<void*>(static_cast<const void*>(data)));
+  }
 
 private:
+  int deliver(int id, void* data);
   std::map<int, std::vector<Listener*>> listeners;
 };

@@ -59,7 +59,7 @@ public:
   // How long the warning and the title pictures stay up at start-up, in ms.
   int splashTime = 2000;
 
-  // RenderFrame: data is the Game.
+  // RenderFrame: draws the loop's game as its layout says.
   void handle(int id, void* data, MessageBus* bus) override;
 
   // Opens the window, shows the warning, loads every image and font, shows the title.

@@ -43,8 +43,8 @@ void blitAt(SDL_Surface* image, SDL_Surface* screen, int x, int y) {
 
 }  // namespace
 
-void Display::handle(int, void* data, MessageBus*) {
-  renderFrame(static_cast<GameLoop*>(data));
+void Display::handle(int id, void* data, MessageBus*) {
+  if (id == RenderFrame) renderFrame(messageData<RenderFrame>(data));
 }
 
 SDL_Surface* Display::pieceImage(int colour) const {

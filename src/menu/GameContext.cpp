@@ -106,7 +106,7 @@ bool GameContext::watchReplay(const Replay& replay) {
   FramePacer pacer(displayRefreshHz);
   showAndSound(loop, pacer);
   std::string music = replay.setup.musicName();
-  loop.bus.post(PlayMusic, &music);
+  loop.bus.post<PlayMusic>(&music);
 
   bool held = false, fast = false;
   uint32_t last = SDL_GetTicks(), owed = 0;  // ms of play due but not yet stepped
@@ -137,11 +137,11 @@ bool GameContext::watchReplay(const Replay& replay) {
         // Nothing after this pass is the game that was saved: say so, and show no more of it.
         partedReplay = witness.parting();
         loop.notice = "This replay " + partedReplay;
-        loop.bus.post(RenderFrame, &loop);
+        loop.bus.post<RenderFrame>(&loop);
         return true;
       }
     }
-    loop.bus.post(RenderFrame, &loop);
+    loop.bus.post<RenderFrame>(&loop);
   }
   return true;
 }

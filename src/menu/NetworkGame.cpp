@@ -33,7 +33,7 @@ public:
   void handle(int id, void* data, MessageBus*) override {
     if (id == AbortGame) leave = true;
     if (id != PlayerCommand || !data) return;
-    const Binding* binding = static_cast<const Binding*>(data);
+    const Binding* binding = messageData<PlayerCommand>(data);
     if (binding->player == 0 && binding->command <= Command::PowerUp)
       pressed.add(static_cast<uint8_t>(binding->command));
   }
@@ -155,13 +155,13 @@ bool GameContext::runNetworkGame() {
   bool lost = false;
   int64_t endedAt = -1;
   while (!match.finished() || (lost && steadyNowMs() - endedAt < LostNoticeMs)) {
-    keys.post(PollInput, nullptr);
+    keys.post<PollInput>();
     if (hands.leave) match.leave();
     match.poll(steadyNowMs(), hands.pressed);
     hands.pressed = TickInput();
     for (const HeardSound& heard : match.takeSounds()) {
       std::string name = soundName(heard.sound.sound, heard.sound.chainLink);
-      view.bus.post(PlaySound, &name);
+      view.bus.post<PlaySound>(&name);
     }
     MatchEvent event;
     while (match.nextEvent(event)) {
@@ -169,7 +169,7 @@ bool GameContext::runNetworkGame() {
         case MatchEvent::Type::Started: {
           view.notice.clear();
           std::string music = match.game().setup.musicName();
-          view.bus.post(PlayMusic, &music);
+          view.bus.post<PlayMusic>(&music);
           break;
         }
         case MatchEvent::Type::Interrupted:
@@ -190,7 +190,7 @@ bool GameContext::runNetworkGame() {
       }
     }
     view.game = match.game();
-    view.bus.post(RenderFrame, &view);
+    view.bus.post<RenderFrame>(&view);
   }
   link.close();
   if (match.started()) {

@@ -56,7 +56,7 @@ ComputerInput::ComputerInput(int side, int level, uint32_t startValue)
 TickInput ComputerInput::next(const Game& game) {
   loop.game = game;
   loop.pending = PassInput();
-  loop.bus.post(PollInput, nullptr);
+  loop.bus.post<PollInput>();
   TickInput input;
   for (const Input& pressed : loop.pending)
     if (pressed.player == side && pressed.command <= Command::PowerUp)

@@ -49,7 +49,7 @@ void AutoPlayer::handle(int id, void*, MessageBus*) {
 
 void AutoPlayer::press(int command) {
   Binding binding{command, index};
-  loop.bus.post(PlayerCommand, &binding);
+  loop.bus.post<PlayerCommand>(&binding);
 }
 
 void AutoPlayer::walkTo(const Player& player, int column) {

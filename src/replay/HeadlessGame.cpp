@@ -51,7 +51,7 @@ void HeadlessGame::handle(int id, void*, MessageBus* bus) {
   if (id == PollInput && now - start > limit && game.state != Over) {
     gaveUp = true;
     int player = 0;
-    bus->post(AbortGame, &player);
+    bus->post<AbortGame>(&player);
   } else if (id == RenderFrame && onFrame) {
     onFrame(game);
   }

@@ -19,11 +19,10 @@ SoundManager::~SoundManager() {
 
 void SoundManager::SoundListener::handle(int id, void* data, MessageBus*) {
   if (!data) return;
-  const std::string& name = *static_cast<std::string*>(data);
   if (id == PlaySound)
-    owner->playEffect(name);
+    owner->playEffect(*messageData<PlaySound>(data));
   else if (id == PlayMusic)
-    owner->playMusic(name);
+    owner->playMusic(*messageData<PlayMusic>(data));
 }
 
 int SoundManager::playEffect(std::string name) {

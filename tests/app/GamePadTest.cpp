@@ -70,7 +70,7 @@ private:
 std::string nextCommand(GameLoop& loop) {
   for (int tries = 0; tries < 1000 && loop.pending.empty(); ++tries) {
     SDL_Delay(2);
-    loop.bus.post(PollInput, nullptr);
+    loop.bus.post<PollInput>();
   }
   std::string got;
   for (const Input& input : loop.pending)

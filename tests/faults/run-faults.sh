@@ -40,16 +40,18 @@ testsFor() {
   case $1 in
     src/game/*) echo game_tests ;;
     # The layout is shared with the art generator, which paints the wells where it says.
-    src/gfx/LayoutGeometry.h) echo gfx_display_tests gfx_resource_tests art_checks ;;
-    src/gfx/*) echo gfx_display_tests gfx_resource_tests ;;
+    src/gfx/LayoutGeometry.h) echo gfx_display_tests art_checks ;;
+    src/gfx/*) echo gfx_display_tests ;;
+    src/resource/*) echo resource_tests gfx_display_tests ;;
     src/menu/*) echo menu_tests ;;
     # The menus' binding capture reads the sticks through the poller too.
-    src/config/InputPoller.cpp) echo input_tests menu_tests ;;
+    src/input/*) echo input_tests menu_tests ;;
     src/config/*) echo config_tests input_tests ;;
     src/sound/*) echo sound_tests ;;
     src/app/*) echo app_tests ;;
     src/net/*) echo net_tests netgame_tests ;;
     src/netgame/*) echo netgame_tests ;;
+    src/replay/*) echo replay_tests netgame_tests ;;
     assets/artgen/*) echo art_checks ;;
     assets/audiogen/*) echo audio_checks sound_tests ;;
   esac
@@ -57,7 +59,7 @@ testsFor() {
 targetsFor() {
   case $1 in
     assets/artgen/*) echo art ;;
-    src/gfx/LayoutGeometry.h) echo gfx_display_tests gfx_resource_tests art ;;
+    src/gfx/LayoutGeometry.h) echo gfx_display_tests art ;;
     assets/audiogen/*) echo sounds sound_tests ;;
     *) testsFor "$1" ;;
   esac

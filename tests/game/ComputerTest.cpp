@@ -28,8 +28,8 @@ struct AtTheKeys {
     for (int pass = 0; pass < limit; ++pass) {
       if (done()) return true;
       now += 16;
-      loop.bus.post(PollInput, nullptr);
-      loop.bus.post(UpdateGame, nullptr);
+      loop.bus.post<PollInput>();
+      loop.bus.post<UpdateGame>();
     }
     return done();
   }
@@ -159,7 +159,7 @@ TEST(ComputerOpponent, PressesNothingWhilePausedOrEnding) {
     }
     // Paused for 23 frames out of every 60, the pause and its end at uneven moments.
     int player = 0;
-    if (frame % 60 == 17 || frame % 60 == 40) headless.loop.bus.post(TogglePause, &player);
+    if (frame % 60 == 17 || frame % 60 == 40) headless.loop.bus.post<TogglePause>(&player);
     for (int i = 0; i < 2; ++i) before[i] = game.players[i].commands.size();
     held = !game.takesCommands(headless.loop.pending);
     heldFrames += held ? 1 : 0;

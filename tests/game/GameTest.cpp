@@ -12,7 +12,7 @@ public:
     if (id == UpdateGame) log.push_back("update");
     if (id == RenderFrame) log.push_back(data == &loop ? "render" : "render another game");
     int player = 0;
-    if (id == PollInput && ++passes == 60) bus->post(AbortGame, &player);
+    if (id == PollInput && ++passes == 60) bus->post<AbortGame>(&player);
   }
   GameLoop& loop;
   Lines log;
@@ -124,7 +124,7 @@ TEST(FixedTicks, EveryThreeTicksMakeFiftyMillisecondsWhateverTheClockSays) {
   Game byHand = loop.game;
   StepEvents events;
   for (uint32_t tick = 0; tick < 300; ++tick) {
-    loop.bus.post(UpdateGame, nullptr);
+    loop.bus.post<UpdateGame>();
     byHand.step(tickLength(tick), PassInput(), events);
   }
   EXPECT_EQ(loop.game.players[0].elapsed, 5000);

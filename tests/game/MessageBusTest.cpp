@@ -13,7 +13,7 @@ public:
   void handle(int id, void* data, MessageBus* bus) override {
     log.push_back(name + ":" + std::to_string(id));
     std::string sound = "Grab";
-    if (id == UpdateGame && repost) bus->post(PlaySound, &sound);
+    if (id == UpdateGame && repost) bus->post<PlaySound>(&sound);
     if (id == PlaySound) log.push_back(*static_cast<std::string*>(data));
   }
   std::string name;
@@ -32,10 +32,10 @@ TEST(MessageBus, DeliversInSubscriptionOrderFinishingNestedPostsFirst) {
   bus.subscribe(UpdateGame, &renderer);
   bus.subscribe(TogglePause, &renderer);
   bus.subscribe(TogglePause, &renderer);  // subscribed twice, hears twice
-  EXPECT_EQ(bus.post(PollInput, nullptr), 0);
+  EXPECT_EQ(bus.post<PollInput>(), 0);
   EXPECT_TRUE(log.empty());
-  EXPECT_EQ(bus.post(UpdateGame, nullptr), 2);
+  EXPECT_EQ(bus.post<UpdateGame>(), 2);
   EXPECT_EQ(log, (std::vector<std::string>{"player:6", "sound:10", "Grab", "later:6"}));
-  EXPECT_EQ(bus.post(TogglePause, nullptr), 2);
+  EXPECT_EQ(bus.post<TogglePause>(), 2);
   EXPECT_EQ(log.size(), 6u);
 }

@@ -30,7 +30,7 @@ void Table::frames(int count, int dt, int index) {
 void Table::gameFrames(int count, int dt) {
   for (int i = 0; i < count; ++i) {
     now += dt;
-    loop.bus.post(UpdateGame, nullptr);
+    loop.bus.post<UpdateGame>();
   }
 }
 
@@ -42,13 +42,14 @@ void Table::takePending() {
 void Table::press(std::initializer_list<int> commands, int index) {
   for (int command : commands) {
     Binding binding{command, index};
-    loop.bus.post(PlayerCommand, &binding);
+    loop.bus.post<PlayerCommand>(&binding);
   }
   takePending();
 }
 
 void Table::post(int id, int player) {
-  loop.bus.post(id, &player);
+  if (id == TogglePause) loop.bus.post<TogglePause>(&player);
+  if (id == AbortGame) loop.bus.post<AbortGame>(&player);
   takePending();
 }
 

@@ -115,14 +115,14 @@ TEST_F(Sound, GameBusPlaysEffectsOnlyWhenSwitchedOnAndStartsTheMusic) {
   bus.subscribe(PlaySound, &sound.listener);
   bus.subscribe(PlayMusic, &sound.listener);
   std::string chain = "R6", tune = "1pMusic", unknown = "NoSuchEffect";
-  bus.post(PlaySound, &chain);
+  bus.post<PlaySound>(&chain);
   EXPECT_EQ(Mix_Playing(-1), 0);
   EXPECT_EQ(sound.playEffect("NoSuchEffect"), 0);  // accepted while switched off
   settings.Effects = 1;
   EXPECT_EQ(sound.playEffect("NoSuchEffect"), -1);
-  bus.post(PlaySound, &chain);
+  bus.post<PlaySound>(&chain);
   EXPECT_GE(Mix_Playing(-1), 1);
-  bus.post(PlayMusic, &tune);
+  bus.post<PlayMusic>(&tune);
   EXPECT_EQ(sound.currentMusic, "1pMusic");
   EXPECT_TRUE(Mix_PlayingMusic());
   sound.listener.handle(RenderFrame, &unknown, &bus);  // other messages are ignored

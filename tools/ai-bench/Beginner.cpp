@@ -23,7 +23,7 @@ Beginner::Beginner(GameLoop& loop, int index, uint32_t startValue)
 
 void Beginner::press(int command) {
   Binding binding{command, index};
-  loop.bus.post(PlayerCommand, &binding);
+  loop.bus.post<PlayerCommand>(&binding);
 }
 
 void Beginner::walkTo(const Player& player, int column) {

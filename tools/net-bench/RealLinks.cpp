@@ -70,7 +70,9 @@ int benchRealLinks(int games) {
 
       bool agree = sides[0].outcome == DuelResult::Outcome::GameOver &&
                    sides[1].outcome == DuelResult::Outcome::GameOver &&
-                   sides[0].endLines == sides[1].endLines && !sides[0].desyncs && !sides[1].desyncs;
+                   sides[0].endLines == sides[1].endLines && !sides[0].desyncs &&
+                   !sides[1].desyncs && sides[0].replayParting.empty() &&
+                   sides[1].replayParting.empty();
       disagreed += !agree;
       const SessionStats &h = sides[0].stats, &j = sides[1].stats;
       double seconds[2] = {std::max(1.0, sides[0].playedMs / 1000.0),

@@ -78,7 +78,7 @@ DuelResult playDuel(const DuelOptions& options) {
   result.playedMs = nowMs() - connected;
   result.ticks = match.tick();
   result.replay = match.replay();
-  if (!match.replayParting().empty()) ++result.desyncs;
+  result.replayParting = match.replayParting();
   result.endLines = endLines(match.game());
   return result;
 }

@@ -29,6 +29,7 @@ struct DuelResult {
   uint32_t ticks = 0;
   uint64_t wireBytesSent = 0;  // with ENet's headers, acknowledgements and pings
   std::string endLines;        // as the replay stores them
+  std::string replayParting;   // how the replay parts from the game played, if it does
   Replay replay;
 };
 

@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
   double seconds = std::max(1.0, static_cast<double>(result.playedMs)) / 1000.0;
   double minutes = seconds / 60.0;
   for (int i = 0; i < result.desyncs; ++i) std::fprintf(stderr, "net-duel: desync\n");
+  if (!result.replayParting.empty())
+    std::fprintf(stderr, "net-duel: the replay %s\n", result.replayParting.c_str());
   std::fprintf(stderr,
                "net-duel: input delay %d ticks, round trip %d ms, %.0f rollbacks a minute, "
                "%llu ticks stepped again, %u stalls (longest %lld ms, %lld ms in all), "

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     loop.bus.subscribe(RenderFrame, &display);
 
     makeBusyScene(game, 0);
-    loop.bus.post(RenderFrame, &loop);  // converts the background once
+    loop.bus.post<RenderFrame>(&loop);  // converts the background once
 
     Clock::time_point start = Clock::now();
     for (int i = 0; i < frames; ++i) {
@@ -98,17 +98,17 @@ int main(int argc, char** argv) {
       Clock::time_point before = Clock::now();
       makeBusyScene(game, i + 1);
       scene += std::chrono::duration<double, std::micro>(Clock::now() - before).count();
-      loop.bus.post(RenderFrame, &loop);
+      loop.bus.post<RenderFrame>(&loop);
     }
     double frame = microsecondsSince(start, frames) - scene / frames;
 
     makeBusyScene(game, 7);
-    loop.bus.post(RenderFrame, &loop);
+    loop.bus.post<RenderFrame>(&loop);
     bool saved = writePng(display.screen, screenshot);
     std::string results =
         (std::filesystem::path(screenshot).parent_path() / "results-over-full-boards.png").string();
     makeResultsScene(game);
-    loop.bus.post(RenderFrame, &loop);
+    loop.bus.post<RenderFrame>(&loop);
     saved = writePng(display.screen, results) && saved;
 
     std::printf("render-bench: %d frames of a busy two-player game, 640x480 at 16 bits\n", frames);

@@ -42,13 +42,13 @@ void dispatch(const std::map<int, Binding>& bindings, int code, MessageBus* bus)
   Binding* binding = const_cast<Binding*>(&found->second);
   switch (binding->command) {
     case Command::Pause:
-      bus->post(TogglePause, &binding->player);
+      bus->post<TogglePause>(&binding->player);
       break;
     case Command::AbortGame:
-      bus->post(AbortGame, &binding->player);
+      bus->post<AbortGame>(&binding->player);
       break;
     default:
-      bus->post(PlayerCommand, binding);
+      bus->post<PlayerCommand>(binding);
       break;
   }
 }

@@ -47,7 +47,7 @@ protected:
     GameEar ear;
     bus.subscribe(PollInput, &poller);
     for (int id : {PlayerCommand, TogglePause, AbortGame}) bus.subscribe(id, &ear);
-    bus.post(PollInput, nullptr);
+    bus.post<PollInput>();
     return ear.heard;
   }
 };
