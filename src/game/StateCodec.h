@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "LittleEndian.h"
+
 // Every type of the game's state lists its fields once, in `fields`; these visitors turn
 // that list into a fixed byte form (for the digest, comparison and saved states) and
 // back. Numbers are written little-endian at a fixed width, so padding bytes and the
@@ -51,8 +53,14 @@ public:
   void count(const int32_t& n, int) { (*this)(n); }
 
 private:
+  // The sink takes bytes one at a time, as a container takes push_back.
+  struct Bytes {
+    Sink& sink;
+    void push_back(uint8_t b) { sink.put(b); }
+  };
   void put(int64_t value, size_t width) {
-    for (size_t i = 0; i < width; ++i) sink.put(static_cast<uint8_t>(value >> (8 * i)));
+    Bytes bytes{sink};
+    putLittleEndian(bytes, static_cast<uint64_t>(value), width);
   }
 };
 
@@ -62,8 +70,8 @@ using StateWriter = StateEncoder<ByteSink>;
 // out or a list claims more items than it can hold.
 class StateReader {
 public:
-  StateReader(const uint8_t* data, size_t size) : data(data), size(size) {}
-  bool ok() const { return good && at == size; }
+  StateReader(const uint8_t* data, size_t size) : bytes(data, size) {}
+  bool ok() const { return bytes.atEnd(); }
 
   template <class T>
   void operator()(T& value) {
@@ -87,27 +95,14 @@ public:
   void count(int32_t& n, int capacity) {
     (*this)(n);
     if (n < 0 || n > capacity) {
-      good = false;
+      bytes.fail();
       n = 0;
     }
   }
 
 private:
-  uint64_t get(size_t width) {
-    uint64_t value = 0;
-    if (size - at < width) {
-      good = false;
-      at = size;
-      return 0;
-    }
-    for (size_t i = 0; i < width; ++i) value |= static_cast<uint64_t>(data[at + i]) << (8 * i);
-    at += width;
-    return value;
-  }
-  const uint8_t* data;
-  size_t size;
-  size_t at = 0;
-  bool good = true;
+  uint64_t get(size_t width) { return bytes.take(width); }
+  LittleEndianReader bytes;
 };
 
 template <class T>

@@ -2,52 +2,27 @@
 
 #include <algorithm>
 
+#include "LittleEndian.h"
+
 namespace {
 
 class Writer {
 public:
   explicit Writer(std::vector<uint8_t>& out) : out(out) {}
   void u8(uint8_t v) { out.push_back(v); }
-  void u16(uint16_t v) {
-    for (int i = 0; i < 2; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  }
-  void u32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  }
-  void u64(uint64_t v) {
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  }
+  void u16(uint16_t v) { putLittleEndian(out, v, 2); }
+  void u32(uint32_t v) { putLittleEndian(out, v, 4); }
+  void u64(uint64_t v) { putLittleEndian(out, v, 8); }
   std::vector<uint8_t>& out;
 };
 
-// Reads within the bounds it was given; once a read runs past them every later read
-// yields 0 and ok() stays false.
-class Reader {
+class Reader : public LittleEndianReader {
 public:
-  Reader(const uint8_t* data, size_t size) : data(data), size(size) {}
+  using LittleEndianReader::LittleEndianReader;
   uint8_t u8() { return static_cast<uint8_t>(take(1)); }
   uint16_t u16() { return static_cast<uint16_t>(take(2)); }
   uint32_t u32() { return static_cast<uint32_t>(take(4)); }
   uint64_t u64() { return take(8); }
-  bool ok() const { return !overrun; }
-  bool atEnd() const { return !overrun && at == size; }
-  size_t left() const { return overrun ? 0 : size - at; }
-
-private:
-  uint64_t take(size_t n) {
-    if (overrun || size - at < n) {
-      overrun = true;
-      return 0;
-    }
-    uint64_t v = 0;
-    for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(data[at + i]) << (8 * i);
-    at += n;
-    return v;
-  }
-  const uint8_t* data;
-  size_t size;
-  size_t at = 0;
-  bool overrun = false;
 };
 
 // `tick` - `base`, for ticks a session keeps within a few dozen of each other. Clamped,

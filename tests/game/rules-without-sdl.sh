@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when the rules reach for SDL: an SDL header included under src/game, or an SDL,
-# SDL_image or SDL_mixer symbol that libgame.a leaves for the linker to find.
+# Fails when the rules reach for SDL or above themselves: an SDL header included under
+# src/game, a header of ours from anywhere but the rules and the byte form beneath them, or
+# an SDL, SDL_image or SDL_mixer symbol that libgame.a leaves for the linker to find.
 # Usage: rules-without-sdl.sh <source folder of the rules> <libgame.a>
 set -euo pipefail
 sources=$1
@@ -11,6 +12,15 @@ if includes=$(timeout 30 grep -rnE '#\s*include\s*[<"](SDL|SDL_[a-z]+)\.h[>"]' "
   echo "$includes"
   status=1
 fi
+below=$sources/../bytes
+while read -r line; do
+  header=${line##*#include \"}
+  header=${header%\"*}
+  if [ ! -f "$sources/$header" ] && [ ! -f "$below/$header" ]; then
+    echo "the rules include a header from above them: $line"
+    status=1
+  fi
+done < <(timeout 30 grep -rhE '^#\s*include\s*"' "$sources")
 undefined=$(timeout 30 nm -u --no-demangle "$library") || {
   echo "nm could not read $library"
   exit 1
