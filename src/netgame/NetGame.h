@@ -24,10 +24,10 @@ public:
   // that both sides end the game at the same tick. Pause is never taken: the other player
   // cannot be stopped.
   static constexpr int CommandLimit = Command::AbortGame + 1;
-  // Whether a command code from the other side is one a game takes.
   // One tick's inputs as a pass of the game: each side's commands for its player, a
   // leaving side's AbortGame as the game's own (player 0's) control.
   static PassInput passOf(const TickInputs& inputs);
+  // Whether a command code from the other side is one a game takes.
   static bool playable(int command) {
     return command <= Command::PowerUp || command == Command::AbortGame;
   }
