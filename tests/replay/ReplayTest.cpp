@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
-
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +35,7 @@ bool readText(const std::string& text, Replay& replay, std::string& error) {
 
 std::string withLine(std::string text, const std::string& from, const std::string& to) {
   size_t at = text.find(from);
+  if (at == std::string::npos) ADD_FAILURE() << "no '" << from << "' to change";
   return at == std::string::npos ? "" : text.replace(at, from.size(), to);
 }
 }  // namespace
@@ -83,24 +84,33 @@ TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
       {"pause from player 1", withLine(good, "# pass", "3 1 H\n# pass"), "player 0"},
       {"a line too long", withLine(good, "# pass", std::string(70000, 'L')), "too long"},
       {"a NUL in a number", withLine(good, "mode 1", std::string("mode \0", 6)), "bad mode"},
+      {"a NUL in a damaged line", withLine(good, "# pass", std::string("ju\0nk\n# pass", 12)),
+       "unknown line 'ju\\x00nk'"},
+      {"terminal escapes", withLine(good, "# pass", "\x1b[2J\x1b]0;owned\x07\n# pass"),
+       "unknown line '\\x1b[2J\\x1b]0;owned\\x07'"},
+      {"an empty file", "", "the file is empty"},
+      {"a mode after the inputs", withLine(good, "\nend ", "\nmode 0\nend "),
+       "'mode' after the inputs"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_FALSE(c.text.empty());
     Replay replay;
     std::string error;
     EXPECT_FALSE(readText(c.text, replay, error));
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    // The message goes to a terminal: nothing of the file may reach it raw.
+    EXPECT_TRUE(std::all_of(error.begin(), error.end(), [](char b) { return b >= ' ' && b < 127; }))
+        << error;
   }
 }
 
 TEST(Replays, AnotherRulesVersionIsRefusedByNameWhateverFollows) {
-  std::string text =
-      withLine(playedGame().text(), "rules 1\nprogram 9.9", "rules 7\nprogram 3.0\nsomething new");
+  std::string text = withLine(playedGame().text(), "rules 1\nprogram 9.9",
+                              "rules 7\nprogram 3.0\x1b[m\nsomething new");
   Replay replay;
   std::string error;
   EXPECT_FALSE(readText(text, replay, error));
-  EXPECT_EQ(error, "made by rules version 7 (Pigmora 3.0); this is rules version 1");
+  EXPECT_EQ(error, "made by rules version 7 (Pigmora 3.0\\x1b[m); this is rules version 1");
 }
 
 TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
