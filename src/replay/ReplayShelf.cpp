@@ -21,19 +21,38 @@ const char* const Folder = "replays";
 namespace {
 const char* const Suffix = ".txt";
 const char* const ModeNames[] = {"practice", "versus", "survival"};
-// "2026-12-07_05-10-33_versus.txt": names sort as the games ended.
-constexpr size_t StampLength = 19;
+// "2026-12-07_05-10-33_versus.txt": names sort as the games ended; 'd' stands for a digit.
+const char* const StampShape = "dddd-dd-dd_dd-dd-dd";
+const char* const StampFormat = "%Y-%m-%d_%H-%M-%S";
+// Games ended within the same second follow in order: "_versus.txt", "_versus_002.txt".
+constexpr int MostPerSecond = 999;
+const char* const NumberShape = "_ddd";
 // Far beyond the longest game a replay may hold.
 constexpr off_t MaxFileBytes = 64 << 20;
 
-bool ours(const std::string& name) {
-  if (name.size() < StampLength + 5 || name.compare(name.size() - 4, 4, Suffix) != 0) return false;
-  for (size_t i = 0; i < StampLength; ++i) {
-    char c = name[i];
-    bool separator = i == 4 || i == 7 || i == 10 || i == 13 || i == 16;
-    if (separator ? (c != '-' && c != '_') : (c < '0' || c > '9')) return false;
+// Whether `text` from `at` has the shape, 'd' for any digit; `at` moves past it.
+bool shaped(const std::string& text, size_t& at, const char* shape) {
+  for (; *shape; ++shape, ++at) {
+    if (at == text.size()) return false;
+    bool digit = text[at] >= '0' && text[at] <= '9';
+    if (*shape == 'd' ? !digit : text[at] != *shape) return false;
   }
   return true;
+}
+
+// Only a name the saver itself makes, exactly: the player's own files in the folder,
+// however alike, are neither pruned nor played as the newest game.
+bool ours(const std::string& name) {
+  size_t at = 0;
+  if (!shaped(name, at, StampShape) || !shaped(name, at, "_")) return false;
+  for (const char* mode : ModeNames) {
+    size_t end = at;
+    if (!shaped(name, end, mode)) continue;
+    size_t numbered = end;
+    if (shaped(name, numbered, NumberShape)) end = numbered;
+    if (name.compare(end, std::string::npos, Suffix) == 0) return true;
+  }
+  return false;
 }
 
 std::vector<std::string> ourFiles(const std::string& folder) {
@@ -85,11 +104,10 @@ std::string save(const Replay& replay, const std::string& folder, int kept, std:
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+  std::strftime(stamp, sizeof stamp, StampFormat, &local);
   std::string base = folder + "/" + stamp + "_" + ModeNames[replay.setup.mode];
   std::string path = base + Suffix;
-  // Games ended within the same second follow in order: "_versus.txt", "_versus_002.txt".
-  for (int n = 2; fs::exists(path, failed) && n < 1000; ++n) {
+  for (int n = 2; fs::exists(path, failed) && n <= MostPerSecond; ++n) {
     char number[8];
     std::snprintf(number, sizeof number, "_%03d", n);
     path = base + number + Suffix;

@@ -118,18 +118,23 @@ TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
   std::string folder = dir.file("replays");
   Replay replay = playedGame(5, 3000);
   std::string error, first;
+  // The player's own files, named much like ours, one older and one newer than any game.
+  const char* const theirs[] = {"notes.txt", "1999-12-31_23-59-59_KEEP-my-record.txt",
+                                "2099-01-01_00-00-00_versus-mine.txt"};
+  std::filesystem::create_directory(folder);
+  for (const char* name : theirs) dir.write(std::string("replays/") + name, "mine");
   for (int i = 0; i < 5; ++i) {
     std::string path = ReplayShelf::save(replay, folder, 3, error);
     ASSERT_FALSE(path.empty()) << error;
     if (i == 0) first = path;
   }
-  dir.write("replays/notes.txt", "mine");
   int count = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     (void)entry;
     ++count;
   }
-  EXPECT_EQ(count, 4);  // three games and the player's own notes
+  EXPECT_EQ(count, 6);  // three games and the player's own three files
+  for (const char* name : theirs) EXPECT_EQ(dir.read(std::string("replays/") + name), "mine");
   EXPECT_FALSE(std::filesystem::exists(first));
   Replay newest;
   ASSERT_TRUE(ReplayShelf::load(ReplayShelf::newest(folder), newest, error)) << error;
