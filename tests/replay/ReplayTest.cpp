@@ -2,13 +2,18 @@
 // same end; a damaged or foreign file is refused with its line or its rules version; the
 // folder keeps the newest games only, and a folder that cannot take one says why.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <list>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "Child.h"
 #include "HeadlessGame.h"
 #include "Replay.h"
 #include "ReplayShelf.h"
@@ -139,6 +144,79 @@ TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
   Replay newest;
   ASSERT_TRUE(ReplayShelf::load(ReplayShelf::newest(folder), newest, error)) << error;
   EXPECT_EQ(newest.text(), replay.text());
+}
+
+// Two players' games ending in the same second, in the same folder, many times over.
+TEST(ReplayShelf, GamesEndingTogetherInOneFolderAreAllKept) {
+  TempDir dir;
+  const std::string folder = dir.file("replays");
+  const Replay replay = playedGame(5, 3000);
+  constexpr int Savers = 4, GamesEach = 25;
+  std::list<Child> savers;
+  for (int i = 0; i < Savers; ++i)
+    savers.emplace_back([&] {
+      std::string error;
+      for (int game = 0; game < GamesEach; ++game)
+        if (ReplayShelf::save(replay, folder, Savers * GamesEach, error).empty()) return 1;
+      return 0;
+    });
+  for (Child& saver : savers) {
+    ASSERT_TRUE(saver.finish());
+    EXPECT_TRUE(saver.exitedWith(0)) << saver.how();
+  }
+  int kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    Replay game;
+    std::string error;
+    EXPECT_TRUE(ReplayShelf::load(entry.path().string(), game, error)) << error;
+    ++kept;
+  }
+  EXPECT_EQ(kept, Savers * GamesEach);
+}
+
+// In a sandbox every run of the game has the same PID. One is killed half-way through its save
+// (a file-size limit below the replay's size does it, with SIGXFSZ); the next game, a day
+// later, still saves, and what the killed save left is cleared.
+TEST(ReplayShelf, ASaveKilledInASandboxDoesNotStopTheNextGamesSave) {
+  TempDir dir;
+  const std::string folder = dir.file("replays");
+  const Replay replay = playedGame();
+  auto save = [&] {
+    std::string error;
+    if (!ReplayShelf::save(replay, folder, ReplayShelf::Kept, error).empty()) return 0;
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  };
+  Child killed(
+      [&] {
+        const rlim_t half = replay.text().size() / 2;
+        const rlimit limit{half, half};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        return save();
+      },
+      Child::Sandboxed);
+  ASSERT_TRUE(killed.finish());
+  if (killed.exitedWith(Child::NoNamespaces))
+    GTEST_SKIP() << "this machine gives no PID namespaces";
+  ASSERT_TRUE(killed.killedBy(SIGXFSZ)) << killed.how();
+  std::vector<std::filesystem::path> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry);
+  ASSERT_EQ(left.size(), 1u) << "the killed save's half file";
+  EXPECT_EQ(ReplayShelf::newest(folder), "") << "a half replay is no game";
+  std::filesystem::last_write_time(
+      left[0], std::filesystem::last_write_time(left[0]) - std::chrono::hours(24));
+
+  Child next(save, Child::Sandboxed);
+  ASSERT_TRUE(next.finish());
+  EXPECT_TRUE(next.exitedWith(0)) << next.how();
+  left.clear();
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry);
+  ASSERT_EQ(left.size(), 1u);
+  Replay saved;
+  std::string error;
+  ASSERT_TRUE(ReplayShelf::load(left[0], saved, error)) << error;
+  EXPECT_EQ(saved.text(), replay.text());
 }
 
 TEST(ReplayShelf, AFolderThatCannotTakeAGameSaysWhyAndLeavesNothing) {
