@@ -13,10 +13,6 @@ source "$here/lib.sh"
 printf 'leak:libSDL2-2.0.so\nleak:libX11.so\nleak:libmikmod.so\nleak:libdbus-1.so\n' >"$scratch/leaks.supp"
 export LSAN_OPTIONS=suppressions=$scratch/leaks.supp
 
-catches_sigterm() { # catches_sigterm PID: SDL has put its handler in (bit 15 of SigCgt)
-  local mask
-  mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) && (((0x$mask >> 14) & 1))
-}
 start_unseen() { # start_unseen FOLDER: runs the game there, waits until SIGTERM would reach SDL
   local deadline=$((SECONDS + 20))
   stop_game
