@@ -5,12 +5,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
-#include <list>
-
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <list>
 #include <sstream>
 
 #include "Child.h"
@@ -42,6 +43,21 @@ std::string withLine(std::string text, const std::string& from, const std::strin
   size_t at = text.find(from);
   if (at == std::string::npos) ADD_FAILURE() << "no '" << from << "' to change";
   return at == std::string::npos ? "" : text.replace(at, from.size(), to);
+}
+
+std::vector<std::filesystem::path> filesIn(const std::string& folder) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry);
+  return files;
+}
+
+// A limit on file size (ulimit -f) half the replay's: the save stops part-way, and with
+// SIGXFSZ as it comes the process is killed there.
+void limitFilesToHalfOf(const Replay& replay, void (*onLimit)(int)) {
+  const rlim_t half = replay.text().size() / 2;
+  const rlimit limit{half, half};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, onLimit);
 }
 }  // namespace
 
@@ -133,12 +149,7 @@ TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
     ASSERT_FALSE(path.empty()) << error;
     if (i == 0) first = path;
   }
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    (void)entry;
-    ++count;
-  }
-  EXPECT_EQ(count, 6);  // three games and the player's own three files
+  EXPECT_EQ(filesIn(folder).size(), 6u);  // three games and the player's own three files
   for (const char* name : theirs) EXPECT_EQ(dir.read(std::string("replays/") + name), "mine");
   EXPECT_FALSE(std::filesystem::exists(first));
   Replay newest;
@@ -164,19 +175,17 @@ TEST(ReplayShelf, GamesEndingTogetherInOneFolderAreAllKept) {
     ASSERT_TRUE(saver.finish());
     EXPECT_TRUE(saver.exitedWith(0)) << saver.how();
   }
-  int kept = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+  const auto kept = filesIn(folder);
+  EXPECT_EQ(kept.size(), static_cast<size_t>(Savers * GamesEach));
+  for (const auto& file : kept) {
     Replay game;
     std::string error;
-    EXPECT_TRUE(ReplayShelf::load(entry.path().string(), game, error)) << error;
-    ++kept;
+    EXPECT_TRUE(ReplayShelf::load(file, game, error)) << error;
   }
-  EXPECT_EQ(kept, Savers * GamesEach);
 }
 
-// In a sandbox every run of the game has the same PID. One is killed half-way through its save
-// (a file-size limit below the replay's size does it, with SIGXFSZ); the next game, a day
-// later, still saves, and what the killed save left is cleared.
+// In a sandbox every run of the game has the same PID. One is killed half-way through its
+// save; the next game, a day later, still saves, and what the killed save left is cleared.
 TEST(ReplayShelf, ASaveKilledInASandboxDoesNotStopTheNextGamesSave) {
   TempDir dir;
   const std::string folder = dir.file("replays");
@@ -189,10 +198,7 @@ TEST(ReplayShelf, ASaveKilledInASandboxDoesNotStopTheNextGamesSave) {
   };
   Child killed(
       [&] {
-        const rlim_t half = replay.text().size() / 2;
-        const rlimit limit{half, half};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, SIG_DFL);
+        limitFilesToHalfOf(replay, SIG_DFL);
         return save();
       },
       Child::Sandboxed);
@@ -200,8 +206,7 @@ TEST(ReplayShelf, ASaveKilledInASandboxDoesNotStopTheNextGamesSave) {
   if (killed.exitedWith(Child::NoNamespaces))
     GTEST_SKIP() << "this machine gives no PID namespaces";
   ASSERT_TRUE(killed.killedBy(SIGXFSZ)) << killed.how();
-  std::vector<std::filesystem::path> left;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry);
+  std::vector<std::filesystem::path> left = filesIn(folder);
   ASSERT_EQ(left.size(), 1u) << "the killed save's half file";
   EXPECT_EQ(ReplayShelf::newest(folder), "") << "a half replay is no game";
   std::filesystem::last_write_time(
@@ -210,8 +215,7 @@ TEST(ReplayShelf, ASaveKilledInASandboxDoesNotStopTheNextGamesSave) {
   Child next(save, Child::Sandboxed);
   ASSERT_TRUE(next.finish());
   EXPECT_TRUE(next.exitedWith(0)) << next.how();
-  left.clear();
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry);
+  left = filesIn(folder);
   ASSERT_EQ(left.size(), 1u);
   Replay saved;
   std::string error;
@@ -226,6 +230,25 @@ TEST(ReplayShelf, AFolderThatCannotTakeAGameSaysWhyAndLeavesNothing) {
   EXPECT_EQ(ReplayShelf::save(playedGame(5, 3000), dir.file("replays"), 3, error), "");
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(dir.read("replays"), "a file where the folder should be");
+}
+
+// The game ignores SIGXFSZ: past a limit on file size its save fails, says why and leaves
+// no half replay.
+TEST(ReplayShelf, ASavePastAFileSizeLimitSaysWhyAndLeavesNothing) {
+  TempDir dir;
+  const std::string folder = dir.file("replays");
+  const Replay replay = playedGame();
+  Child limited([&] {
+    limitFilesToHalfOf(replay, SIG_IGN);
+    std::string error;
+    return ReplayShelf::save(replay, folder, ReplayShelf::Kept, error).empty() &&
+                   error == std::strerror(EFBIG)
+               ? 0
+               : 1;
+  });
+  ASSERT_TRUE(limited.finish());
+  EXPECT_TRUE(limited.exitedWith(0)) << limited.how();
+  EXPECT_EQ(filesIn(folder).size(), 0u);
 }
 
 TEST(ReplayShelf, OnlyRegularFilesOfSaneSizeAreRead) {
