@@ -48,6 +48,9 @@ int InitSystem() {
     return -1;
   }
   std::signal(SIGHUP, endLikeSigterm);
+  // Past a limit on file size (ulimit -f) a write fails with EFBIG instead of killing the
+  // game: the replay and the settings each say in one line that they were not saved.
+  std::signal(SIGXFSZ, SIG_IGN);
   int joysticks = SDL_NumJoysticks();
   std::printf("%d joystick%s detected!", joysticks, joysticks == 1 ? "" : "s");
   // The handles stay open for the life of the process; SDL closes them at exit.

@@ -122,8 +122,10 @@ bool GameContext::watchReplay(const Replay& replay) {
     };
     if (pollQuitOrEscape(keys) != Interruption::None) return false;
     uint32_t now = SDL_GetTicks();
-    if (!held)
-      owed = std::min(owed + (now - last) * (fast ? FastForward : 1), MostCatchUpMs * FastForward);
+    // A pass longer than the catch-up (the game was stopped for seconds) may still come due.
+    uint32_t most =
+        std::max(MostCatchUpMs * FastForward, static_cast<uint32_t>(replay.frames[pass]));
+    if (!held) owed = std::min(owed + (now - last) * (fast ? FastForward : 1), most);
     last = now;
     // Each recorded pass is stepped with its own length and inputs, so the game goes
     // exactly as it went; the clock only says how many are due.

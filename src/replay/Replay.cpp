@@ -41,6 +41,22 @@ bool number(const std::string& word, T& value) {
   return !word.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
+// A file's bytes as a message may show them: a damaged or hostile line must not reach the
+// terminal as escape sequences or NULs, so anything but printable ASCII is shown as \xNN.
+std::string printable(const std::string& text) {
+  std::string shown;
+  for (unsigned char c : text) {
+    if (c >= ' ' && c < 127 && c != '\\') {
+      shown += static_cast<char>(c);
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      shown += escape;
+    }
+  }
+  return shown;
+}
+
 std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);
   std::vector<std::string> out;
@@ -210,14 +226,14 @@ bool Replay::read(std::istream& in, std::string& error) {
   bool sawMagic = false, sawMode = false, sawBoard = false, sawRows = false, sawBanks = false;
   int perPass = 0;
   auto fail = [&](const std::string& why) {
-    error = "line " + std::to_string(number_) + ": " + why;
+    error = "line " + std::to_string(number_) + ": " + printable(why);
     return false;
   };
   // A file of other rules is refused for that alone, whatever else is in it.
   auto otherRules = [&] {
     error = "made by rules version " + std::to_string(rulesVersion) +
-            (program.empty() ? "" : " (Pigmora " + program + ")") + "; this is rules version " +
-            std::to_string(RulesVersion);
+            (program.empty() ? "" : " (Pigmora " + printable(program) + ")") +
+            "; this is rules version " + std::to_string(RulesVersion);
     return false;
   };
   bool headerDone = false;
@@ -248,6 +264,8 @@ bool Replay::read(std::istream& in, std::string& error) {
     }
     if (!endLines.empty() && key != "end") return fail("'" + key + "' after the end lines");
     if (key == "mode") {
+      // The inputs were checked against the players of the mode before it.
+      if (!inputs.empty()) return fail("'mode' after the inputs");
       int mode = -1;
       if (w.size() != 2 || !number(w[1], mode) || mode < 0 || mode > 2) return fail("bad mode");
       int columns = setup.columnCount, rows = setup.rowCount;
@@ -309,6 +327,10 @@ bool Replay::read(std::istream& in, std::string& error) {
     } else {
       return fail("unknown line '" + key + "'");
     }
+  }
+  if (number_ == 0) {
+    error = "the file is empty";
+    return false;
   }
   if (!sawMagic) return fail("not a Pigmora replay");
   if (rulesVersion != RulesVersion) return otherRules();

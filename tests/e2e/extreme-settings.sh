@@ -45,14 +45,6 @@ for rate in 1 5512 8000 11024 22051 33075 40000 44099 96000 192000; do
   cases+=("Frequency=$rate Stereo=0" "Frequency=$rate Stereo=1")
 done
 
-# SDL turns SIGTERM into its quit request once it has set up its handler; before that
-# the signal would kill the program. So the request goes once the program catches the
-# signal (its SigCgt mask in /proc says so), and then the run must end by itself.
-catches_term() { # catches_term PID
-  local mask
-  mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) && [ -n "$mask" ] &&
-    (((0x$mask >> 14) & 1))
-}
 wait_until() { # wait_until PID COMMAND...: polls until COMMAND holds or PID ends; 1 on a hang
   local deadline=$((SECONDS + hang_limit))
   until "${@:2}"; do
@@ -65,7 +57,9 @@ run_until_quit() { # run_until_quit DIR: writes the exit status to DIR/status, i
   local dir=$1 pid started=$SECONDS
   (cd "$dir" && exec "$game" >"$dir/stdout" 2>"$dir/stderr") &
   pid=$!
-  if wait_until "$pid" catches_term "$pid"; then
+  # The request goes once it would reach the game's quit (catches_sigterm); then the run
+  # must end by itself.
+  if wait_until "$pid" catches_sigterm "$pid"; then
     kill -TERM "$pid" 2>/dev/null
     wait_until "$pid" false
   fi

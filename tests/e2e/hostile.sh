@@ -13,14 +13,17 @@ source "$here/lib.sh"
 printf 'leak:libSDL2-2.0.so\nleak:libX11.so\nleak:libmikmod.so\nleak:libdbus-1.so\n' >"$scratch/leaks.supp"
 export LSAN_OPTIONS=suppressions=$scratch/leaks.supp
 
-catches_sigterm() { # catches_sigterm PID: SDL has put its handler in (bit 15 of SigCgt)
-  local mask
-  mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) && (((0x$mask >> 14) & 1))
-}
-start_unseen() { # start_unseen FOLDER: runs the game there, waits until SIGTERM would reach SDL
+# start_unseen FOLDER [BLOCKS]: runs the game there, waits until SIGTERM would reach SDL. With
+# BLOCKS the game may write no file larger than that (ulimit -f); its output then goes
+# through pipes, which no such limit stops.
+start_unseen() {
   local deadline=$((SECONDS + 20))
   stop_game
-  (cd "$1" && exec "$game" >"$1/stdout" 2>"$1/stderr") &
+  if [ $# -gt 1 ]; then
+    (cd "$1" && ulimit -f "$2" && exec "$game") > >(exec cat >"$1/stdout") 2> >(exec cat >"$1/stderr") &
+  else
+    (cd "$1" && exec "$game" >"$1/stdout" 2>"$1/stderr") &
+  fi
   game_pid=$!
   until catches_sigterm "$game_pid"; do
     alive "$game_pid" && [ $SECONDS -lt $deadline ] || { say "SDL did not start within 20 s"; return 1; }
@@ -59,6 +62,26 @@ if start_unseen "$dir"; then
   check "... saving the settings" [ -s "$dir/Pigmora.ini" ]
 else
   fail "the game starts"
+fi
+
+# -- a limit on file size: a write past it fails (EFBIG) rather than killing the game ----------
+arrives() { # arrives FILE PATTERN: a line reaches the file, which a pipe may fill after the exit
+  local deadline=$((SECONDS + 10))
+  until grep -q "$2" "$1"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.05
+  done
+}
+dir=$(new_folder)
+if start_unseen "$dir" 0; then
+  kill -TERM "$game_pid"
+  wait_for_exit 20
+  check "no file may grow (ulimit -f 0): SIGTERM still ends the game with 0" [ "$exit_code" = 0 ]
+  check "... saying in one line that the settings were not saved" \
+    arrives "$dir/stderr" '^Pigmora.ini: the settings were not saved: '
+  check "... and leaving no unfinished file" [ ! -e "$dir/Pigmora.ini.new" ]
+else
+  fail "the game starts under a limit on file size"
 fi
 
 # -- settings files the game must not block on, swallow or write over ---------------------------

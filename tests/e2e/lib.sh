@@ -6,6 +6,7 @@
 # the game and the X server it started and removes the folder.
 # Gives: start_game, stop_game, wait_for_exit, press, click, shot, pixel, looks_like,
 # differs_at, shows, poll, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
+# catches_sigterm,
 # and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose, $version.
 
 scratch=$(mktemp -d)
@@ -77,6 +78,17 @@ new_folder() { # a fresh working folder that reaches the generated data
 alive() { # alive PID: running, not a zombie waiting to be reaped
   local state
   state=$(ps -o stat= -p "$1" 2>/dev/null) && [[ $state != Z* ]]
+}
+
+# catches_sigterm PID: SIGTERM now reaches the game as SDL's quit request. PID must be the
+# game itself: a shell forked to start it, before its exec, still holds the script's own
+# handlers (an EXIT trap catches SIGTERM) and would die of the request. Once it is the game,
+# bit 15 of SigCgt says SDL has put its handler in; before that the signal would kill it.
+catches_sigterm() {
+  local mask
+  [ "/proc/$1/exe" -ef "$game" ] &&
+    mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) && [ -n "$mask" ] &&
+    (((0x$mask >> 14) & 1))
 }
 
 viewable() { # viewable WINDOW: the window is mapped and on screen

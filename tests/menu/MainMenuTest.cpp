@@ -8,6 +8,7 @@
 #include "ChoiceItem.h"
 #include "Display.h"
 #include "EventScript.h"
+#include "GameContext.h"
 #include "MainMenu.h"
 #include "MenuWorld.h"
 #include "Replay.h"
@@ -140,4 +141,20 @@ TEST(MainMenu, SurvivalStartsItsGameAndTheMenuComesBackOnTheSameLine) {
     modes.push_back(replay.setup.mode);
   }
   EXPECT_EQ(modes, std::vector<int>{GameMode::Survival});
+}
+
+// A game stopped for seconds records a pass that long; the viewer, which catches up by at
+// most a second at a time, still plays past it to the end.
+TEST(ReplayViewer, PlaysPastAPassLongerThanItCatchesUpAtOnce) {
+  MenuWorld world;
+  Replay replay;
+  replay.setup = GameSetup(GameMode::Practice);
+  replay.frames = {16, 16, 1500, 16, 16};
+  GameContext context(theDisplay, nullptr);
+  // A bound for the freeze, long after the replay's second and a half.
+  EventScript player;
+  player.pause(20000).quit();
+  player.start();
+  EXPECT_TRUE(context.watchReplay(replay)) << "the replay froze at its long pass";
+  EXPECT_FALSE(player.finished());
 }

@@ -2,13 +2,16 @@
 // same end; a damaged or foreign file is refused with its line or its rules version; the
 // folder keeps the newest games only, and a folder that cannot take one says why.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
-
 #include <fstream>
 #include <sstream>
 
+#include "Child.h"
 #include "HeadlessGame.h"
 #include "Replay.h"
 #include "ReplayShelf.h"
@@ -36,8 +39,16 @@ bool readText(const std::string& text, Replay& replay, std::string& error) {
 
 std::string withLine(std::string text, const std::string& from, const std::string& to) {
   size_t at = text.find(from);
+  if (at == std::string::npos) ADD_FAILURE() << "no '" << from << "' to change";
   return at == std::string::npos ? "" : text.replace(at, from.size(), to);
 }
+
+std::vector<std::filesystem::path> filesIn(const std::string& folder) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry);
+  return files;
+}
+
 }  // namespace
 
 TEST(Replays, AGameSavedAsPlayedReadsBackAndEndsTheSame) {
@@ -128,24 +139,33 @@ TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
       {"a digest past the frames",
        withLine(good, "\nend ", "\ndigest 99999 0123456789abcdef\nend "),
        "a digest for pass 99999"},
+      {"a NUL in a damaged line", withLine(good, "# pass", std::string("ju\0nk\n# pass", 12)),
+       "unknown line 'ju\\x00nk'"},
+      {"terminal escapes", withLine(good, "# pass", "\x1b[2J\x1b]0;owned\x07\n# pass"),
+       "unknown line '\\x1b[2J\\x1b]0;owned\\x07'"},
+      {"an empty file", "", "the file is empty"},
+      {"a mode after the inputs", withLine(good, "\nend ", "\nmode 0\nend "),
+       "'mode' after the inputs"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_FALSE(c.text.empty());
     Replay replay;
     std::string error;
     EXPECT_FALSE(readText(c.text, replay, error));
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    // The message goes to a terminal: nothing of the file may reach it raw.
+    EXPECT_TRUE(std::all_of(error.begin(), error.end(), [](char b) { return b >= ' ' && b < 127; }))
+        << error;
   }
 }
 
 TEST(Replays, AnotherRulesVersionIsRefusedByNameWhateverFollows) {
-  std::string text =
-      withLine(playedGame().text(), "rules 1\nprogram 9.9", "rules 7\nprogram 3.0\nsomething new");
+  std::string text = withLine(playedGame().text(), "rules 1\nprogram 9.9",
+                              "rules 7\nprogram 3.0\x1b[m\nsomething new");
   Replay replay;
   std::string error;
   EXPECT_FALSE(readText(text, replay, error));
-  EXPECT_EQ(error, "made by rules version 7 (Pigmora 3.0); this is rules version 1");
+  EXPECT_EQ(error, "made by rules version 7 (Pigmora 3.0\\x1b[m); this is rules version 1");
 }
 
 TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
@@ -153,22 +173,76 @@ TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
   std::string folder = dir.file("replays");
   Replay replay = playedGame(5, 3000);
   std::string error, first;
+  // The player's own files, named much like ours, one older and one newer than any game.
+  const char* const theirs[] = {"notes.txt", "1999-12-31_23-59-59_KEEP-my-record.txt",
+                                "2099-01-01_00-00-00_versus-mine.txt"};
+  std::filesystem::create_directory(folder);
+  for (const char* name : theirs) dir.write(std::string("replays/") + name, "mine");
   for (int i = 0; i < 5; ++i) {
     std::string path = ReplayShelf::save(replay, folder, 3, error);
     ASSERT_FALSE(path.empty()) << error;
     if (i == 0) first = path;
   }
-  dir.write("replays/notes.txt", "mine");
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    (void)entry;
-    ++count;
-  }
-  EXPECT_EQ(count, 4);  // three games and the player's own notes
+  EXPECT_EQ(filesIn(folder).size(), 6u);  // three games and the player's own three files
+  for (const char* name : theirs) EXPECT_EQ(dir.read(std::string("replays/") + name), "mine");
   EXPECT_FALSE(std::filesystem::exists(first));
   Replay newest;
   ASSERT_TRUE(ReplayShelf::load(ReplayShelf::newest(folder), newest, error)) << error;
   EXPECT_EQ(newest.text(), replay.text());
+}
+
+// Two players' games ending in the same second, in the same folder, many times over.
+TEST(ReplayShelf, GamesEndingTogetherInOneFolderAreAllKept) {
+  TempDir dir;
+  const Replay replay = playedGame(5, 3000);
+  constexpr int Savers = 4, GamesEach = 25;
+  std::vector<pid_t> savers;
+  for (int i = 0; i < Savers; ++i)
+    savers.push_back(Child::start([&] {
+      std::string error;
+      for (int game = 0; game < GamesEach; ++game)
+        if (ReplayShelf::save(replay, dir.file("replays"), Savers * GamesEach, error).empty())
+          return 1;
+      return 0;
+    }));
+  for (pid_t saver : savers) EXPECT_EQ(Child::finish(saver), 0);
+  EXPECT_EQ(filesIn(dir.file("replays")).size(), static_cast<size_t>(Savers * GamesEach));
+}
+
+// In a sandbox every run of the game has the same PID. One is killed half-way through its
+// save (by a limit on file size, with SIGXFSZ); the next game, a day later, still saves,
+// and what the killed save left is cleared.
+TEST(ReplayShelf, ASaveKilledInASandboxDoesNotStopTheNextGamesSave) {
+  TempDir dir;
+  const std::string folder = dir.file("replays");
+  const Replay replay = playedGame();
+  auto save = [&] {
+    std::string error;
+    return ReplayShelf::save(replay, folder, ReplayShelf::Kept, error).empty() ? 1 : 0;
+  };
+  int killed = Child::finish(Child::start(
+      [&] {
+        const rlimit half{replay.text().size() / 2, replay.text().size() / 2};
+        setrlimit(RLIMIT_FSIZE, &half);
+        std::signal(SIGXFSZ, SIG_DFL);
+        return save();
+      },
+      true));
+  if (WIFEXITED(killed) && WEXITSTATUS(killed) == Child::NoNamespaces)
+    GTEST_SKIP() << "this machine gives no PID namespaces";
+  ASSERT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGXFSZ) << killed;
+  std::vector<std::filesystem::path> left = filesIn(folder);
+  ASSERT_EQ(left.size(), 1u) << "the killed save's half file";
+  std::filesystem::last_write_time(
+      left[0], std::filesystem::last_write_time(left[0]) - std::chrono::hours(24));
+
+  EXPECT_EQ(Child::finish(Child::start(save, true)), 0);
+  left = filesIn(folder);
+  ASSERT_EQ(left.size(), 1u);
+  Replay saved;
+  std::string error;
+  ASSERT_TRUE(ReplayShelf::load(left[0], saved, error)) << error;
+  EXPECT_EQ(saved.text(), replay.text());
 }
 
 TEST(ReplayShelf, AFolderThatCannotTakeAGameSaysWhyAndLeavesNothing) {
