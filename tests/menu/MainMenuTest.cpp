@@ -158,3 +158,39 @@ TEST(ReplayViewer, PlaysPastAPassLongerThanItCatchesUpAtOnce) {
   EXPECT_TRUE(context.watchReplay(replay)) << "the replay froze at its long pass";
   EXPECT_FALSE(player.finished());
 }
+
+TEST(ReplayViewer, StopsWhereAReplayPartsFromItsGameAndSaysWhere) {
+  MenuWorld world;
+  Replay replay;
+  replay.setup = GameSetup(GameMode::Practice);
+  replay.setup.startFrom(4242, 131502);
+  Game game(replay.setup);
+  StepEvents events;
+  for (int pass = 0; pass < 3 * static_cast<int>(Replay::DigestInterval); ++pass) {
+    PassInput input;
+    if (pass % 40 == 7) input.add(0, pass % 80 == 7 ? Command::Grab : Command::Drop);
+    game.step(1, input, events);
+    replay.record(1, input, game);
+  }
+  replay.finish(game);
+  // A grab taken out half way: the game goes on otherwise from there.
+  Replay changed = replay;
+  for (size_t i = 0; i < changed.inputs.size(); ++i)
+    if (changed.inputs[i].pass > Replay::DigestInterval + 50) {
+      changed.inputs.erase(changed.inputs.begin() + static_cast<long>(i));
+      break;
+    }
+  GameContext context(theDisplay, nullptr);
+  EventScript player;
+  player.pause(20000).quit();
+  player.start();
+  ASSERT_TRUE(context.watchReplay(changed)) << "the viewer was left before the parting";
+  EXPECT_FALSE(player.finished());
+  EXPECT_EQ(context.partedReplay,
+            "parts from the game at pass " + std::to_string(2 * Replay::DigestInterval) +
+                " (last agreed at pass " + std::to_string(Replay::DigestInterval) + ")");
+  GameContext straight(theDisplay, nullptr);
+  player.start();
+  EXPECT_TRUE(straight.watchReplay(replay));
+  EXPECT_EQ(straight.partedReplay, "");
+}
