@@ -20,7 +20,7 @@ public:
 
   // Plays one game of the mode (one of GameMode) to its end, and keeps it as a replay.
   // False when there are no results to wait on: no game was played after all (a network
-  // game called off before it began), or its connection was lost.
+  // game called off, or not to be had, before it began).
   bool runGame(int mode);
   // "2p Versus" over the network: connects as the options say, plays, keeps the replay.
   bool runNetworkGame();

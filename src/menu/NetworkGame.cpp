@@ -20,9 +20,7 @@
 #include "Version.h"
 
 namespace {
-// A connection lost after ten seconds of silence has kept the player waiting long enough:
-// its notice shows this long and the menu comes back without a key.
-constexpr int64_t LostNoticeMs = 1000;
+constexpr int64_t MsPerSecond = 1000;
 constexpr uint32_t IdleFrameMs = 10;  // the waiting screens need no more
 
 // What the player at this machine does during a network game: their own (player 1's)
@@ -74,7 +72,8 @@ std::string endingText(const MatchEvent& ended) {
     case MatchEnd::RemoteLeft:
       return "The other player left: you win";
     case MatchEnd::Lost:
-      return "Connection lost: no winner";
+      return "Connection lost: nothing heard\nfor " + std::to_string(ended.silentMs / MsPerSecond) +
+             " s. No winner";
     case MatchEnd::Gone:
       return "The other player has gone";
     case MatchEnd::Parted:
@@ -152,9 +151,7 @@ bool GameContext::runNetworkGame() {
   for (int id : {PlayerCommand, AbortGame}) keys.subscribe(id, &hands);
 
   view.notice = "Starting...";
-  bool lost = false;
-  int64_t endedAt = -1;
-  while (!match.finished() || (lost && steadyNowMs() - endedAt < LostNoticeMs)) {
+  while (!match.finished()) {
     keys.post<PollInput>();
     if (hands.leave) match.leave();
     match.poll(steadyNowMs(), hands.pressed);
@@ -182,10 +179,12 @@ bool GameContext::runNetworkGame() {
           std::fprintf(stderr, "Pigmora: the two games parted at tick %u\n", event.tick);
           break;
         case MatchEvent::Type::Ended:
-          endedAt = steadyNowMs();
-          lost = event.end == MatchEnd::Lost;
-          if (lost) std::fprintf(stderr, "Pigmora: connection lost: no winner\n");
+          if (event.end == MatchEnd::LocalLeft) view.leaver = match.localSide();
+          if (event.end == MatchEnd::RemoteLeft) view.leaver = 1 - match.localSide();
           view.notice = endingText(event);
+          if (event.end == MatchEnd::Lost)
+            std::fprintf(stderr, "Pigmora: connection lost after %lld s of silence: no winner\n",
+                         static_cast<long long>(event.silentMs / MsPerSecond));
           break;
       }
     }
@@ -198,5 +197,6 @@ bool GameContext::runNetworkGame() {
       std::fprintf(stderr, "Pigmora: this game's replay %s\n", match.replayParting().c_str());
     shelve(match.replay(), replayFolder);
   }
-  return !lost;
+  // Every end, a lost connection's too, stays on screen until the player has read it.
+  return true;
 }

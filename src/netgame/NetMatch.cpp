@@ -136,6 +136,7 @@ void NetMatch::take(const SessionEvent& ending) {
                  byRemote ? localSide() : other);
     case EndReason::Lost:
       farewell = false;
+      silence = NetSession::LostAfterMs;
       return end(MatchEnd::Lost, ending.tick, ending.tick, -1);
     case EndReason::BadSetup:
       return end(MatchEnd::BadSetup, 0, 0, -1);
@@ -145,8 +146,11 @@ void NetMatch::take(const SessionEvent& ending) {
 void NetMatch::end(MatchEnd why, uint32_t passes, uint32_t tick, int winner) {
   ended_ = true;
   endedAt = now;
+  kept.seat = localSide();
+  if (why == MatchEnd::LocalLeft) kept.leaver = localSide();
+  if (why == MatchEnd::RemoteLeft) kept.leaver = 1 - localSide();
   if (started_) keepReplay(passes);
-  MatchEvent ended{MatchEvent::Type::Ended, tick, why, winner};
+  MatchEvent ended{MatchEvent::Type::Ended, tick, why, winner, silence};
   events.push_back(ended);
 }
 

@@ -38,7 +38,8 @@ struct MatchEvent {
   Type type = Type::Started;
   uint32_t tick = 0;
   MatchEnd end = MatchEnd::GameOver;
-  int winner = -1;  // Ended: the side (0 the host, 1 the guest) that won; -1 for nobody
+  int winner = -1;       // Ended: the side (0 the host, 1 the guest) that won; -1 for nobody
+  int64_t silentMs = 0;  // Ended, Lost: how long nothing was heard
 };
 
 struct MatchConfig {
@@ -117,6 +118,7 @@ private:
   bool ended_ = false;
   bool farewell = true;  // whether the other side may still want to hear from this one
   int64_t endedAt = 0;
+  int64_t silence = 0;  // before a lost connection was given up
 
   Game confirmed;  // the game stepped on the ticks both sides agree on, for the replay
   Replay kept;

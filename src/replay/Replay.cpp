@@ -190,6 +190,8 @@ std::string Replay::text() const {
   out << "mode " << setup.mode << "\nboard " << setup.columnCount << " " << setup.rowCount
       << "\nrows " << setup.rowSeeds[0] << " " << setup.rowSeeds[1] << "\nbanks "
       << setup.bankSeeds[0] << " " << setup.bankSeeds[1] << "\n";
+  if (format >= 2) out << "seat " << seat << "\n";
+  if (format >= 2 && leaver >= 0) out << "leaver " << leaver << "\n";
   if (!note.empty()) out << "# " << note.substr(0, note.find('\n')) << "\n";
   out << framesText(frames);
   out << "# pass player inputs (L Left, R Right, D Drop, G Grab, P PullDown, U PowerUp, H Pause, "
@@ -281,6 +283,10 @@ bool Replay::read(std::istream& in, std::string& error) {
       if (w.size() != 3 || !number(w[1], setup.columnCount) || !number(w[2], setup.rowCount))
         return fail("bad board size");
       sawBoard = true;
+    } else if ((key == "seat" || key == "leaver") && format >= 2) {
+      int& player = key == "seat" ? seat : leaver;
+      if (w.size() != 2 || !number(w[1], player) || player < 0 || player > 1)
+        return fail("bad " + key);
     } else if (key == "rows" || key == "banks") {
       uint32_t* starts = key == "rows" ? setup.rowSeeds : setup.bankSeeds;
       if (w.size() != 3 || !number(w[1], starts[0]) || !number(w[2], starts[1]))
@@ -337,6 +343,9 @@ bool Replay::read(std::istream& in, std::string& error) {
   if (!sawMode || !sawBoard || !sawRows || !sawBanks)
     return fail("the file ends before its setup is complete");
   if (!setup.valid()) return fail("a board of that size cannot be played");
+  if (seat >= setup.playerCount || leaver >= setup.playerCount)
+    return fail("a seat or leaver of a game with " + std::to_string(setup.playerCount) + " player" +
+                (setup.playerCount > 1 ? "s" : ""));
   if (frames.empty()) return fail("the file has no frames");
   if (!inputs.empty() && inputs.back().pass > frames.size())
     return fail("inputs for pass " + std::to_string(inputs.back().pass) + " of " +

@@ -23,6 +23,9 @@ constexpr int RulesVersion = 1;
 //   board 7 13                     columns and rows
 //   rows 4242 4242                 each board's rows' starting value
 //   banks 131502 131503            each power-up bank's starting value
+//   seat 1                         whose game this is: the board shown on the left (format
+//                                  2 on; 0 when not given)
+//   leaver 0                       the player who left the game, if one did (format 2 on)
 //   frames 0 16*3 17,16*20 ...     pass lengths in ms, in order; "N*K" is N K times,
 //                                  "A,B*K" the group A B K times; as many lines as needed
 //   8 0 LLG                        pass (from 1), player, inputs in order: L Left, R Right,
@@ -58,11 +61,13 @@ struct Replay {
 
   GameSetup setup;
   int rulesVersion = RulesVersion;
-  std::string program;                // the version of the program that saved it
-  std::vector<int32_t> frames;        // the length of each pass
-  std::vector<Stamped> inputs;        // in pass order
-  std::vector<Checkpoint> digests;    // in pass order
-  int format = FormatVersion;         // the file's, when read from one
+  std::string program;              // the version of the program that saved it
+  std::vector<int32_t> frames;      // the length of each pass
+  std::vector<Stamped> inputs;      // in pass order
+  std::vector<Checkpoint> digests;  // in pass order
+  int format = FormatVersion;       // the file's, when read from one
+  int seat = 0;     // the player whose replay it is, shown on the left (a network game's guest: 1)
+  int leaver = -1;  // the player who left the game (a network game), or -1
   std::vector<std::string> endLines;  // stored at saving, each ending in "\n"
   std::string note;                   // a remark kept as a comment line; not read back
 

@@ -78,6 +78,14 @@ void expectReplayIsTheGameShown(const NetMatch& match) {
   EXPECT_TRUE(run.game == match.game()) << "the screen shows another game than the replay's";
   EXPECT_EQ(endLines(run.game), endLines(match.game()));
   EXPECT_GE(read.digests.size(), 1u);
+  EXPECT_EQ(read.seat, match.localSide()) << "a replay shows its own player on the left";
+}
+
+// The two sides keep the same game, each as its own.
+void expectSameReplays(const NetMatch& host, const NetMatch& guest) {
+  Replay asHost = guest.replay();
+  asHost.seat = 0;
+  EXPECT_EQ(host.replay().text(), asHost.text());
 }
 
 }  // namespace
@@ -104,7 +112,7 @@ TEST(NetMatch, BothSidesEndAComputerGameAlikeAndKeepTheGameTheyShowed) {
     const Game& shown = meeting.matches[0]->game();
     EXPECT_TRUE(shown.players[ends[0]->winner].alive);
     EXPECT_FALSE(shown.players[1 - ends[0]->winner].alive);
-    EXPECT_EQ(meeting.matches[0]->replay().text(), meeting.matches[1]->replay().text());
+    expectSameReplays(*meeting.matches[0], *meeting.matches[1]);
     EXPECT_GT(meeting.matches[0]->replay().frames.size(), 2 * Replay::DigestInterval)
         << "a whole game, not a start";
   }
@@ -124,8 +132,11 @@ TEST(NetMatch, TheOneWhoLeavesLosesAndTheOtherIsToldTheyWon) {
     EXPECT_EQ(stayed->end, MatchEnd::RemoteLeft);
     EXPECT_EQ(left->winner, 1 - leaver);
     EXPECT_EQ(stayed->winner, 1 - leaver);
-    for (int side = 0; side < 2; ++side) expectReplayIsTheGameShown(*meeting.matches[side]);
-    EXPECT_EQ(meeting.matches[0]->replay().text(), meeting.matches[1]->replay().text());
+    for (int side = 0; side < 2; ++side) {
+      expectReplayIsTheGameShown(*meeting.matches[side]);
+      EXPECT_EQ(meeting.matches[side]->replay().leaver, leaver) << "the replay forgot who left";
+    }
+    expectSameReplays(*meeting.matches[0], *meeting.matches[1]);
   }
 }
 
@@ -153,6 +164,7 @@ TEST(NetMatch, AClosedLinkEndsAtOnceAndSilenceEndsAfterTheLimit) {
       SCOPED_TRACE(side);
       ASSERT_NE(meeting.ending(side), nullptr);
       EXPECT_EQ(meeting.ending(side)->end, MatchEnd::Lost);
+      EXPECT_EQ(meeting.ending(side)->silentMs, NetSession::LostAfterMs);
       bool interrupted = false;
       for (const MatchEvent& event : meeting.events[side])
         interrupted |= event.type == MatchEvent::Type::Interrupted;

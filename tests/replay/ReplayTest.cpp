@@ -68,6 +68,12 @@ TEST(Replays, AGameSavedAsPlayedReadsBackAndEndsTheSame) {
   EXPECT_TRUE(run.endsAsSaved(read));
   EXPECT_EQ(endLines(run.game), stored);
   EXPECT_LT(saved.text().size(), 20000u) << "a short game makes a small file";
+  // A network guest's replay, one that a player left: whose it is and who left come back.
+  saved.seat = 1;
+  saved.leaver = 0;
+  ASSERT_TRUE(readText(saved.text(), read, error)) << error;
+  EXPECT_EQ(read.seat, 1);
+  EXPECT_EQ(read.leaver, 0);
 }
 
 TEST(Replays, AChangedInputIsCaughtAtTheNextDigestNamingTheLastThatAgreed) {
@@ -134,6 +140,8 @@ TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
        "'digest PASS HEX'"},
       {"a digest too short", withLine(good, "# pass", "digest 5 0123\n# pass"),
        "'digest PASS HEX'"},
+      {"a seat of no player", withLine(good, "seat 0", "seat 2"), "bad seat"},
+      {"a leaver of no player", withLine(good, "seat 0", "seat 0\nleaver 5"), "bad leaver"},
       {"digests out of order", withLine(good, "# pass", "digest 999 0123456789abcdef\n# pass"),
        "digests out of order"},
       {"a digest past the frames",
