@@ -43,9 +43,6 @@ public:
   PassInput pending;
   // A line or two shown over the boards while it is not empty (a network game's state).
   std::string notice;
-  // The player who left a two-player game (a network game's, or a replay of one), for
-  // the results; -1 when nobody did.
-  int leaver = -1;
   // Who plays each board; a place is taken once.
   PlayerController* controllers[2] = {nullptr, nullptr};
 

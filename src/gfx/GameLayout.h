@@ -24,4 +24,6 @@ public:
   SDL_Rect clockRect = {0, 0, 639, 479};
   // The player whose board is drawn on the left: 0, or 1 for the joiner of a network game.
   int leftPlayer = 0;
+  // The player who left a network game (or a replay of one), for the results; -1: nobody.
+  int leaver = -1;
 };

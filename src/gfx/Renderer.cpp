@@ -197,7 +197,8 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
 
   const bool playing = player.alive && game.state != Over;
   const auto lines =
-      playing ? statusLines(player, x0, y0, fonts) : resultLines(player, layout.mode, x0, y0);
+      playing ? statusLines(player, x0, y0, fonts)
+              : resultLines(player, layout.mode, x0, y0, outcomeOf(game, i, layout.leaver));
   for (const TextLine& line : lines) drawText(line.text, line.x, line.y, &fonts[line.font]);
 
   char score[64];

@@ -5,7 +5,7 @@
 
 #include "Colour.h"
 #include "Font.h"
-#include "GameSetup.h"
+#include "Game.h"
 #include "Player.h"
 
 namespace {
@@ -83,9 +83,24 @@ std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* f
   return column.lines;
 }
 
-std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0) {
+Outcome outcomeOf(const Game& game, int player, int leaver) {
+  if (leaver >= 0) return player == leaver ? Outcome::LostByLeaving : Outcome::WonAsTheOtherLeft;
+  if (!game.players[0].alive && !game.players[1].alive) return Outcome::Draw;
+  return game.players[player].alive ? Outcome::Won : Outcome::Lost;
+}
+
+std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0, Outcome outcome) {
   Column column(x0 + ResultsIndent, y0);
-  column.add(mode == GameMode::Versus, p.alive ? "You win!" : "You lose...", RedFont);
+  if (mode == GameMode::Versus) {
+    bool won = outcome == Outcome::Won || outcome == Outcome::WonAsTheOtherLeft;
+    column.add(true,
+               outcome == Outcome::Draw ? "A draw!"
+               : won                    ? "You win!"
+                                        : "You lose...",
+               RedFont);
+    column.add(outcome == Outcome::WonAsTheOtherLeft, "The other left", PlainFont);
+    column.add(outcome == Outcome::LostByLeaving, "You left", PlainFont);
+  }
   ClockTime time = clockTime(p.elapsed);
   column.add(true, format("Time : %u:%02u ", time.minutes, time.seconds), PlainFont);
   column.add(p.timeBonus > 0.0, format("Time Bonus!!  %.3f", p.timeBonus), RedFont);

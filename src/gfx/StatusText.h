@@ -5,6 +5,7 @@
 #include <vector>
 
 class Font;
+class Game;
 class Player;
 
 // The text column over a board: status lines while the player plays, results once the
@@ -40,4 +41,11 @@ struct ClockTime {
 ClockTime clockTime(int32_t ms);
 
 std::vector<TextLine> statusLines(const Player& player, int x0, int y0, const Font* fonts);
-std::vector<TextLine> resultLines(const Player& player, int mode, int x0, int y0);
+
+// How a two-player game ended for one board's player, as the results headline it.
+enum class Outcome { Won, Lost, Draw, WonAsTheOtherLeft, LostByLeaving };
+// The outcome for `player` of a finished two-player game that `leaver` left (-1: nobody
+// did): the one still standing wins; two boards out on one pass make a draw.
+Outcome outcomeOf(const Game& game, int player, int leaver);
+
+std::vector<TextLine> resultLines(const Player& player, int mode, int x0, int y0, Outcome outcome);

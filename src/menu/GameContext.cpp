@@ -103,7 +103,7 @@ bool GameContext::watchReplay(const Replay& replay) {
   // A replay is seen as its player saw the game: their own board on the left.
   layout.leftPlayer = replay.seat;
   GameLoop loop(replay.setup);
-  loop.leaver = replay.leaver;
+  layout.leaver = replay.leaver;
   loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   loop.layout = &layout;
   FramePacer pacer(displayRefreshHz);

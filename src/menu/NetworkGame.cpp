@@ -179,8 +179,8 @@ bool GameContext::runNetworkGame() {
           std::fprintf(stderr, "Pigmora: the two games parted at tick %u\n", event.tick);
           break;
         case MatchEvent::Type::Ended:
-          if (event.end == MatchEnd::LocalLeft) view.leaver = match.localSide();
-          if (event.end == MatchEnd::RemoteLeft) view.leaver = 1 - match.localSide();
+          if (event.end == MatchEnd::LocalLeft) layout.leaver = match.localSide();
+          if (event.end == MatchEnd::RemoteLeft) layout.leaver = 1 - match.localSide();
           view.notice = endingText(event);
           if (event.end == MatchEnd::Lost)
             std::fprintf(stderr, "Pigmora: connection lost after %lld s of silence: no winner\n",

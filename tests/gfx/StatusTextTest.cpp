@@ -82,12 +82,12 @@ TEST(ResultLines, BonusesAndStatisticsShowWhenEarnedBlueBeforeOrange) {
   q.chainBonus = 2.25;
   q.totalPieces = 31;
   for (int i = 0; i < 9; ++i) q.piecesByColour[i] = i + 1;
-  EXPECT_EQ(texts(resultLines(q, 0, 191, 33)),
+  EXPECT_EQ(texts(resultLines(q, 0, 191, 33, Outcome::Won)),
             (Texts{"Time : 0:00 ", "Time Bonus!!  10.000", "Max Chain : 3", "Chain Bonus!!  2.250",
                    "Reactions : 30", "Whites : 1", "Reds : 2", "Yellows : 3", "Blues : 5",
                    "Oranges : 4", "Purples : 6", "Greens : 7", "Blacks : 8", "Duds : 9"}));
   Player r;  // a chain bonus needs a chain; a zero bonus is no bonus
   r.chainBonus = 5.0;
   r.piecesByColour[8] = 2;
-  EXPECT_EQ(texts(resultLines(r, 0, 191, 33)), (Texts{"Time : 0:00 ", "Duds : 2"}));
+  EXPECT_EQ(texts(resultLines(r, 0, 191, 33, Outcome::Lost)), (Texts{"Time : 0:00 ", "Duds : 2"}));
 }
