@@ -202,12 +202,11 @@ void EnetLink::service(int64_t now) {
           enet_host_flush(enet);
         } else {
           // A stranger, another version, or a second player while a game is on: turned
-          // away with our own stamp, so that another version can say which we are.
+          // away with our own stamp, so that another version can say which we are. The
+          // host waits on: one knock must not end the wait for the real player.
           std::string theirs = stampVersion(event.data);
-          if (state_ == State::Listening && !theirs.empty()) {
-            state_ = State::Refused;
-            problem_ = "The other player has Pigmora " + theirs + "; you have " + version;
-          }
+          if (state_ == State::Listening && !theirs.empty())
+            lastRefusal_ = "The other player has Pigmora " + theirs + "; you have " + version;
           ++refusals_;
           enet_peer_disconnect(event.peer, versionStamp(version));
         }

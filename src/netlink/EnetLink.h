@@ -32,7 +32,7 @@ public:
     Resolving,   // joiner: looking the host's name up
     Connecting,  // joiner: knocking
     Connected,
-    Refused,  // the other side runs another version: `problem` says which
+    Refused,  // joiner: the host runs another version; `problem` says which
     Failed,   // no such host, nobody there, or the connection was lost: `problem` says why
   };
 
@@ -71,8 +71,10 @@ public:
   int roundTripMs() const;
   // Bytes sent so far as datagrams, ENet's own headers, acknowledgements and pings included.
   uint64_t bytesSentOnTheWire() const;
-  // Strangers and other versions turned away so far (host).
+  // Strangers and other versions turned away so far (host). The host waits on after a
+  // refusal; the last other version's says which versions met, for the waiting screen.
   int refusals() const { return refusals_; }
+  const std::string& lastRefusal() const { return lastRefusal_; }
 
 private:
   struct Lookup;
@@ -85,6 +87,7 @@ private:
   std::string target_;
   uint16_t port_ = 0;
   int refusals_ = 0;
+  std::string lastRefusal_;
   int64_t knockedAt = 0;
   _ENetHost* enet = nullptr;
   _ENetPeer* peer = nullptr;

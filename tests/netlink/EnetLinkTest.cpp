@@ -1,6 +1,6 @@
 // The network game's connection over real ENet sockets on the loopback address: a joiner
-// reaches a host and both carry packets; another version is turned away on both sides
-// with both versions named; nobody at the port, or a bad address, fails with a reason; a
+// reaches a host and both carry packets; another version is turned away with both versions
+// named, and the host waits on; nobody at the port, or a bad address, fails with a reason; a
 // stranger's garbage on the port changes nothing for the next real joiner.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -71,21 +71,29 @@ TEST(EnetLink, AJoinerReachesTheHostAndBothCarryPackets) {
       << "a player who leaves is noticed at once, not after a silence";
 }
 
-TEST(EnetLink, AnotherVersionIsTurnedAwayOnBothSidesNamingBoth) {
+TEST(EnetLink, AnotherVersionIsTurnedAwayNamingBothAndTheHostWaitsOn) {
   uint16_t port = freePort();
-  EnetLink host("1.2"), joiner("1.3");
+  EnetLink host("1.2"), stranger("1.3");
   ASSERT_TRUE(host.host(port, true));
-  joiner.join("localhost:" + std::to_string(port), nowMs());
-  bool joinerStarted = false;  // a joiner that thinks it is in would start a game that never comes
-  ASSERT_TRUE(until({&host, &joiner},
+  stranger.join("localhost:" + std::to_string(port), nowMs());
+  // A joiner that thinks it is in would start a game that never comes.
+  bool strangerStarted = false;
+  ASSERT_TRUE(until({&host, &stranger},
                     [&] {
-                      joinerStarted = joinerStarted || joiner.state() == State::Connected;
-                      return host.state() == State::Refused && joiner.state() == State::Refused;
+                      strangerStarted = strangerStarted || stranger.state() == State::Connected;
+                      return host.refusals() == 1 && stranger.state() == State::Refused;
                     }))
-      << "host " << int(host.state()) << ", joiner " << int(joiner.state());
-  EXPECT_FALSE(joinerStarted);
-  EXPECT_EQ(joiner.problem(), "The other player has Pigmora 1.2; you have 1.3");
-  EXPECT_EQ(host.problem(), "The other player has Pigmora 1.3; you have 1.2");
+      << "host " << int(host.state()) << ", joiner " << int(stranger.state());
+  EXPECT_FALSE(strangerStarted);
+  EXPECT_EQ(stranger.problem(), "The other player has Pigmora 1.2; you have 1.3");
+  EXPECT_EQ(host.lastRefusal(), "The other player has Pigmora 1.3; you have 1.2");
+  EXPECT_EQ(host.state(), State::Listening) << "one stranger must not end the wait";
+
+  EnetLink player("1.2");
+  player.join("127.0.0.1:" + std::to_string(port), nowMs());
+  EXPECT_TRUE(until({&host, &player}, [&] {
+    return host.state() == State::Connected && player.state() == State::Connected;
+  }));
 }
 
 TEST(EnetLink, NobodyThereOrABadAddressFailsWithItsReason) {
