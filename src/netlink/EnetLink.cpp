@@ -7,18 +7,32 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
 #include "NetMessage.h"
 
+struct EnetLink::Knock {
+  enet_uint32 connectID = 0;
+  enet_uint32 since = 0;  // ENet's clock
+  uint64_t order = 0;     // its place in the line of knocks; 0: none noted
+};
+
 namespace {
 constexpr uint32_t StampMarker = 0x50;  // 'P'
 constexpr size_t ChannelCount = 2;
 constexpr enet_uint8 UnreliableChannel = 0, ReliableChannel = 1;
-// Peers a host keeps room for: the player, and one more to turn a latecomer away politely.
-constexpr size_t HostPeers = 2;
+// Peers a host keeps room for: the player, a latecomer to turn away politely, and knocks
+// that never finish. A connect needs no answer, so its source can be forged and anyone
+// can knock as often as they like; the oldest unfinished knock gives its slot up to the
+// next (see makeRoomForKnocks), so a real player's knock stands while this many more come.
+constexpr size_t HostPeers = 16;
+// A knock still unfinished after this is given up (ENet itself would wait half a minute,
+// sending its answer to the forged address again and again). A real joiner's finishes
+// within a round trip, or two more of ENet's resends over a bad link.
+constexpr enet_uint32 HalfOpenLimitMs = 3000;
 // ENet gives up on a silent peer no sooner than this: the sessions decide long before.
 constexpr enet_uint32 PeerTimeoutMs = 15000;
 
@@ -37,6 +51,77 @@ std::string addressText(const std::string& hostName, uint16_t port) {
 std::vector<uint8_t> welcome(uint32_t stamp) {
   return {static_cast<uint8_t>(stamp), static_cast<uint8_t>(stamp >> 8),
           static_cast<uint8_t>(stamp >> 16), static_cast<uint8_t>(stamp >> 24)};
+}
+
+using Knock = EnetLink::Knock;
+
+// Reached through the peer's own data, since ENet's intercept is handed the host alone.
+Knock& knockIn(ENetPeer& peer) {
+  return *static_cast<Knock*>(peer.data);
+}
+
+// A peer slot waiting for the knocker to acknowledge the host's answer: a knock that never
+// finishes holds one.
+bool halfOpen(const ENetPeer& peer) {
+  return peer.state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT;
+}
+
+void giveUp(ENetPeer& peer) {
+  enet_peer_reset(&peer);
+  knockIn(peer) = Knock();
+}
+
+// Notes the knocks that came since last time, in the order they came.
+void noteKnocks(ENetHost& host) {
+  static uint64_t knocks = 0;
+  for (size_t i = 0; i < host.peerCount; ++i) {
+    ENetPeer& peer = host.peers[i];
+    Knock& knock = knockIn(peer);
+    if (!halfOpen(peer)) {
+      knock = Knock();
+    } else if (knock.order == 0 || knock.connectID != peer.connectID) {
+      knock.connectID = peer.connectID;
+      knock.since = host.serviceTime;
+      knock.order = ++knocks;
+    }
+  }
+}
+
+// A datagram that names no peer and begins with a connect command.
+bool isKnock(const enet_uint8* data, size_t size) {
+  if (size < offsetof(ENetProtocolHeader, sentTime)) return false;
+  enet_uint16 word = static_cast<enet_uint16>(data[0] << 8 | data[1]);
+  if ((word & ENET_PROTOCOL_MAXIMUM_PEER_ID) != ENET_PROTOCOL_MAXIMUM_PEER_ID) return false;
+  size_t header = word & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME
+                      ? sizeof(ENetProtocolHeader)
+                      : offsetof(ENetProtocolHeader, sentTime);
+  return size > header &&
+         (data[header] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
+}
+
+// ENet hands every datagram here before it reads it: a knock that would find every slot
+// taken takes the oldest unfinished knock's.
+int ENET_CALLBACK makeRoomForKnocks(ENetHost* host, ENetEvent*) {
+  if (!isKnock(host->receivedData, host->receivedDataLength)) return 0;
+  noteKnocks(*host);
+  ENetPeer* oldest = nullptr;
+  for (size_t i = 0; i < host->peerCount; ++i) {
+    ENetPeer& peer = host->peers[i];
+    if (peer.state == ENET_PEER_STATE_DISCONNECTED) return 0;
+    if (halfOpen(peer) && (!oldest || knockIn(peer).order < knockIn(*oldest).order)) oldest = &peer;
+  }
+  if (oldest) giveUp(*oldest);
+  return 0;
+}
+
+// Gives up the knocks that have not finished in time.
+void dropStaleKnocks(ENetHost& host) {
+  noteKnocks(host);
+  enet_uint32 now = enet_time_get();
+  for (size_t i = 0; i < host.peerCount; ++i) {
+    ENetPeer& peer = host.peers[i];
+    if (halfOpen(peer) && now - knockIn(peer).since > HalfOpenLimitMs) giveUp(peer);
+  }
 }
 }  // namespace
 
@@ -110,6 +195,9 @@ bool EnetLink::host(uint16_t port, bool loopbackOnly) {
     return false;
   }
   enet->maximumPacketSize = LargestPacket;
+  knocks.resize(HostPeers);
+  for (size_t i = 0; i < enet->peerCount; ++i) enet->peers[i].data = &knocks[i];
+  enet->intercept = makeRoomForKnocks;
   port_ = port;
   state_ = State::Listening;
   return true;
@@ -184,6 +272,7 @@ void EnetLink::service(int64_t now) {
     fail("no game is waiting at " + target_);
     return;
   }
+  if (enet->intercept) dropStaleKnocks(*enet);
   ENetEvent event;
   while (enet && enet_host_service(enet, &event, 0) > 0) {
     switch (event.type) {
@@ -208,6 +297,8 @@ void EnetLink::service(int64_t now) {
           if (state_ == State::Listening && !theirs.empty())
             lastRefusal_ = "The other player has Pigmora " + theirs + "; you have " + version;
           ++refusals_;
+          // One that never acknowledges the goodbye holds its slot no longer than a knock.
+          enet_peer_timeout(event.peer, 0, HalfOpenLimitMs, HalfOpenLimitMs);
           enet_peer_disconnect(event.peer, versionStamp(version));
         }
         break;

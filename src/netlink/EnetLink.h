@@ -69,6 +69,9 @@ public:
   // The address the joiner connects to, as shown to the player ("host:port").
   const std::string& target() const { return target_; }
   int roundTripMs() const;
+  // A host's note of the knock in one of ENet's peer slots (EnetLink.cpp's own).
+  struct Knock;
+
   // Bytes sent so far as datagrams, ENet's own headers, acknowledgements and pings included.
   uint64_t bytesSentOnTheWire() const;
   // Strangers and other versions turned away so far (host). The host waits on after a
@@ -93,6 +96,7 @@ private:
   _ENetPeer* peer = nullptr;
   std::shared_ptr<Lookup> lookup;
   std::deque<std::vector<uint8_t>> waiting;
+  std::vector<Knock> knocks;  // host: one for each of ENet's peer slots
 };
 
 // "host" and "port" from "host" or "host:port"; false when the name is empty or the port is not

@@ -3,6 +3,7 @@
 // named, and the host waits on; nobody at the port, or a bad address, fails with a reason; a
 // stranger's garbage on the port changes nothing for the next real joiner.
 #include <arpa/inet.h>
+#include <enet/enet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -44,6 +45,44 @@ uint16_t freePort() {
   getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
   close(s);
   return ntohs(a.sin_port);
+}
+
+// A socket on the loopback address that sends to `port` there.
+struct LoopbackSender {
+  explicit LoopbackSender(uint16_t port) : s(socket(AF_INET, SOCK_DGRAM, 0)) {
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  }
+  ~LoopbackSender() { close(s); }
+  void send(const void* data, size_t size) {
+    sendto(s, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+  int s;
+  sockaddr_in to{};
+};
+
+// A well-formed ENet connect command that its sender never follows up, as one whose
+// source address is forged cannot.
+std::vector<uint8_t> halfOpenKnock(uint32_t connectID) {
+  struct {
+    ENetProtocolHeader header;
+    ENetProtocolConnect connect;
+  } ENET_PACKED knock{};
+  knock.header.peerID =
+      ENET_HOST_TO_NET_16(ENET_PROTOCOL_HEADER_FLAG_SENT_TIME | ENET_PROTOCOL_MAXIMUM_PEER_ID);
+  knock.connect.header.command =
+      ENET_PROTOCOL_COMMAND_CONNECT | ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE;
+  knock.connect.header.channelID = 0xFF;
+  knock.connect.header.reliableSequenceNumber = ENET_HOST_TO_NET_16(1);
+  knock.connect.incomingSessionID = knock.connect.outgoingSessionID = 0xFF;
+  knock.connect.mtu = ENET_HOST_TO_NET_32(ENET_HOST_DEFAULT_MTU);
+  knock.connect.windowSize = ENET_HOST_TO_NET_32(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
+  knock.connect.channelCount = ENET_HOST_TO_NET_32(2);
+  knock.connect.packetThrottleInterval = ENET_HOST_TO_NET_32(ENET_PEER_PACKET_THROTTLE_INTERVAL);
+  knock.connect.connectID = connectID;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&knock);
+  return std::vector<uint8_t>(bytes, bytes + sizeof knock);
 }
 
 using State = EnetLink::State;
@@ -135,6 +174,38 @@ TEST(EnetLink, GarbageOnThePortLeavesTheHostReadyForARealJoiner) {
   EXPECT_TRUE(until({&host, &joiner}, [&] {
     return host.state() == State::Connected && joiner.state() == State::Connected;
   }));
+}
+
+TEST(EnetLink, HalfOpenKnocksNeverKeepARealPlayerOut) {
+  constexpr int64_t KnockEveryMs = 20;  // ten times as often as the knocks that kept one out
+  constexpr int KnocksFirst = 40;       // more than the host has room for
+  uint16_t port = freePort();
+  EnetLink host("1.2");
+  ASSERT_TRUE(host.host(port, true));
+  LoopbackSender knocker(port);
+  uint32_t knocks = 0;
+  int64_t knockedAt = 0;
+  auto knockWhenDue = [&] {
+    if (nowMs() - knockedAt < KnockEveryMs) return;
+    std::vector<uint8_t> knock = halfOpenKnock(++knocks);
+    knocker.send(knock.data(), knock.size());
+    knockedAt = nowMs();
+  };
+  ASSERT_TRUE(until({&host}, [&] {
+    knockWhenDue();
+    return knocks >= KnocksFirst;
+  }));
+  EnetLink player("1.2");
+  player.join("127.0.0.1:" + std::to_string(port), nowMs());
+  EXPECT_TRUE(until(
+      {&host, &player},
+      [&] {
+        knockWhenDue();
+        return host.state() == State::Connected && player.state() == State::Connected;
+      },
+      2000))
+      << "the player knocked among " << knocks << " half-open knocks and is still out";
+  EXPECT_EQ(host.refusals(), 0);
 }
 
 TEST(EnetLink, StampsCarryTheVersionAndStrangersCarryNone) {
