@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <enet/enet.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "EnetLink.h"
+#include "NetMessage.h"
 
 namespace {
 int64_t nowMs() {
@@ -206,6 +208,71 @@ TEST(EnetLink, HalfOpenKnocksNeverKeepARealPlayerOut) {
       2000))
       << "the player knocked among " << knocks << " half-open knocks and is still out";
   EXPECT_EQ(host.refusals(), 0);
+}
+
+// The other player's machine as a hostile one: a plain ENet host that connects with the
+// right stamp and then sends whatever it likes.
+struct Intruder {
+  explicit Intruder(uint16_t port) : enet(enet_host_create(nullptr, 1, 2, 0, 0)) {
+    ENetAddress address{htonl(INADDR_LOOPBACK), port};
+    peer = enet_host_connect(enet, &address, 2, versionStamp("1.2"));
+  }
+  ~Intruder() { enet_host_destroy(enet); }
+  // True once the host's welcome came.
+  bool service() {
+    ENetEvent event;
+    while (enet_host_service(enet, &event, 0) > 0)
+      if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+        welcomed = true;
+        enet_packet_destroy(event.packet);
+      }
+    return welcomed;
+  }
+  void send(const std::vector<uint8_t>& bytes) {
+    enet_peer_send(
+        peer, 0,
+        enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT));
+  }
+  ENetHost* enet;
+  ENetPeer* peer;
+  bool welcomed = false;
+};
+
+TEST(EnetLink, AFloodFromTheOtherPlayerHoldsABoundedAmount) {
+  struct Flood {
+    const char* name;
+    std::vector<uint8_t> packet;
+    bool stalled;  // behind a reliable packet that never comes, as when one is lost
+  };
+  NetMessage inputs;
+  inputs.type = NetMessageType::Inputs;
+  inputs.inputCount = MaxInputsPerPacket;
+  for (TickInput& input : inputs.inputs) input.add(1);
+  std::vector<uint8_t> inputsPacket;
+  encodeMessage(inputs, inputsPacket);
+  const Flood floods[] = {
+      {"full input packets", inputsPacket, true},
+      {"empty packets", {}, true},
+      {"the largest packets, never read", std::vector<uint8_t>(EnetLink::LargestPacket, 7), false},
+  };
+  constexpr int Packets = 20000, Burst = 50;
+  for (const Flood& flood : floods) {
+    SCOPED_TRACE(flood.name);
+    uint16_t port = freePort();
+    EnetLink host("1.2");
+    ASSERT_TRUE(host.host(port, true));
+    Intruder intruder(port);
+    ASSERT_TRUE(until({&host}, [&] { return intruder.service(); }));
+    if (flood.stalled) intruder.peer->channels[0].outgoingReliableSequenceNumber += 1;
+    size_t before = mallinfo2().uordblks, most = before;
+    for (int sent = 0; sent < Packets; sent += Burst) {
+      for (int i = 0; i < Burst; ++i) intruder.send(flood.packet);
+      enet_host_flush(intruder.enet);
+      host.service(nowMs());
+      most = std::max(most, mallinfo2().uordblks);
+    }
+    EXPECT_LE(most - before, EnetLink::MostHeldBytes);
+  }
 }
 
 TEST(EnetLink, StampsCarryTheVersionAndStrangersCarryNone) {
