@@ -179,81 +179,35 @@ TEST(NetSession, EndingsReachBothSides) {
   }
 }
 
-// One session against a peer that plays along until `playsUntil` ms and from then on only
-// pings and answers pings: the session's events, each with the ms it came at.
-std::vector<std::pair<int64_t, SessionEvent>> againstAPinger(int side, int64_t playsUntil) {
-  constexpr int64_t PingEveryMs = 100, LimitMs = 40000;
-  ToyGame games[2];
-  SimLink link({20, 0, 0, 0, 0, 8});
-  SessionConfig configs[2];
-  for (int s = 0; s < 2; ++s) {
-    configs[s].host = s == 0;
-    configs[s].commandLimit = ToyGame::ToyCommands;
-  }
-  configs[0].setup = ToyGame::setupBytes(8, 250);
-  NetSession real(games[side], link.end(side), configs[side], 0);
-  NetSession other(games[1 - side], link.end(1 - side), configs[1 - side], 0);
-  ToyPlayer players[2] = {ToyPlayer(0, 1), ToyPlayer(1, 2)};
-  std::vector<std::pair<int64_t, SessionEvent>> seen;
-  for (int64_t now = 0; now < LimitMs && real.phase() != NetSession::Phase::Ended; ++now) {
-    link.setTime(now);
-    NetSession* sessions[2] = {&real, &other};
-    for (NetSession* session : sessions) {
-      if (session == &other && now >= playsUntil) break;
-      int s = session->localSide();
-      session->poll(now);
-      while (session->ready()) session->advance(players[s].next(games[s].state));
-    }
-    if (now >= playsUntil) {
-      std::vector<uint8_t> packet;
-      NetMessage message;
-      while (link.end(1 - side).receive(packet)) {
-        if (!decodeMessage(packet.data(), packet.size(), ToyGame::ToyCommands, message) ||
-            message.type != NetMessageType::Ping)
-          continue;
-        message.type = NetMessageType::Pong;
-        packet.clear();
-        encodeMessage(message, packet);
-        link.end(1 - side).send(Channel::Unreliable, packet.data(), packet.size());
-      }
-      if (now % PingEveryMs == 0) {
-        NetMessage ping;
-        ping.time = static_cast<uint32_t>(now);
-        packet.clear();
-        encodeMessage(ping, packet);
-        link.end(1 - side).send(Channel::Unreliable, packet.data(), packet.size());
-      }
-    }
-    SessionEvent event;
-    while (real.nextEvent(event)) seen.emplace_back(now, event);
-  }
-  return seen;
-}
-
 TEST(NetSession, APeerThatOnlyPingsIsInterruptedThenLost) {
   constexpr int64_t Slack = 200;  // ms: the link's latency and a tick or two
-  for (int side = 0; side < 2; ++side) {
-    for (int64_t playsUntil : {int64_t{0}, int64_t{3000}}) {
-      SCOPED_TRACE(side ? "guest" : "host");
-      SCOPED_TRACE(playsUntil ? "after a start" : "from the first packet");
-      auto seen = againstAPinger(side, playsUntil);
-      auto at = [&](SessionEventType type) {
-        for (const auto& [ms, event] : seen)
-          if (event.type == type) return ms;
-        return int64_t{-1};
-      };
-      ASSERT_GE(at(SessionEventType::Ended), 0) << "the session never gave up";
-      EXPECT_EQ(seen.back().second.reason, EndReason::Lost);
-      if (playsUntil == 0) {
-        EXPECT_EQ(at(SessionEventType::Started), -1);
-        EXPECT_LE(at(SessionEventType::Ended), NetSession::StartLimitMs + Slack);
-      } else {
-        ASSERT_GE(at(SessionEventType::Started), 0);
-        int64_t interrupted = at(SessionEventType::Interrupted);
-        EXPECT_GE(interrupted, playsUntil + NetSession::InterruptedAfterMs - Slack);
-        EXPECT_LE(interrupted, playsUntil + NetSession::InterruptedAfterMs + Slack);
-        EXPECT_LE(at(SessionEventType::Ended), playsUntil + NetSession::LostAfterMs + Slack);
-        EXPECT_EQ(at(SessionEventType::Resumed), -1) << "pings are no progress";
+  for (int64_t quietFrom : {int64_t{0}, int64_t{3000}}) {
+    SCOPED_TRACE(quietFrom ? "after a start" : "from the first packet");
+    ToyGame games[2];
+    SimMatchOptions options;
+    options.link = {20, 0, 0, 0, 0, 8};
+    options.timeLimitMs = 40000;
+    // From `quietFrom` on, each side hears nothing of the other but a ping every 100 ms.
+    options.everyMs = [&](int64_t now, SimLink& link, NetSession*[]) {
+      if (now == quietFrom) link.setCut(true);
+      if (now < quietFrom || now % 100 != 0) return;
+      NetMessage ping;
+      ping.time = static_cast<uint32_t>(now);
+      std::vector<uint8_t> bytes;
+      encodeMessage(ping, bytes);
+      for (int side = 0; side < 2; ++side) link.deliver(side, bytes);
+    };
+    SimMatchResult result = playToy(games, options, 8);
+    ASSERT_TRUE(result.done) << "a side never gave up";
+    int64_t limit = quietFrom ? NetSession::LostAfterMs : NetSession::StartLimitMs;
+    EXPECT_LE(result.durationMs, quietFrom + limit + Slack);
+    for (int side = 0; side < 2; ++side) {
+      const auto& events = result.events[side];
+      EXPECT_EQ(findEvent(events, SessionEventType::Ended)->reason, EndReason::Lost);
+      EXPECT_EQ(findEvent(events, SessionEventType::Started) != nullptr, quietFrom > 0);
+      if (quietFrom) {
+        EXPECT_NE(findEvent(events, SessionEventType::Interrupted), nullptr);
+        EXPECT_EQ(findEvent(events, SessionEventType::Resumed), nullptr) << "pings are no progress";
       }
     }
   }
