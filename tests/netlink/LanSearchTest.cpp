@@ -35,25 +35,22 @@ std::string search(LanBeacon& beacon, uint32_t stamp) {
   return search.found();
 }
 
-// A socket made in the other machines' network namespace (see in-own-network.sh), bound
-// to `address` there; -1 when it cannot be. Only a thread moves into a namespace, so one of
-// its own does.
+// A socket bound to `address` on the other machines (see in-own-network.sh), made there
+// by stepping into their network namespace and back; -1 when there are none.
 int otherMachineSocket(const char* address) {
-  const char* space = std::getenv("PIGMORA_OTHER_MACHINES");
-  int s = -1;
-  std::thread([&] {
-    int fd = space ? open(space, O_RDONLY | O_CLOEXEC) : -1;
-    if (fd >= 0 && setns(fd, CLONE_NEWNET) == 0) s = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    if (fd >= 0) close(fd);
-  }).join();
+  const char* others = std::getenv("PIGMORA_OTHER_MACHINES");
+  int here = open("/proc/thread-self/ns/net", O_RDONLY),
+      there = others ? open(others, O_RDONLY) : -1;
+  int s = there >= 0 && setns(there, CLONE_NEWNET) == 0
+              ? socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0)
+              : -1;
+  setns(here, CLONE_NEWNET);
+  close(here);
+  if (there >= 0) close(there);
   sockaddr_in at{};
   at.sin_family = AF_INET;
   inet_pton(AF_INET, address, &at.sin_addr);
-  if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0) {
-    close(s);
-    s = -1;
-  }
-  return s;
+  return s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 ? s : -1;
 }
 }  // namespace
 
