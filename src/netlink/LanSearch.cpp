@@ -27,9 +27,10 @@ bool readDatagram(const char* data, size_t size, const char* word, uint32_t& sta
   size_t length = std::strlen(word);
   if (size <= length + 1 || std::memcmp(data, word, length) != 0 || data[length] != ' ')
     return false;
+  const char* digits = data + length + 1;
   const char* end = data + size;
-  while (end > data && end[-1] == ' ') --end;
-  auto read = std::from_chars(data + length + 1, end, stamp);
+  while (end > digits && end[-1] == ' ') --end;
+  auto read = std::from_chars(digits, end, stamp);
   if (read.ec != std::errc()) return false;
   if (!port) return read.ptr == end;
   if (read.ptr == end || *read.ptr != ' ') return false;

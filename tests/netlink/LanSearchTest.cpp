@@ -68,7 +68,8 @@ TEST(LanSearch, JunkOnTheSearchPortIsIgnored) {
   to.sin_family = AF_INET;
   to.sin_port = htons(LanSearchPort);
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  for (const char* junk : {"PIGMORA?", "PIGMORA? ", "PIGMORA? 12x", "PIGMORA! 1 2", "", "\xff\xfe"})
+  for (const char* junk :
+       {"PIGMORA?", "PIGMORA? ", "PIGMORA?    ", "PIGMORA? 12x", "PIGMORA! 1 2", "", "\xff\xfe"})
     sendto(s, junk, std::strlen(junk), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   close(s);
   beacon.service();
