@@ -52,7 +52,8 @@ NetSession::NetSession(RollbackGame& game, Transport& transport, const SessionCo
       config(config),
       side(config.host ? 0 : 1),
       now(now),
-      lastReceiveAt(now),
+      createdAt(now),
+      lastProgressAt(now),
       lastSendAt(now),
       lastPingAt(now - SyncPingIntervalMs) {}
 
@@ -93,11 +94,7 @@ void NetSession::poll(int64_t time) {
       stats_.badPackets += 1;
       continue;
     }
-    lastReceiveAt = now;
-    if (interrupted) {
-      interrupted = false;
-      push({SessionEventType::Resumed, current});
-    }
+    if (phase_ == Phase::Syncing) progressed();
     handle(message);
   }
 
@@ -105,12 +102,12 @@ void NetSession::poll(int64_t time) {
     if (!done() && now - lastSendAt >= ResendIntervalMs) sendInputs();
     return;
   }
-  int64_t silence = now - lastReceiveAt;
-  if (silence >= LostAfterMs) {
+  int64_t stuck = now - lastProgressAt;
+  if (phase_ == Phase::Syncing ? now - createdAt >= StartLimitMs : stuck >= LostAfterMs) {
     finish(EndReason::Lost, current, false);
     return;
   }
-  if (silence >= InterruptedAfterMs && !interrupted) {
+  if (stuck >= InterruptedAfterMs && !interrupted) {
     interrupted = true;
     push({SessionEventType::Interrupted, current});
   }
@@ -147,6 +144,14 @@ void NetSession::poll(int64_t time) {
   if (phase_ != Phase::Running) return;
   bool unacknowledged = remoteAck < localNext;
   if (now - lastSendAt >= (unacknowledged ? ResendIntervalMs : KeepAliveMs)) sendInputs();
+}
+
+void NetSession::progressed() {
+  lastProgressAt = now;
+  if (interrupted) {
+    interrupted = false;
+    push({SessionEventType::Resumed, current});
+  }
 }
 
 void NetSession::noteRoundTrip(int64_t sample) {
@@ -239,6 +244,7 @@ void NetSession::start(int64_t firstTickAt) {
   for (int t = 0; t < delay; ++t) localInputs[t] = remoteInputs[t] = TickInput();
   nextTickAt = firstTickAt;
   push({SessionEventType::Started, 0});
+  progressed();
 }
 
 void NetSession::handleInputs(const NetMessage& m) {
@@ -248,9 +254,13 @@ void NetSession::handleInputs(const NetMessage& m) {
   heardRemoteClock = true;
   remoteClock = m.sendTime;
   remoteClockAt = now;
-  if (m.ack > remoteAck && m.ack <= localNext) remoteAck = m.ack;
+  if (m.ack > remoteAck && m.ack <= localNext) {
+    remoteAck = m.ack;
+    progressed();
+  }
   if (phase_ != Phase::Running) return;
 
+  uint32_t remoteBefore = remoteNext;
   for (int i = 0; i < m.inputCount; ++i) {
     uint64_t t = static_cast<uint64_t>(m.firstTick) + i;
     if (t < remoteNext) continue;
@@ -261,6 +271,7 @@ void NetSession::handleInputs(const NetMessage& m) {
       rollbackFrom = std::min(rollbackFrom, static_cast<uint32_t>(t));
     remoteNext += 1;
   }
+  if (remoteNext != remoteBefore) progressed();
 
   // Both sides' views of the gap include the packet's travel time; half their difference
   // does not.

@@ -20,8 +20,8 @@ struct SessionConfig {
 
 enum class SessionEventType : uint8_t {
   Started,      // both sides have the setup; ticks run
-  Interrupted,  // nothing heard for a while
-  Resumed,      // heard again after an interruption
+  Interrupted,  // the game has not moved on for a while: no new inputs, nothing acknowledged
+  Resumed,      // it moves on again after an interruption
   Desync,       // the two sides' games differ at `tick`
   Ended,        // for `reason`, at `tick`; byRemote when the other side said so
 };
@@ -64,6 +64,8 @@ class NetSession {
 public:
   static constexpr int64_t InterruptedAfterMs = 750;
   static constexpr int64_t LostAfterMs = 10000;
+  // The start (the host's setup and the guest's acknowledgement) gives up after this.
+  static constexpr int64_t StartLimitMs = 10000;
   static constexpr uint32_t DigestInterval = 30;  // ticks between digests of confirmed ticks
 
   NetSession(RollbackGame& game, Transport& transport, const SessionConfig& config, int64_t now);
@@ -116,6 +118,8 @@ private:
   void reportDesync(uint32_t tick);
   void finish(EndReason reason, uint32_t tick, bool byRemote);
   void push(const SessionEvent& event);
+  // The other side moved the game on (or, before the start, answered at all).
+  void progressed();
 
   RollbackGame& game;
   Transport& transport;
@@ -125,8 +129,12 @@ private:
   SessionStats stats_;
 
   int64_t now = 0;
+  int64_t createdAt = 0;
   int64_t startedAt = 0;
-  int64_t lastReceiveAt = 0;
+  // A packet proves only that someone is there: a peer that pings but sends no inputs
+  // would freeze the game as long as it liked. In play, what counts is the other side's
+  // progress.
+  int64_t lastProgressAt = 0;
   int64_t lastSendAt = 0;
   int64_t lastPingAt = 0;
   uint32_t quietTicks = 0;  // ticks since inputs were last sent

@@ -7,20 +7,37 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
 #include "NetMessage.h"
 
+struct EnetLink::Knock {
+  enet_uint32 connectID = 0;
+  enet_uint32 since = 0;  // ENet's clock
+  uint64_t order = 0;     // its place in the line of knocks; 0: none noted
+};
+
 namespace {
 constexpr uint32_t StampMarker = 0x50;  // 'P'
 constexpr size_t ChannelCount = 2;
 constexpr enet_uint8 UnreliableChannel = 0, ReliableChannel = 1;
-// Peers a host keeps room for: the player, and one more to turn a latecomer away politely.
-constexpr size_t HostPeers = 2;
+// Peers a host keeps room for: the player, a latecomer to turn away politely, and knocks
+// that never finish. A connect needs no answer, so its source can be forged and anyone
+// can knock as often as they like; the oldest unfinished knock gives its slot up to the
+// next (see screenDatagram), so a real player's knock stands while this many more come.
+constexpr size_t HostPeers = 16;
+// A knock still unfinished after this is given up (ENet itself would wait half a minute,
+// sending its answer to the forged address again and again). A real joiner's finishes
+// within a round trip, or two more of ENet's resends over a bad link.
+constexpr enet_uint32 HalfOpenLimitMs = 3000;
 // ENet gives up on a silent peer no sooner than this: the sessions decide long before.
 constexpr enet_uint32 PeerTimeoutMs = 15000;
+// Events taken in one service: far more than a frame of play brings, few enough that a
+// flood faster than it can be read never holds the frame.
+constexpr int MostEventsPerService = 2 * EnetLink::WaitingRoom;
 
 bool enetReady() {
   static bool ready = enet_initialize() == 0;
@@ -33,6 +50,107 @@ bool enetReady() {
 std::vector<uint8_t> welcome(uint32_t stamp) {
   return {static_cast<uint8_t>(stamp), static_cast<uint8_t>(stamp >> 8),
           static_cast<uint8_t>(stamp >> 16), static_cast<uint8_t>(stamp >> 24)};
+}
+
+using Knock = EnetLink::Knock;
+
+// Reached through the peer's own data, since ENet's intercept is handed the host alone.
+Knock& knockIn(ENetPeer& peer) {
+  return *static_cast<Knock*>(peer.data);
+}
+
+// A peer slot waiting for the knocker to acknowledge the host's answer: a knock that never
+// finishes holds one.
+bool halfOpen(const ENetPeer& peer) {
+  return peer.state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT;
+}
+
+void giveUp(ENetPeer& peer) {
+  enet_peer_reset(&peer);
+  knockIn(peer) = Knock();
+}
+
+// Notes the knocks that came since last time, in the order they came.
+void noteKnocks(ENetHost& host) {
+  static uint64_t knocks = 0;
+  for (size_t i = 0; i < host.peerCount; ++i) {
+    ENetPeer& peer = host.peers[i];
+    Knock& knock = knockIn(peer);
+    if (!halfOpen(peer)) {
+      knock = Knock();
+    } else if (knock.order == 0 || knock.connectID != peer.connectID) {
+      knock.connectID = peer.connectID;
+      knock.since = host.serviceTime;
+      knock.order = ++knocks;
+    }
+  }
+}
+
+// The peer slot a datagram names (ENET_PROTOCOL_MAXIMUM_PEER_ID: none yet), and where its
+// first command begins; false when it is too short to say.
+bool readHeader(const enet_uint8* data, size_t size, size_t& peerID, size_t& commandAt) {
+  if (size < offsetof(ENetProtocolHeader, sentTime)) return false;
+  enet_uint16 word = static_cast<enet_uint16>(data[0] << 8 | data[1]);
+  peerID = word & ENET_PROTOCOL_MAXIMUM_PEER_ID;
+  commandAt = word & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME ? sizeof(ENetProtocolHeader)
+                                                         : offsetof(ENetProtocolHeader, sentTime);
+  return true;
+}
+
+// Whether ENet holds `most` packets or more for the peer: arrived ahead of one still on
+// its way, or not yet taken. Counted only so far, so that a full queue costs no more.
+bool queueFull(const ENetPeer& peer, size_t most) {
+  size_t held = 0;
+  auto count = [&](const ENetList& list) {
+    for (ENetListIterator i = list.sentinel.next; i != &list.sentinel && held < most; i = i->next)
+      ++held;
+  };
+  count(peer.dispatchedCommands);
+  for (size_t c = 0; peer.channels && c < peer.channelCount; ++c) {
+    count(peer.channels[c].incomingReliableCommands);
+    count(peer.channels[c].incomingUnreliableCommands);
+  }
+  return held >= most;
+}
+
+// ENet hands every datagram here before it reads it. One for a peer whose queue is full is
+// dropped (ENet bounds only the bytes, and an empty packet has none); a knock that would
+// find every slot taken takes the oldest unfinished knock's (on a host).
+int ENET_CALLBACK screenDatagram(ENetHost* host, ENetEvent*) {
+  size_t peerID = 0, commandAt = 0;
+  if (!readHeader(host->receivedData, host->receivedDataLength, peerID, commandAt)) return 0;
+  if (peerID < host->peerCount)
+    return queueFull(host->peers[peerID], EnetLink::MostQueuedPackets) ? 1 : 0;
+  bool knock =
+      peerID == ENET_PROTOCOL_MAXIMUM_PEER_ID && host->receivedDataLength > commandAt &&
+      (host->receivedData[commandAt] & ENET_PROTOCOL_COMMAND_MASK) == ENET_PROTOCOL_COMMAND_CONNECT;
+  if (!knock || !host->peers[0].data) return 0;
+  noteKnocks(*host);
+  ENetPeer* oldest = nullptr;
+  for (size_t i = 0; i < host->peerCount; ++i) {
+    ENetPeer& peer = host->peers[i];
+    if (peer.state == ENET_PEER_STATE_DISCONNECTED) return 0;
+    if (halfOpen(peer) && (!oldest || knockIn(peer).order < knockIn(*oldest).order)) oldest = &peer;
+  }
+  if (oldest) giveUp(*oldest);
+  return 0;
+}
+
+// What the other side may send: see EnetLink::MostHeldBytes.
+void bound(ENetHost& host) {
+  host.maximumPacketSize = EnetLink::LargestPacket;
+  host.maximumWaitingData = EnetLink::MostQueuedBytes;
+  host.intercept = screenDatagram;
+}
+
+// Gives up the knocks that have not finished in time.
+void dropStaleKnocks(ENetHost& host) {
+  noteKnocks(host);
+  enet_uint32 now = enet_time_get();
+  for (size_t i = 0; i < host.peerCount; ++i) {
+    ENetPeer& peer = host.peers[i];
+    if (halfOpen(peer) && now - knockIn(peer).since > HalfOpenLimitMs) giveUp(peer);
+  }
 }
 }  // namespace
 
@@ -90,7 +208,9 @@ bool EnetLink::host(uint16_t port, bool loopbackOnly) {
     fail("port " + std::to_string(port) + " is taken or cannot be used");
     return false;
   }
-  enet->maximumPacketSize = LargestPacket;
+  bound(*enet);
+  knocks.resize(HostPeers);
+  for (size_t i = 0; i < enet->peerCount; ++i) enet->peers[i].data = &knocks[i];
   port_ = port;
   state_ = State::Listening;
   return true;
@@ -115,7 +235,7 @@ void EnetLink::join(const std::string& address, int64_t now) {
     fail("no network connection can be made on this machine");
     return;
   }
-  enet->maximumPacketSize = LargestPacket;
+  bound(*enet);
   state_ = State::Resolving;
   knockedAt = now;
   lookup = std::make_shared<Lookup>();
@@ -168,8 +288,9 @@ void EnetLink::service(int64_t now) {
     fail("no game is waiting at " + target_);
     return;
   }
+  if (!knocks.empty()) dropStaleKnocks(*enet);
   ENetEvent event;
-  while (enet && enet_host_service(enet, &event, 0) > 0) {
+  for (int n = 0; n < MostEventsPerService && enet && enet_host_service(enet, &event, 0) > 0; ++n) {
     switch (event.type) {
       case ENET_EVENT_TYPE_CONNECT:
         if (state_ == State::Connecting && event.peer == peer) {
@@ -186,13 +307,14 @@ void EnetLink::service(int64_t now) {
           enet_host_flush(enet);
         } else {
           // A stranger, another version, or a second player while a game is on: turned
-          // away with our own stamp, so that another version can say which we are.
+          // away with our own stamp, so that another version can say which we are. The
+          // host waits on: one knock must not end the wait for the real player.
           std::string theirs = stampVersion(event.data);
-          if (state_ == State::Listening && !theirs.empty()) {
-            state_ = State::Refused;
-            problem_ = "The other player has Pigmora " + theirs + "; you have " + version;
-          }
+          if (state_ == State::Listening && !theirs.empty())
+            lastRefusal_ = "The other player has Pigmora " + theirs + "; you have " + version;
           ++refusals_;
+          // One that never acknowledges the goodbye holds its slot no longer than a knock.
+          enet_peer_timeout(event.peer, 0, HalfOpenLimitMs, HalfOpenLimitMs);
           enet_peer_disconnect(event.peer, versionStamp(version));
         }
         break;
@@ -203,8 +325,12 @@ void EnetLink::service(int64_t now) {
                                    event.packet->data + event.packet->dataLength) ==
                   welcome(versionStamp(version)))
             state_ = State::Connected;
-        } else if (event.peer == peer && state_ == State::Connected && waiting.size() < WaitingRoom)
+        } else if (event.peer == peer && state_ == State::Connected &&
+                   waiting.size() < WaitingRoom &&
+                   waitingBytes + event.packet->dataLength <= WaitingRoomBytes) {
           waiting.emplace_back(event.packet->data, event.packet->data + event.packet->dataLength);
+          waitingBytes += event.packet->dataLength;
+        }
         enet_packet_destroy(event.packet);
         break;
       case ENET_EVENT_TYPE_DISCONNECT:
@@ -249,6 +375,7 @@ bool EnetLink::receive(std::vector<uint8_t>& packet) {
   if (waiting.empty()) return false;
   packet = std::move(waiting.front());
   waiting.pop_front();
+  waitingBytes -= packet.size();
   return true;
 }
 

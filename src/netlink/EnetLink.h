@@ -30,17 +30,27 @@ public:
     Resolving,   // joiner: looking the host's name up
     Connecting,  // joiner: knocking
     Connected,
-    Refused,  // the other side runs another version: `problem` says which
+    Refused,  // joiner: the host runs another version; `problem` says which
     Failed,   // no such host, nobody there, or the connection was lost: `problem` says why
   };
 
   // Ms a joiner knocks before it gives up, and a name lookup may take.
   static constexpr int64_t ConnectLimitMs = 5000;
   static constexpr int64_t LookupLimitMs = 4000;
-  // Packets waiting to be read: a flood beyond this is dropped, never stored.
-  static constexpr size_t WaitingRoom = 512;
   // The largest packet taken: far more than any message of the sessions.
   static constexpr size_t LargestPacket = 4096;
+  // What the other side's packets may hold here, however many it sends; more is dropped,
+  // never stored. Packets waiting to be read: WaitingRoom of them, of WaitingRoomBytes in
+  // all. ENet's own queue for the other side (packets that came ahead of one still on its
+  // way, and packets not yet taken): MostQueuedPackets, of MostQueuedBytes, or one
+  // datagram's more.
+  static constexpr size_t WaitingRoom = 512;
+  static constexpr size_t WaitingRoomBytes = 64 * 1024;
+  static constexpr size_t MostQueuedPackets = 1024;
+  static constexpr size_t MostQueuedBytes = 64 * 1024;
+  // All of that, with ENet's bookkeeping (about 200 bytes a packet) and the room's, in
+  // bytes of memory.
+  static constexpr size_t MostHeldBytes = 512 * 1024;
 
   // `version` is this program's ("1.2"), for the connect data and the refusals.
   explicit EnetLink(std::string version);
@@ -68,10 +78,15 @@ public:
   // The address the joiner connects to, as shown to the player ("host:port").
   const std::string& target() const { return target_; }
   int roundTripMs() const;
+  // A host's note of the knock in one of ENet's peer slots (EnetLink.cpp's own).
+  struct Knock;
+
   // Bytes sent so far as datagrams, ENet's own headers, acknowledgements and pings included.
   uint64_t bytesSentOnTheWire() const;
-  // Strangers and other versions turned away so far (host).
+  // Strangers and other versions turned away so far (host). The host waits on after a
+  // refusal; the last other version's says which versions met, for the waiting screen.
   int refusals() const { return refusals_; }
+  const std::string& lastRefusal() const { return lastRefusal_; }
 
 private:
   struct Lookup;
@@ -84,9 +99,12 @@ private:
   std::string target_;
   uint16_t port_ = 0;
   int refusals_ = 0;
+  std::string lastRefusal_;
   int64_t knockedAt = 0;
   _ENetHost* enet = nullptr;
   _ENetPeer* peer = nullptr;
   std::shared_ptr<Lookup> lookup;
   std::deque<std::vector<uint8_t>> waiting;
+  size_t waitingBytes = 0;
+  std::vector<Knock> knocks;  // host: one for each of ENet's peer slots
 };

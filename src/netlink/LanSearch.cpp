@@ -6,6 +6,7 @@
 #include <net/if.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -13,18 +14,23 @@ namespace {
 const char* const Question = "PIGMORA?";
 const char* const Answer = "PIGMORA!";
 constexpr size_t LongestDatagram = 64;
+// Bytes of a question, padded with spaces: more than the longest answer ("PIGMORA!", a
+// stamp of up to 10 digits and a port of up to 5, 25 in all).
+constexpr size_t QuestionBytes = 32;
 constexpr size_t MostAnswersPerService = 64;        // a flood is read a little at a time
 constexpr uint32_t LoopbackBroadcast = 0x7fffffff;  // 127.255.255.255
+constexpr LocalNetwork LoopbackNetwork = {0x7f000000, 0xff000000};  // 127.0.0.0/8
 
-// "WORD STAMP [PORT]" in a datagram; false when it is not that.
+// "WORD STAMP [PORT]" in a datagram, perhaps padded with spaces; false when it is not that.
 bool readDatagram(const char* data, size_t size, const char* word, uint32_t& stamp,
                   uint16_t* port) {
   size_t length = std::strlen(word);
   if (size <= length + 1 || std::memcmp(data, word, length) != 0 || data[length] != ' ')
     return false;
-  const char* at = data + length + 1;
+  const char* digits = data + length + 1;
   const char* end = data + size;
-  auto read = std::from_chars(at, end, stamp);
+  while (end > digits && end[-1] == ' ') --end;
+  auto read = std::from_chars(digits, end, stamp);
   if (read.ec != std::errc()) return false;
   if (!port) return read.ptr == end;
   if (read.ptr == end || *read.ptr != ' ') return false;
@@ -33,6 +39,10 @@ bool readDatagram(const char* data, size_t size, const char* word, uint32_t& sta
   if (second.ec != std::errc() || second.ptr != end || number == 0 || number > 65535) return false;
   *port = static_cast<uint16_t>(number);
   return true;
+}
+
+bool onNetwork(uint32_t address, const LocalNetwork& network) {
+  return (address & network.mask) == (network.address & network.mask);
 }
 
 int openSocket(uint16_t port, bool broadcast) {
@@ -70,6 +80,24 @@ bool nextDatagram(int socket, ENetAddress& from, char* data, size_t& size) {
 }
 }  // namespace
 
+std::string lanQuestion(uint32_t stamp) {
+  std::string question = std::string(Question) + " " + std::to_string(stamp);
+  question.resize(QuestionBytes, ' ');
+  return question;
+}
+
+std::vector<LocalNetwork> localNetworks() {
+  std::vector<LocalNetwork> networks = {LoopbackNetwork};
+  ifaddrs* all = nullptr;
+  if (getifaddrs(&all) != 0) return networks;
+  for (ifaddrs* i = all; i; i = i->ifa_next)
+    if (i->ifa_addr && i->ifa_netmask && i->ifa_addr->sa_family == AF_INET)
+      networks.push_back({ntohl(reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr),
+                          ntohl(reinterpret_cast<sockaddr_in*>(i->ifa_netmask)->sin_addr.s_addr)});
+  freeifaddrs(all);
+  return networks;
+}
+
 std::vector<uint32_t> broadcastTargets() {
   std::vector<uint32_t> targets = {INADDR_BROADCAST, LoopbackBroadcast};
   ifaddrs* all = nullptr;
@@ -106,16 +134,34 @@ LanBeacon::~LanBeacon() {
   if (socket >= 0) enet_socket_destroy(socket);
 }
 
+// The networks are read again for a question from elsewhere, at most once a service: an
+// interface may have come up since.
+bool LanBeacon::onOwnNetwork(uint32_t address) {
+  auto known = [&] {
+    return std::any_of(networks.begin(), networks.end(),
+                       [&](const LocalNetwork& network) { return onNetwork(address, network); });
+  };
+  if (known()) return true;
+  if (readNetworksAgain) {
+    networks = localNetworks();
+    readNetworksAgain = false;
+  }
+  return known();
+}
+
 void LanBeacon::service() {
   if (socket < 0) return;
+  readNetworksAgain = true;
   char data[LongestDatagram];
   size_t size = 0;
   ENetAddress from{};
   uint32_t theirs = 0;
+  std::string answer =
+      std::string(Answer) + " " + std::to_string(stamp) + " " + std::to_string(gamePort);
   for (size_t n = 0; n < MostAnswersPerService && nextDatagram(socket, from, data, size); ++n)
-    if (readDatagram(data, size, Question, theirs, nullptr) && theirs == stamp)
-      sendText(socket, from,
-               std::string(Answer) + " " + std::to_string(stamp) + " " + std::to_string(gamePort));
+    if (readDatagram(data, size, Question, theirs, nullptr) && theirs == stamp &&
+        answer.size() <= size && onOwnNetwork(ntohl(from.host)))
+      sendText(socket, from, answer);
 }
 
 LanSearch::LanSearch(uint32_t stamp, int64_t now, uint16_t searchPort)
@@ -129,7 +175,7 @@ LanSearch::~LanSearch() {
 }
 
 void LanSearch::ask() {
-  std::string question = std::string(Question) + " " + std::to_string(stamp);
+  std::string question = lanQuestion(stamp);
   for (uint32_t target : broadcastTargets()) {
     ENetAddress to{};
     to.host = htonl(target);

@@ -9,6 +9,12 @@
 // answer of its own version. Both run on ENet's sockets and never block.
 constexpr uint16_t LanSearchPort = 24643;
 
+// A network this machine is on: an interface's address and mask, in host order.
+struct LocalNetwork {
+  uint32_t address = 0;
+  uint32_t mask = 0;
+};
+
 class LanBeacon {
 public:
   // Answers on `searchPort` for a game waiting on `gamePort`; false when the port cannot
@@ -18,13 +24,18 @@ public:
   LanBeacon(const LanBeacon&) = delete;
   LanBeacon& operator=(const LanBeacon&) = delete;
   bool listening() const { return socket >= 0; }
-  // Answers every question that arrived.
+  // Answers every question that arrived from this machine's own networks. Nobody else
+  // has any business asking, and a question's source can be forged: an answer never has
+  // more bytes than its question, so nobody's traffic can be multiplied through it.
   void service();
 
 private:
+  bool onOwnNetwork(uint32_t address);  // host order
   uint32_t stamp;
   uint16_t gamePort;
   int socket = -1;
+  std::vector<LocalNetwork> networks;
+  bool readNetworksAgain = true;
 };
 
 class LanSearch {
@@ -52,6 +63,11 @@ private:
   int64_t askedAt = -1;
   std::string host;
 };
+
+// The question a search asks: padded to more bytes than any answer.
+std::string lanQuestion(uint32_t stamp);
+// This machine's networks, the loopback one among them.
+std::vector<LocalNetwork> localNetworks();
 
 // The broadcast addresses a question goes to: everyone, each interface's own network,
 // and this machine's loopback network (a host in another window of the same machine).

@@ -179,6 +179,36 @@ TEST(NetSession, EndingsReachBothSides) {
   }
 }
 
+TEST(NetSession, APeerThatOnlyPingsIsInterruptedThenLost) {
+  constexpr int64_t Slack = 200;  // ms: the link's latency and a tick or two
+  for (int64_t quietFrom : {int64_t{0}, int64_t{3000}}) {
+    SCOPED_TRACE(quietFrom ? "after a start" : "from the first packet");
+    ToyGame games[2];
+    SimMatchOptions options;
+    options.link = {20, 0, 0, 0, 0, 8};
+    options.timeLimitMs = 40000;
+    // From `quietFrom` on, each side hears nothing of the other but a ping every 100 ms.
+    options.everyMs = [&](int64_t now, SimLink& link, NetSession*[]) {
+      if (now == quietFrom) link.setCut(true);
+      if (now < quietFrom || now % 100 != 0) return;
+      NetMessage ping;
+      ping.time = static_cast<uint32_t>(now);
+      std::vector<uint8_t> bytes;
+      encodeMessage(ping, bytes);
+      for (int side = 0; side < 2; ++side) link.deliver(side, bytes);
+    };
+    SimMatchResult result = playToy(games, options, 8);
+    ASSERT_TRUE(result.done) << "a side never gave up";
+    int64_t limit = quietFrom ? NetSession::LostAfterMs : NetSession::StartLimitMs;
+    EXPECT_LE(result.durationMs, quietFrom + limit + Slack);
+    for (const auto& events : result.events) {
+      EXPECT_EQ(findEvent(events, SessionEventType::Ended)->reason, EndReason::Lost);
+      EXPECT_EQ(findEvent(events, SessionEventType::Interrupted) != nullptr, quietFrom > 0);
+      EXPECT_EQ(findEvent(events, SessionEventType::Resumed), nullptr) << "pings are no progress";
+    }
+  }
+}
+
 TEST(NetSession, BadPacketsAreDroppedAndCounted) {
   ToyGame games[2];
   SimMatchOptions options;
