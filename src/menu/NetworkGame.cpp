@@ -44,10 +44,17 @@ public:
 bool waitForConnection(Display& display, EnetLink& link, LanBeacon* beacon,
                        const std::string& text) {
   display.showNotice(text);
+  int refusals = 0;
   for (;;) {
     if (pollQuitOrEscape() != Interruption::None) return false;
     link.service(steadyNowMs());
     if (beacon) beacon->service();
+    // Another version's knock is turned away and told so; the host waits on, saying whom.
+    if (link.refusals() != refusals) {
+      refusals = link.refusals();
+      std::fprintf(stderr, "Pigmora: %s\n", link.lastRefusal().c_str());
+      display.showNotice(text + "\n\n" + link.lastRefusal());
+    }
     if (link.state() == EnetLink::State::Connected) return true;
     if (link.state() == EnetLink::State::Failed || link.state() == EnetLink::State::Refused)
       return false;
@@ -63,7 +70,9 @@ void tellWhy(Display& display, const std::string& why) {
 }
 
 // The words for a match's end, as the player at this machine reads them.
-std::string endingText(const MatchEvent& ended) {
+std::string endingText(const MatchEvent& ended, bool started) {
+  std::string silence = "nothing came\nfor " + std::to_string(ended.silentMs / MsPerSecond) + " s";
+  if (!started && ended.end == MatchEnd::Lost) return "The game could not start: " + silence;
   switch (ended.end) {
     case MatchEnd::GameOver:
       return "";  // the results say it
@@ -72,8 +81,7 @@ std::string endingText(const MatchEvent& ended) {
     case MatchEnd::RemoteLeft:
       return "The other player left: you win";
     case MatchEnd::Lost:
-      return "Connection lost: nothing heard\nfor " + std::to_string(ended.silentMs / MsPerSecond) +
-             " s. No winner";
+      return "Connection lost: " + silence + ". No winner";
     case MatchEnd::Gone:
       return "The other player has gone";
     case MatchEnd::Parted:
@@ -181,7 +189,7 @@ bool GameContext::runNetworkGame() {
         case MatchEvent::Type::Ended:
           if (event.end == MatchEnd::LocalLeft) layout.leaver = match.localSide();
           if (event.end == MatchEnd::RemoteLeft) layout.leaver = 1 - match.localSide();
-          view.notice = endingText(event);
+          view.notice = endingText(event, match.started());
           if (event.end == MatchEnd::Lost)
             std::fprintf(stderr, "Pigmora: connection lost after %lld s of silence: no winner\n",
                          static_cast<long long>(event.silentMs / MsPerSecond));

@@ -136,7 +136,7 @@ void NetMatch::take(const SessionEvent& ending) {
                  byRemote ? localSide() : other);
     case EndReason::Lost:
       farewell = false;
-      silence = NetSession::LostAfterMs;
+      silence = started_ ? NetSession::LostAfterMs : NetSession::StartLimitMs;
       return end(MatchEnd::Lost, ending.tick, ending.tick, -1);
     case EndReason::BadSetup:
       return end(MatchEnd::BadSetup, 0, 0, -1);

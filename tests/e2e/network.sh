@@ -96,6 +96,7 @@ timeout -k 2 30 "$build/tools/net-duel/net-duel" --join=127.0.0.1:"$port" --vers
 check "another version is refused" [ $? = 3 ]
 check "... and told the host's version" grep -q "The other player has Pigmora $version; you have 9.9" "$scratch/other-version.err"
 check "the host does not go back to its menu" shows 13-host-waiting differs_at "$shots/11-host-menu.png" 230 308
+check "... and names the other version as it waits" poll 10 grep -q "The other player has Pigmora 9.9; you have $version" "$host_dir/stderr"
 # That it still waits shows when the next joiner, after the flood, gets in without a key here.
 
 # -- a stranger's garbage at the waiting host's port ------------------------------------
