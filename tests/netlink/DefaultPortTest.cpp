@@ -8,12 +8,9 @@
 
 #include "CommandLine.h"
 #include "EnetLink.h"
+#include "SteadyClock.h"
 
 namespace {
-int64_t nowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 CommandLine understood(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(), "pigmora");
@@ -32,12 +29,12 @@ TEST(DefaultPort, HostAndJoinGivenNoPortMeet) {
   CommandLine joinLine = understood({"--join=127.0.0.1"});
   EnetLink host("1.2"), joiner("1.2");
   ASSERT_TRUE(host.host(hostLine.hostPort, true)) << host.problem();
-  joiner.join(joinLine.given.at("--join"), nowMs());
-  int64_t limit = nowMs() + EnetLink::ConnectLimitMs;
-  while (nowMs() < limit && (host.state() != EnetLink::State::Connected ||
-                             joiner.state() != EnetLink::State::Connected)) {
-    host.service(nowMs());
-    joiner.service(nowMs());
+  joiner.join(joinLine.given.at("--join"), steadyNowMs());
+  int64_t limit = steadyNowMs() + EnetLink::ConnectLimitMs;
+  while (steadyNowMs() < limit && (host.state() != EnetLink::State::Connected ||
+                                   joiner.state() != EnetLink::State::Connected)) {
+    host.service(steadyNowMs());
+    joiner.service(steadyNowMs());
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   EXPECT_EQ(joiner.state(), EnetLink::State::Connected) << joiner.problem();

@@ -17,19 +17,16 @@
 #include <thread>
 
 #include "EnetLink.h"
+#include "SteadyClock.h"
 
 namespace {
-int64_t nowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Services both ends until `done`, for at most `limitMs`; false when it never came.
 bool until(std::initializer_list<EnetLink*> links, const std::function<bool()>& done,
            int64_t limitMs = 8000) {
-  int64_t end = nowMs() + limitMs;
-  while (nowMs() < end) {
-    for (EnetLink* link : links) link->service(nowMs());
+  int64_t end = steadyNowMs() + limitMs;
+  while (steadyNowMs() < end) {
+    for (EnetLink* link : links) link->service(steadyNowMs());
     if (done()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
@@ -56,7 +53,7 @@ TEST(EnetLink, AJoinerReachesTheHostAndBothCarryPackets) {
   uint16_t port = freePort();
   EnetLink host("1.2"), joiner("1.2");
   ASSERT_TRUE(host.host(port, true)) << host.problem();
-  joiner.join("127.0.0.1:" + std::to_string(port), nowMs());
+  joiner.join("127.0.0.1:" + std::to_string(port), steadyNowMs());
   ASSERT_TRUE(until({&host, &joiner}, [&] {
     return host.state() == State::Connected && joiner.state() == State::Connected;
   })) << joiner.problem();
@@ -78,7 +75,7 @@ TEST(EnetLink, AnotherVersionIsTurnedAwayNamingBothAndTheHostWaitsOn) {
   uint16_t port = freePort();
   EnetLink host("1.2"), stranger("1.3");
   ASSERT_TRUE(host.host(port, true));
-  stranger.join("localhost:" + std::to_string(port), nowMs());
+  stranger.join("localhost:" + std::to_string(port), steadyNowMs());
   // A joiner that thinks it is in would start a game that never comes.
   bool strangerStarted = false;
   ASSERT_TRUE(until({&host, &stranger},
@@ -93,7 +90,7 @@ TEST(EnetLink, AnotherVersionIsTurnedAwayNamingBothAndTheHostWaitsOn) {
   EXPECT_EQ(host.state(), State::Listening) << "one stranger must not end the wait";
 
   EnetLink player("1.2");
-  player.join("127.0.0.1:" + std::to_string(port), nowMs());
+  player.join("127.0.0.1:" + std::to_string(port), steadyNowMs());
   EXPECT_TRUE(until({&host, &player}, [&] {
     return host.state() == State::Connected && player.state() == State::Connected;
   }));
@@ -102,8 +99,8 @@ TEST(EnetLink, AnotherVersionIsTurnedAwayNamingBothAndTheHostWaitsOn) {
 TEST(EnetLink, NobodyThereOrABadAddressFailsWithItsReason) {
   EnetLink nobody("1.2"), bad("1.2");
   uint16_t port = freePort();
-  nobody.join("127.0.0.1:" + std::to_string(port), nowMs());
-  bad.join("127.0.0.1:99999", nowMs());
+  nobody.join("127.0.0.1:" + std::to_string(port), steadyNowMs());
+  bad.join("127.0.0.1:99999", steadyNowMs());
   EXPECT_EQ(bad.state(), State::Failed);
   EXPECT_NE(bad.problem().find("not an address"), std::string::npos);
   ASSERT_TRUE(until(
@@ -131,7 +128,7 @@ TEST(EnetLink, GarbageAndKnocksThatNeverFinishLeaveTheHostReadyForARealJoiner) {
     // Some of it looks like the start of a real header.
     if (!junk.empty() && i % 3 == 0) junk[0] = 0x80;
     send(junk.data(), junk.size());
-    if (i % 100 == 0) host.service(nowMs());
+    if (i % 100 == 0) host.service(steadyNowMs());
   }
   // Then well-formed ENet connects that nobody follows up, as nobody can whose address is
   // forged: more than the host has room for, then on while the joiner knocks, every 20 ms
@@ -146,15 +143,15 @@ TEST(EnetLink, GarbageAndKnocksThatNeverFinishLeaveTheHostReadyForARealJoiner) {
   knock.connect.channelCount = ENET_HOST_TO_NET_32(2);
   int64_t knockedAt = 0;
   auto knockWhenDue = [&] {
-    if (nowMs() - knockedAt < 20) return false;
+    if (steadyNowMs() - knockedAt < 20) return false;
     knock.connect.connectID += 1;
     send(&knock, sizeof knock);
-    knockedAt = nowMs();
+    knockedAt = steadyNowMs();
     return knock.connect.connectID >= 40;
   };
   ASSERT_TRUE(until({&host}, knockWhenDue));
   EXPECT_EQ(host.state(), State::Listening);
-  joiner.join("127.0.0.1:" + std::to_string(port), nowMs());
+  joiner.join("127.0.0.1:" + std::to_string(port), steadyNowMs());
   auto bothIn = [&] {
     knockWhenDue();
     return host.state() == State::Connected && joiner.state() == State::Connected;
@@ -199,7 +196,7 @@ TEST(EnetLink, AFloodFromTheOtherPlayerHoldsABoundedAmount) {
                        enet_packet_create(flood.packet.data(), flood.packet.size(),
                                           ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT));
       enet_host_flush(other);
-      host.service(nowMs());
+      host.service(steadyNowMs());
       most = std::max(most, mallinfo2().uordblks);
     }
     EXPECT_LE(most - before, EnetLink::MostHeldBytes);

@@ -17,18 +17,15 @@
 
 #include "EnetLink.h"
 #include "LanSearch.h"
+#include "SteadyClock.h"
 
 namespace {
-int64_t nowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Searches until it is over, answering as the beacon would; what it found.
 std::string search(LanBeacon& beacon, uint32_t stamp) {
-  LanSearch search(stamp, nowMs());
-  int64_t limit = nowMs() + LanSearch::SearchMs + 3000;
-  while (!search.service(nowMs()) && nowMs() < limit) {
+  LanSearch search(stamp, steadyNowMs());
+  int64_t limit = steadyNowMs() + LanSearch::SearchMs + 3000;
+  while (!search.service(steadyNowMs()) && steadyNowMs() < limit) {
     beacon.service();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
@@ -100,7 +97,7 @@ TEST(LanSearch, OnlyItsOwnNetworksAreAnsweredNeverWithMoreBytesThanAsked) {
     if (got > 0) answers[i].assign(data, static_cast<size_t>(got));
     return !answers[i].empty();
   };
-  for (int64_t limit = nowMs() + 3000; !heard(1) && nowMs() < limit;) {
+  for (int64_t limit = steadyNowMs() + 3000; !heard(1) && steadyNowMs() < limit;) {
     beacon.service();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
