@@ -4,6 +4,7 @@
 
 #include "Replay.h"
 #include "ReplayShelf.h"
+#include "StatusText.h"
 
 int readReplay(const std::string& path, const std::string& folder, Replay& replay,
                std::ostream& err) {
@@ -28,7 +29,7 @@ int checkReplay(const std::string& path, std::ostream& out, std::ostream& err) {
     err << "pigmora: " << path << ": " << run.parting << "\n";
     return ReplayDiffers;
   }
-  out << (run.over ? "" : "the game did not end\n") << endLines(run.game, replay.format, true);
+  out << (run.over ? "" : "the game did not end\n") << resultsInWords(run.game, replay.leaver);
   if (run.endsAsSaved(replay)) return 0;
   err << "pigmora: " << path << ": the game ends otherwise than it did when saved\n";
   return ReplayDiffers;

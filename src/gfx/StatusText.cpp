@@ -89,6 +89,22 @@ Outcome outcomeOf(const Game& game, int player, int leaver) {
   return game.players[player].alive ? Outcome::Won : Outcome::Lost;
 }
 
+std::string scoreText(double score) {
+  return format("%.03f", score);
+}
+
+std::string resultsInWords(const Game& game, int leaver) {
+  std::string words;
+  for (int i = 0; i < game.playerCount(); ++i) {
+    words += "player " + std::to_string(i) + ": " + scoreText(game.players[i].score);
+    Outcome outcome = game.playerCount() == 2 ? outcomeOf(game, i, leaver) : Outcome::Won;
+    for (const TextLine& line : resultLines(game.players[i], game.mode(), 0, 0, outcome))
+      words += " | " + line.text;
+    words += "\n";
+  }
+  return words;
+}
+
 std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0, Outcome outcome) {
   Column column(x0 + ResultsIndent, y0);
   if (mode == GameMode::Versus) {

@@ -49,3 +49,8 @@ enum class Outcome { Won, Lost, Draw, WonAsTheOtherLeft, LostByLeaving };
 Outcome outcomeOf(const Game& game, int player, int leaver);
 
 std::vector<TextLine> resultLines(const Player& player, int mode, int x0, int y0, Outcome outcome);
+// A score as the score box shows it.
+std::string scoreText(double score);
+// A finished game's results in words, a line per player: the score, then what the results
+// panel shows, " | " between them (what --check-replay prints).
+std::string resultsInWords(const Game& game, int leaver);

@@ -380,13 +380,13 @@ uint64_t formatOneBoardDigest(const Board& board) {
 }
 }  // namespace
 
-std::string endLines(const Game& game, int format, bool shown) {
+std::string endLines(const Game& game, int format) {
   std::string lines;
   for (int i = 0; i < game.playerCount(); ++i) {
     const Player& p = game.players[i];
     char head[96], digest[32];
-    std::snprintf(head, sizeof head, shown ? "%.3f %d %d %d %d |" : "%.17g %d %d %d %d |", p.score,
-                  p.elapsed, p.maxChain, p.totalPieces, p.level);
+    std::snprintf(head, sizeof head, "%.17g %d %d %d %d |", p.score, p.elapsed, p.maxChain,
+                  p.totalPieces, p.level);
     std::string text = head;
     for (int n : p.piecesByColour) text += " " + std::to_string(n);
     uint64_t board = format >= 2 ? digestOf(p.board) : formatOneBoardDigest(p.board);

@@ -91,9 +91,8 @@ struct Replay {
 
 // How a game ended, one line per player: score, time played, longest chain, pieces
 // reacted, level | pieces by colour | digest of the final board (by the checksum of the
-// replay format given). The score has every digit, unless `shown`: then it is as the
-// results screen shows it.
-std::string endLines(const Game& game, int format = Replay::FormatVersion, bool shown = false);
+// replay format given).
+std::string endLines(const Game& game, int format = Replay::FormatVersion);
 
 // Follows a game played from a replay against the digests the replay keeps.
 class ReplayWitness {
