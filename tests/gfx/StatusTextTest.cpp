@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Font.h"
+#include "Game.h"
 #include "Player.h"
 #include "StatusText.h"
 #include "TestArt.h"
@@ -90,4 +91,38 @@ TEST(ResultLines, BonusesAndStatisticsShowWhenEarnedBlueBeforeOrange) {
   r.chainBonus = 5.0;
   r.piecesByColour[8] = 2;
   EXPECT_EQ(texts(resultLines(r, 0, 191, 33, Outcome::Lost)), (Texts{"Time : 0:00 ", "Duds : 2"}));
+}
+
+TEST(ResultLines, EachVersusBoardIsToldItsOwnEndDrawsAndLeavingIncluded) {
+  const struct {
+    const char* what;
+    bool alive[2];
+    int leaver;
+    const char* headlines[2];  // board 0's first lines, board 1's
+  } cases[] = {
+      {"player 1 topped out", {true, false}, -1, {"You win!", "You lose..."}},
+      {"player 0 topped out", {false, true}, -1, {"You lose...", "You win!"}},
+      {"both out on one pass", {false, false}, -1, {"A draw!", "A draw!"}},
+      {"player 0 left", {true, true}, 0, {"You lose... You left", "You win! The other left"}},
+      {"player 1 left", {true, true}, 1, {"You win! The other left", "You lose... You left"}},
+      {"player 1 left as player 0 topped out",
+       {false, true},
+       1,
+       {"You win! The other left", "You lose... You left"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Game game(GameSetup(GameMode::Versus));
+    for (int i = 0; i < 2; ++i) {
+      game.players[i].alive = c.alive[i];
+      game.players[i].totalPieces = 0;
+    }
+    for (int i = 0; i < 2; ++i) {
+      Texts lines =
+          texts(resultLines(game.players[i], GameMode::Versus, 0, 0, outcomeOf(game, i, c.leaver)));
+      std::string headline = lines.at(0);
+      if (lines.at(1).rfind("Time", 0) != 0) headline += " " + lines.at(1);
+      EXPECT_EQ(headline, c.headlines[i]) << "board " << i;
+    }
+  }
 }
