@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "Desktop.h"
 #include "Error.h"
+#include "GameOptions.h"
 #include "MainMenu.h"
 #include "Replay.h"
 #include "ReplayCheck.h"
@@ -36,15 +37,7 @@ int main(int argc, char** argv) {
     settings.loadSettings();
     std::unique_ptr<MainMenu> menu(new MainMenu());
     if (desktop.refreshHz > 0) menu->gameContext->displayRefreshHz = desktop.refreshHz;
-    menu->gameContext->versusComputerLevel = commandLine.versusComputerLevel;
-    GameContext::Network& network = menu->gameContext->network;
-    if (commandLine.has("--host")) {
-      network.role = GameContext::Network::Host;
-      network.port = commandLine.hostPort;
-    } else if (commandLine.has("--join")) {
-      network.role = GameContext::Network::Join;
-      network.address = commandLine.given["--join"];
-    }
+    applyGameOptions(commandLine, *menu->gameContext);
     if (watching) {
       // Watching changes nothing of the player's own: no settings are written.
       GameContext& context = *menu->gameContext;

@@ -14,6 +14,7 @@
 #include "GameOverWait.h"
 #include "InputPoller.h"
 #include "LanSearch.h"
+#include "MatchView.h"
 #include "NetMatch.h"
 #include "QuitPassOn.h"
 #include "SteadyClock.h"
@@ -69,30 +70,6 @@ void tellWhy(Display& display, const std::string& why) {
   gameOverWait({});
 }
 
-// The words for a match's end, as the player at this machine reads them.
-std::string endingText(const MatchEvent& ended, bool started) {
-  std::string silence = "nothing came\nfor " + std::to_string(ended.silentMs / MsPerSecond) + " s";
-  if (!started && ended.end == MatchEnd::Lost) return "The game could not start: " + silence;
-  switch (ended.end) {
-    case MatchEnd::GameOver:
-      return "";  // the results say it
-    case MatchEnd::LocalLeft:
-      return "You left the game";
-    case MatchEnd::RemoteLeft:
-      return "The other player left: you win";
-    case MatchEnd::Lost:
-      return "Connection lost: " + silence + ". No winner";
-    case MatchEnd::Gone:
-      return "The other player has gone";
-    case MatchEnd::Parted:
-      return "The two games parted at tick " + std::to_string(ended.tick) +
-             ":\nthe game is stopped";
-    case MatchEnd::BadSetup:
-      return "The other player's game could not be started";
-  }
-  return "";
-}
-
 // Finds the other player as the options say: a connected link, or false once the player was
 // told why there is none (or called it off).
 bool meet(Display& display, const GameContext::Network& network, EnetLink& link) {
@@ -145,8 +122,9 @@ bool GameContext::runNetworkGame() {
   config.program = PIGMORA_VERSION;
   NetMatch match(link, config, steadyNowMs());
 
+  MatchView seen(match);
   GameLayout layout(GameMode::Versus);
-  layout.leftPlayer = match.localSide();
+  layout.leftPlayer = seen.leftPlayer;
   GameLoop view(config.setup);
   view.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   view.layout = &layout;
@@ -158,7 +136,6 @@ bool GameContext::runNetworkGame() {
   keys.subscribe(PollInput, &poller);
   for (int id : {PlayerCommand, AbortGame}) keys.subscribe(id, &hands);
 
-  view.notice = "Starting...";
   while (!match.finished()) {
     keys.post<PollInput>();
     if (hands.leave) match.leave();
@@ -170,32 +147,19 @@ bool GameContext::runNetworkGame() {
     }
     MatchEvent event;
     while (match.nextEvent(event)) {
-      switch (event.type) {
-        case MatchEvent::Type::Started: {
-          view.notice.clear();
-          std::string music = match.game().setup.musicName();
-          view.bus.post<PlayMusic>(&music);
-          break;
-        }
-        case MatchEvent::Type::Interrupted:
-          view.notice = "The connection is interrupted...\nEsc leaves the game";
-          break;
-        case MatchEvent::Type::Resumed:
-          view.notice.clear();
-          break;
-        case MatchEvent::Type::Desync:
-          std::fprintf(stderr, "Pigmora: the two games parted at tick %u\n", event.tick);
-          break;
-        case MatchEvent::Type::Ended:
-          if (event.end == MatchEnd::LocalLeft) layout.leaver = match.localSide();
-          if (event.end == MatchEnd::RemoteLeft) layout.leaver = 1 - match.localSide();
-          view.notice = endingText(event, match.started());
-          if (event.end == MatchEnd::Lost)
-            std::fprintf(stderr, "Pigmora: connection lost after %lld s of silence: no winner\n",
-                         static_cast<long long>(event.silentMs / MsPerSecond));
-          break;
+      seen.take(event);
+      if (event.type == MatchEvent::Type::Started) {
+        std::string music = match.game().setup.musicName();
+        view.bus.post<PlayMusic>(&music);
       }
+      if (event.type == MatchEvent::Type::Desync)
+        std::fprintf(stderr, "Pigmora: the two games parted at tick %u\n", event.tick);
+      if (event.type == MatchEvent::Type::Ended && event.end == MatchEnd::Lost)
+        std::fprintf(stderr, "Pigmora: connection lost after %lld s of silence: no winner\n",
+                     static_cast<long long>(event.silentMs / MsPerSecond));
     }
+    view.notice = seen.notice;
+    layout.leaver = seen.leaver;
     view.game = match.game();
     view.bus.post<RenderFrame>(&view);
   }
