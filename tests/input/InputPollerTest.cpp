@@ -92,3 +92,32 @@ TEST_F(InGameInput, ButtonsAndOtherAxesFollowTheJoystickBindings) {
         axis(1, 3, 32767)});
   EXPECT_EQ(poll(), (Heard{"1:3/1", "1:4/0", "1:5/1"}));
 }
+
+// Alt+F4 and Ctrl+C (either Alt, either Ctrl) leave at once; the same keys with another
+// modifier, or none, are keys like any other. Each press runs in a child of its own, which
+// says it lived by its status.
+TEST_F(InGameInput, TheQuitKeysActOnlyWithTheirModifier) {
+  constexpr int Lived = 42;
+  const struct {
+    const char* what;
+    SDLKey sym;
+    SDLMod mod;
+    bool quits;
+  } cases[] = {
+      {"Alt+F4", SDLK_F4, KMOD_LALT, true},          {"AltGr+F4", SDLK_F4, KMOD_RALT, true},
+      {"F4", SDLK_F4, KMOD_NONE, false},             {"Ctrl+F4", SDLK_F4, KMOD_LCTRL, false},
+      {"Ctrl+C", SDLK_c, KMOD_LCTRL, true},          {"right Ctrl+C", SDLK_c, KMOD_RCTRL, true},
+      {"Shift+C", SDLK_c, KMOD_LSHIFT, false},       {"Alt+C", SDLK_c, KMOD_LALT, false},
+  };
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EXIT(
+        {
+          push({key(SDL_KEYDOWN, c.sym, c.mod)});
+          poll();
+          std::exit(Lived);
+        },
+        ::testing::ExitedWithCode(c.quits ? 0 : Lived), "");
+  }
+}
