@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -143,6 +144,19 @@ bool nameWithoutReplacing(const std::string& from, const std::string& to) {
   return true;
 }
 
+// The number (1 for none, then 2, 3...) of the newest kept game whose name starts `named`
+// (a second's stamp and a mode), or 0 when none is kept.
+int newestNumber(const std::string& folder, const std::string& named) {
+  int newest = 0;
+  for (const std::string& name : filesNamed(folder, ours)) {
+    if (name.compare(0, named.size(), named) != 0) continue;
+    std::string rest = name.substr(named.size());
+    int number = rest == Suffix ? 1 : std::atoi(rest.c_str() + 1);
+    newest = std::max(newest, number);
+  }
+  return newest;
+}
+
 // Removes what saves killed long ago left; a save in progress in another game is younger.
 void clearStaleUnfinished(const std::string& folder) {
   const auto before = fs::file_time_type::clock::now() - StaleAfter;
@@ -166,12 +180,16 @@ std::string save(const Replay& replay, const std::string& folder, int kept, std:
   std::tm local{};
   localtime_r(&now, &local);
   std::strftime(stamp, sizeof stamp, StampFormat, &local);
-  std::string base = folder + "/" + stamp + "_" + ModeNames[replay.setup.mode];
+  std::string named = std::string(stamp) + "_" + ModeNames[replay.setup.mode];
+  std::string base = folder + "/" + named;
   std::string temporary = writeUnfinished(folder, replay.text(), error);
   if (temporary.empty()) return "";
   std::string path;
   int why = EEXIST;
-  for (int n = 1; n <= MostPerSecond && path.empty() && why == EEXIST; ++n) {
+  // A newer game of the same second sorts after every older one, even where an older one's
+  // name came free when the oldest games were pruned: the newest is the last by name.
+  for (int n = newestNumber(folder, named) + 1; n <= MostPerSecond && path.empty() && why == EEXIST;
+       ++n) {
     char number[8] = "";
     if (n > 1) std::snprintf(number, sizeof number, "_%03d", n);
     if (nameWithoutReplacing(temporary, base + number + Suffix))

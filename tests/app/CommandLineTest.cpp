@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "GameContext.h"
+#include "GameOptions.h"
 #include "GameSetup.h"
+#include "NetAddress.h"
 #include "Replay.h"
 #include "ReplayCheck.h"
 #include "TempDir.h"
@@ -132,5 +135,44 @@ TEST(CommandLine, CheckReplayEndsWithTheStatusTheHelpNames) {
     SCOPED_TRACE(c.file);
     std::ostringstream out, err;
     EXPECT_EQ(checkReplay(c.file, out, err), c.status) << err.str();
+  }
+}
+
+TEST(CommandLine, TheGamesGetWhatTheLineAsked) {
+  const struct {
+    std::vector<std::string> arguments;
+    int level;
+    GameContext::Network::Role role;
+    uint16_t port;
+    const char* address;
+  } cases[] = {
+      {{}, 0, GameContext::Network::Local, DefaultGamePort, ""},
+      {{"--versus-computer"}, 3, GameContext::Network::Local, DefaultGamePort, ""},
+      {{"--versus-computer=1"}, 1, GameContext::Network::Local, DefaultGamePort, ""},
+      {{"--versus-computer=5"}, 5, GameContext::Network::Local, DefaultGamePort, ""},
+      {{"--host"}, 0, GameContext::Network::Host, DefaultGamePort, ""},
+      {{"--host=3000"}, 0, GameContext::Network::Host, 3000, ""},
+      {{"--join"}, 0, GameContext::Network::Join, DefaultGamePort, ""},
+      {{"--join=game.example.org:7"},
+       0,
+       GameContext::Network::Join,
+       DefaultGamePort,
+       "game.example.org:7"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.begin(), "pigmora");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    SCOPED_TRACE(arguments.back());
+    CommandLine line;
+    std::ostringstream out, err;
+    ASSERT_EQ(readCommandLine(int(argv.size()), argv.data(), line, out, err), GoOnAndPlay);
+    GameContext context(nullptr, nullptr);
+    applyGameOptions(line, context);
+    EXPECT_EQ(context.versusComputerLevel, c.level);
+    EXPECT_EQ(context.network.role, c.role);
+    EXPECT_EQ(context.network.port, c.port);
+    EXPECT_EQ(context.network.address, c.address);
   }
 }

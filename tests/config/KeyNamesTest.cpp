@@ -40,3 +40,35 @@ TEST(JoystickNames, UnreadableTokensBindNothing) {
   for (const char* token : {"J1X", "J1", "J", "Jx", "J12", "J1Q3"})
     EXPECT_EQ(joystickCode(token), InvalidJoystickCode) << token;
 }
+
+// Every key with a name reads back as itself, and each run of names reaches both its ends
+// with no gap (the percent sign was never a key name).
+TEST(KeyNames, EveryNamedKeyReadsBackAndEveryRunReachesBothEnds) {
+  for (int code = 0; code < 512; ++code) {
+    std::string name = keyName(code);
+    if (name != "Unknown") {
+      EXPECT_EQ(keyCode(name), code) << name;
+    }
+  }
+  const struct {
+    int first, last;
+    const char *firstName, *lastName;
+  } runs[] = {{33, 64, "!", "@"},
+              {91, 96, "[", "`"},
+              {97, 122, "A", "Z"},
+              {160, 255, "160", "255"},
+              {256, 265, "Keypad0", "Keypad9"},
+              {266, 272, "Keypad.", "Keypad="},
+              {273, 281, "Up", "PgDn"},
+              {282, 296, "F1", "F15"},
+              {300, 322, "NumLk", "Undo"}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.firstName);
+    EXPECT_EQ(keyName(run.first), run.firstName);
+    EXPECT_EQ(keyName(run.last), run.lastName);
+    for (int code = run.first; code <= run.last; ++code)
+      if (code != '%') {
+        EXPECT_NE(keyName(code), "Unknown") << code;
+      }
+  }
+}

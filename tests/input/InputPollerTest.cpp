@@ -104,10 +104,10 @@ TEST_F(InGameInput, TheQuitKeysActOnlyWithTheirModifier) {
     SDLMod mod;
     bool quits;
   } cases[] = {
-      {"Alt+F4", SDLK_F4, KMOD_LALT, true},          {"AltGr+F4", SDLK_F4, KMOD_RALT, true},
-      {"F4", SDLK_F4, KMOD_NONE, false},             {"Ctrl+F4", SDLK_F4, KMOD_LCTRL, false},
-      {"Ctrl+C", SDLK_c, KMOD_LCTRL, true},          {"right Ctrl+C", SDLK_c, KMOD_RCTRL, true},
-      {"Shift+C", SDLK_c, KMOD_LSHIFT, false},       {"Alt+C", SDLK_c, KMOD_LALT, false},
+      {"Alt+F4", SDLK_F4, KMOD_LALT, true},    {"AltGr+F4", SDLK_F4, KMOD_RALT, true},
+      {"F4", SDLK_F4, KMOD_NONE, false},       {"Ctrl+F4", SDLK_F4, KMOD_LCTRL, false},
+      {"Ctrl+C", SDLK_c, KMOD_LCTRL, true},    {"right Ctrl+C", SDLK_c, KMOD_RCTRL, true},
+      {"Shift+C", SDLK_c, KMOD_LSHIFT, false}, {"Alt+C", SDLK_c, KMOD_LALT, false},
   };
   ::testing::FLAGS_gtest_death_test_style = "threadsafe";
   for (const auto& c : cases) {

@@ -116,6 +116,51 @@ TEST(Replays, DigestsSurviveTheFileAndACut) {
   EXPECT_EQ(saved.digests.back().pass, Replay::DigestInterval * 2 + 7);
 }
 
+// A replay of made-up frame lengths and nothing else, through its file and back.
+std::vector<int32_t> framesThroughTheFile(const std::vector<int32_t>& frames, std::string& error) {
+  Replay replay;
+  replay.setup = GameSetup(GameMode::Practice);
+  replay.frames = frames;
+  replay.endLines = {"player 0: kept\n"};
+  Replay read;
+  if (!readText(replay.text(), read, error)) return {};
+  return read.frames;
+}
+
+TEST(Replays, EveryPatternOfFrameLengthsComesBackPassForPass) {
+  // Runs and repeated groups of one to four lengths, each met one to five times in a row:
+  // every shape the compact writing looks for, and the shapes just beside them.
+  uint32_t seed = 7;
+  auto next = [&seed](uint32_t below) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % below;
+  };
+  const int32_t lengths[] = {16, 17, 33, 0, 1000};
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<int32_t> frames;
+    while (frames.size() < 200) {
+      std::vector<int32_t> group(1 + next(4));
+      for (int32_t& length : group) length = lengths[next(trial % 2 ? 2 : 5)];
+      for (uint32_t times = 1 + next(5); times > 0; --times)
+        frames.insert(frames.end(), group.begin(), group.end());
+    }
+    std::string error;
+    ASSERT_EQ(framesThroughTheFile(frames, error), frames) << "trial " << trial << ": " << error;
+  }
+}
+
+TEST(Replays, AsLongAGameAsTheBoundComesBackWholeAndNoLonger) {
+  std::string error;
+  // Two hours of even frames, and the longest game a replay may hold, about eighteen.
+  for (uint32_t passes : {uint32_t(7200 * 60), Replay::MaxPasses}) {
+    std::vector<int32_t> frames(passes, 16);
+    EXPECT_EQ(framesThroughTheFile(frames, error).size(), passes) << error;
+  }
+  std::vector<int32_t> tooMany(Replay::MaxPasses + 1, 16);
+  EXPECT_TRUE(framesThroughTheFile(tooMany, error).empty());
+  EXPECT_NE(error.find("more than"), std::string::npos) << error;
+}
+
 TEST(Replays, DamagedFilesAreRefusedWithTheirLine) {
   const std::string good = playedGame().text();
   const std::string ends = good.substr(0, good.find("\nend ") + 1);
@@ -180,20 +225,23 @@ TEST(ReplayShelf, KeepsTheNewestGamesAndLeavesOtherFilesAlone) {
   TempDir dir;
   std::string folder = dir.file("replays");
   Replay replay = playedGame(5, 3000);
-  std::string error, first;
+  std::string error, first, last;
   // The player's own files, named much like ours, one older and one newer than any game.
   const char* const theirs[] = {"notes.txt", "1999-12-31_23-59-59_KEEP-my-record.txt",
                                 "2099-01-01_00-00-00_versus-mine.txt"};
   std::filesystem::create_directory(folder);
   for (const char* name : theirs) dir.write(std::string("replays/") + name, "mine");
   for (int i = 0; i < 5; ++i) {
+    replay.program = "1." + std::to_string(i);  // each game its own
     std::string path = ReplayShelf::save(replay, folder, 3, error);
     ASSERT_FALSE(path.empty()) << error;
     if (i == 0) first = path;
+    last = path;
   }
   EXPECT_EQ(filesIn(folder).size(), 6u);  // three games and the player's own three files
   for (const char* name : theirs) EXPECT_EQ(dir.read(std::string("replays/") + name), "mine");
   EXPECT_FALSE(std::filesystem::exists(first));
+  EXPECT_EQ(ReplayShelf::newest(folder), last) << "--replay would show another game";
   Replay newest;
   ASSERT_TRUE(ReplayShelf::load(ReplayShelf::newest(folder), newest, error)) << error;
   EXPECT_EQ(newest.text(), replay.text());
