@@ -1,4 +1,4 @@
-// The frame renderer of the Display: the game background, each player's board with its
+// The Display's frame of a game: the game background, each player's board with its
 // pieces, animations, cursor, lasers, warning line, text column and score, then the
 // pause notice and the clock.
 
