@@ -76,19 +76,40 @@ public:
   // Lines centred across the screen, the first at y.
   void drawCentred(const std::string& text, int y, Font* font);
   // A screen of its own with a few lines on the menu's background: a network game's
-  // "waiting" and "connecting", and what went wrong.
+  // "waiting" and "connecting", and what went wrong. Drawn and shown only when that text
+  // is not on screen already, so a waiting loop may call it on every pass.
   void showNotice(const std::string& text);
 
-  // The playfield, drawn whole each frame; returns SDL_Flip's result.
+  // The playfield, drawn whole and flipped when it would look different from the picture
+  // on screen; a frame that would come out the same (a paused game between blinks, a
+  // network game waiting for the other side, a replay on hold) is neither drawn nor
+  // flipped. Returns SDL_Flip's result, 0 when there was nothing new to show.
   int renderFrame(GameLoop* loop);
+  // Draws the playfield into the screen surface, whatever is on screen; shows nothing.
+  void drawFrame(GameLoop* loop);
+  // The picture on screen is no longer the display's own (the menus drew over it): the
+  // next frame or notice is drawn and shown whatever it holds.
+  void forgetShown() { shown.valid = false; }
   void renderPlayer(const Game& game, const GameLayout& layout, int index);
   // Draws a cell whose board place is rect; rect.y is moved to where the image went.
   void drawCell(SDL_Rect& rect, const Cell& cell);
 
 private:
   SDL_Surface* icon = nullptr;
+  // What is on screen, as the digest of everything a frame or notice is drawn from.
+  struct Shown {
+    bool valid = false;
+    uint64_t picture = 0;
+  } shown;
+  // Whether the last frame drawn depended on frameCounter, so that the next one differs
+  // whatever else holds still.
+  bool counterShown = false;
+  uint64_t framePicture(const GameLoop& loop) const;
+  // True when the picture is on screen already and the window has not lost it since;
+  // otherwise takes it as the one shown.
+  bool onScreen(uint64_t picture);
   // The piece image of a colour; a wild piece takes a new true colour every frame.
-  SDL_Surface* pieceImage(int colour) const;
+  SDL_Surface* pieceImage(int colour);
   void blitFaded(SDL_Surface* image, SDL_Rect rect, uint8_t alpha);
   void renderBank(const Player& player, const SDL_Rect& bank);
   void renderWarningLine(const Player& player, int x0, int yTop);

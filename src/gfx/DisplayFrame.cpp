@@ -11,6 +11,7 @@
 #include "GameLayout.h"
 #include "GameLoop.h"
 #include "Settings.h"
+#include "StateCodec.h"
 #include "StatusText.h"
 #include "Tuning.h"
 
@@ -47,8 +48,11 @@ void Display::handle(int, void* data, MessageBus*) {
   renderFrame(static_cast<GameLoop*>(data));
 }
 
-SDL_Surface* Display::pieceImage(int colour) const {
-  if (colour == Colour::Wild) return pieces[frameCounter % WildFrames];
+SDL_Surface* Display::pieceImage(int colour) {
+  if (colour == Colour::Wild) {
+    counterShown = true;
+    return pieces[frameCounter % WildFrames];
+  }
   if (colour < Colour::White || colour > Colour::Dud) return nullptr;
   return pieces[colour];
 }
@@ -190,7 +194,9 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
   SDL_SetClipRect(screen, nullptr);
   SDL_Surface* front = emptyCursor;
   if (player.heldCount != 0) {
-    int held = player.heldColour == Colour::Wild ? frameCounter % WildFrames : player.heldColour;
+    const bool wild = player.heldColour == Colour::Wild;
+    counterShown = counterShown || wild;
+    int held = wild ? frameCounter % WildFrames : player.heldColour;
     if (held >= Colour::White && held <= Colour::Dud) front = colourCursors[held];
   }
   blitAt(front, screen, cursorX, cursorY);
@@ -232,7 +238,41 @@ void Display::drawCentred(const std::string& text, int y, Font* font) {
   }
 }
 
+namespace {
+
+// The digest of a notice, told apart from any frame's by what it starts with.
+uint64_t noticePicture(const SDL_Surface* screen, const std::string& text) {
+  StateEncoder<HashSink> digest;
+  digest(uintptr_t(screen));
+  digest(int32_t(-1));
+  for (char c : text) digest(c);
+  return digest.sink.hash;
+}
+
+}  // namespace
+
+uint64_t Display::framePicture(const GameLoop& loop) const {
+  const Game& game = loop.game;
+  const GameLayout* layout = static_cast<const GameLayout*>(loop.layout);
+  StateEncoder<HashSink> digest;
+  digest(uintptr_t(screen));
+  digest(uintptr_t(&loop));
+  digest(uintptr_t(layout));
+  digest(int32_t(layout->leftPlayer));
+  digest(int32_t(game.playerCount()));
+  for (int i = 0; i < game.playerCount(); ++i) digest(game.players[i]);
+  digest(game.state);
+  digest(game.paused);
+  if (game.paused) digest((loop.clock() / PauseBlinkMs) % 2);
+  digest(int32_t(loop.notice.size()));
+  for (char c : loop.notice) digest(c);
+  digest(settings.DisplayTime);
+  digest(pieces == smoothPieces);
+  return digest.sink.hash;
+}
+
 void Display::showNotice(const std::string& text) {
+  if (onScreen(noticePicture(screen, text))) return;
   SDL_SetClipRect(screen, nullptr);
   if (menuBackground)
     SDL_UpperBlit(menuBackground, nullptr, screen, nullptr);
@@ -243,8 +283,16 @@ void Display::showNotice(const std::string& text) {
 }
 
 int Display::renderFrame(GameLoop* loop) {
+  // A wild piece on screen takes a new colour with every frame.
+  if (onScreen(framePicture(*loop)) && !counterShown) return 0;
+  drawFrame(loop);
+  return SDL_Flip(screen);
+}
+
+void Display::drawFrame(GameLoop* loop) {
   GameLayout& layout = *static_cast<GameLayout*>(loop->layout);
   const Game& game = loop->game;
+  counterShown = false;
   SDL_SetClipRect(screen, nullptr);
   if (layout.background) {
     if (modeChanged || !layout.convertedBackground) {
@@ -269,5 +317,4 @@ int Display::renderFrame(GameLoop* loop) {
   if (!loop->notice.empty()) drawCentred(loop->notice, height / 2, &fonts[GreenFont]);
   ++frameCounter;
   if (settings.DisplayTime) renderClock(game, layout);
-  return SDL_Flip(screen);
 }

@@ -160,6 +160,7 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
 
 void Menu::redraw() {
   SDL_Surface* screen = theDisplay->screen;
+  theDisplay->forgetShown();
   SDL_Surface* shown = nullptr;
   for (const Menu* menu = this; menu && !shown; menu = menu->parent) shown = menu->background;
   if (shown) {
