@@ -19,6 +19,10 @@ void gameOverWait(const std::function<void()>& startOverMusic) {
       case SDL_QUIT:
         passOnQuit();
         return;
+      case SDL_VIDEOEXPOSE:
+        // The window lost its picture: the results are still in the screen surface.
+        SDL_Flip(SDL_GetVideoSurface());
+        break;
       default:
         break;
     }

@@ -153,6 +153,8 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
       passOnQuit();
       keepOpen = 0;
       return true;
+    case SDL_VIDEOEXPOSE:  // the window lost its picture
+      return false;
     default:
       return true;
   }
