@@ -40,6 +40,7 @@ if start_game "$dir" && wait_for_menu 10-menu; then
   check "Practice shows the one-player background" poll 15 shows 11-practice looks_like "$data/Backgrounds/1p.jpg" 5 470 635 470
   press Delete Delete Delete
   check "pulled rows put pieces in the well" poll 15 shows 11-rows differs_at "$data/Backgrounds/1p.jpg" $((board_x + 16 + 5)) $((board_y + 16))
+  check "with no GPU the game draws without OpenGL emulation" not grep -qE 'libLLVM|swrast_dri' "/proc/$game_pid/maps"
   shot 12-cursor-before
   press Right Right
   check "the cursor moves" poll 10 shows 13-cursor-after moved_from "$shots/12-cursor-before.png"
