@@ -3,6 +3,7 @@
 #include <SDL_image.h>
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 
 #include "DirectoryResourceSource.h"
@@ -100,11 +101,21 @@ void Display::applyVideoSettings() {
 }
 
 bool Display::onScreen(uint64_t picture) {
-  bool lost = windowExposed.exchange(false);
-  if (!lost && shown.valid && shown.picture == picture) return true;
+  if (windowExposed.exchange(false)) forgetShown();
+  if (shown.valid && shown.picture == picture) return true;
   shown.valid = true;
   shown.picture = picture;
   return false;
+}
+
+bool Display::samePixels() {
+  SDL_LockSurface(screen);
+  const Uint8* bytes = static_cast<const Uint8*>(screen->pixels);
+  const size_t size = size_t(screen->pitch) * size_t(screen->h);
+  bool same = shown.pixels.size() == size && std::memcmp(bytes, shown.pixels.data(), size) == 0;
+  if (!same) shown.pixels.assign(bytes, bytes + size);
+  SDL_UnlockSurface(screen);
+  return same;
 }
 
 SDL_Surface* Display::makeHardEdged(SDL_Surface* source) {

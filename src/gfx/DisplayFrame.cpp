@@ -279,14 +279,17 @@ void Display::showNotice(const std::string& text) {
   else
     SDL_FillRect(screen, nullptr, 0);
   drawCentred(text, height / 3, normalFont);
+  shown.pixels.clear();
   SDL_Flip(screen);
 }
 
-int Display::renderFrame(GameLoop* loop) {
+bool Display::renderFrame(GameLoop* loop) {
   // A wild piece on screen takes a new colour with every frame.
-  if (onScreen(framePicture(*loop)) && !counterShown) return 0;
+  if (onScreen(framePicture(*loop)) && !counterShown) return false;
   drawFrame(loop);
-  return SDL_Flip(screen);
+  if (samePixels()) return false;
+  SDL_Flip(screen);
+  return true;
 }
 
 void Display::drawFrame(GameLoop* loop) {

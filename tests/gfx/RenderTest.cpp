@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "Colour.h"
 #include "Command.h"
@@ -253,6 +254,26 @@ TEST(StillPicture, AFrameLikeTheOneOnScreenIsLeftOutUntilSomethingInItChanges) {
     c.make(frame);
     frame.draw();
     EXPECT_EQ(redrawn(frame.display), c.drawn);
+  }
+}
+
+TEST(StillPicture, AnIdleGameShowsANewPictureOnlyWhenItsClockReadsDifferently) {
+  // The test font draws every digit alike: the clock reads differently to it when it
+  // grows a digit, at ten minutes.
+  constexpr int TenMinutes = 600000;
+  for (int clock : {1, 0}) {
+    SCOPED_TRACE(clock ? "clock shown" : "no clock");
+    Frame frame;
+    settings.DisplayTime = clock;
+    frame.player().elapsed = TenMinutes - 1024;
+    EXPECT_TRUE(frame.display.renderFrame(frame.loop.get()));
+    std::vector<int> shown;
+    for (int ms = TenMinutes - 1024; ms <= TenMinutes + 1024; ms += 16) {
+      frame.player().elapsed = ms;
+      if (frame.display.renderFrame(frame.loop.get())) shown.push_back(ms);
+    }
+    const std::vector<int> turns = clock ? std::vector<int>{TenMinutes} : std::vector<int>{};
+    EXPECT_EQ(shown, turns);
   }
 }
 
