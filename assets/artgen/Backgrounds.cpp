@@ -413,7 +413,7 @@ Canvas menuBackground() {
   logo(c, kW / 2.0f, 118, titleFace(), 4.5f);
   // The main menu starts at (200, 200), About at (150, 150); the cursor stands left of
   // the lines.
-  panel(c, {130, 140, 380, 236}, rgb(18, 12, 44, 0.72f), rgb(255, 180, 220, 0.45f));
+  panel(c, geometry::kMenuPanel, rgb(18, 12, 44, 0.72f), rgb(255, 180, 220, 0.45f));
   addGrain(c, 0.018f, 82);
   return c;
 }

@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <initializer_list>
+
 namespace {
 
 bool holds(int x, int y, int width, int height, int px, int py) {
@@ -49,6 +51,15 @@ double crtcRate(Display* x, Window root, int px, int py) {
   return rate;
 }
 
+// The extensions through which programs reach a GPU: Mesa's drivers (DRI3, DRI2) and
+// NVIDIA's own.
+bool offersGpu(Display* x) {
+  int opcode = 0, event = 0, error = 0;
+  for (const char* name : {"DRI3", "DRI2", "NV-GLX"})
+    if (XQueryExtension(x, name, &opcode, &event, &error)) return true;
+  return false;
+}
+
 }  // namespace
 
 Desktop findDesktop() {
@@ -59,6 +70,7 @@ Desktop findDesktop() {
   Window root = RootWindow(x, screen);
   desktop.width = DisplayWidth(x, screen);
   desktop.height = DisplayHeight(x, screen);
+  desktop.gpu = offersGpu(x);
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
   if (XRRQueryExtension(x, &eventBase, &errorBase) && XRRQueryVersion(x, &major, &minor)) {
     Window rootBack = 0, child = 0;

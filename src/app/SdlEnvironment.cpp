@@ -30,4 +30,12 @@ void prepareSdlEnvironment(const Desktop& desktop) {
   std::string scale = std::to_string(windowScaleFor(desktop.width, desktop.height));
   setenv("SDL12COMPAT_WINDOW_SCALING", scale.c_str(), 0);
   setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
+  if (!desktop.gpu) {
+    // Without a GPU, SDL's default renderer, and the window surface behind its software
+    // one, both draw through OpenGL emulated on the CPU: several times the cost of SDL's
+    // software renderer putting the picture into the window itself, and a compiler
+    // library mapped for nothing.
+    setenv("SDL_RENDER_DRIVER", "software", 0);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+  }
 }

@@ -7,7 +7,8 @@
 int windowScaleFor(int desktopWidth, int desktopHeight);
 
 // Chooses how SDL shows the game, before SDL starts: the flip waits for the display,
-// the window grows by the scale that fits the desktop, and every pad SDL knows numbers
-// its buttons the standard way (A, B, X, Y first). A value the player has set already
-// is left as it is.
+// the window grows by the scale that fits the desktop, every pad SDL knows numbers its
+// buttons the standard way (A, B, X, Y first), and where the desktop has no GPU the
+// picture goes to the window by SDL's software renderer alone. A value the player has
+// set already is left as it is.
 void prepareSdlEnvironment(const Desktop& desktop);

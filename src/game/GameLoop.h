@@ -43,6 +43,8 @@ public:
   PassInput pending;
   // A line or two shown over the boards while it is not empty (a network game's state).
   std::string notice;
+  // Held by whoever steps it (a replay's viewer): shown as paused, though the game is not.
+  bool held = false;
   // Who plays each board; a place is taken once.
   PlayerController* controllers[2] = {nullptr, nullptr};
 

@@ -2,6 +2,8 @@
 
 #include <SDL_image.h>
 
+#include <atomic>
+#include <cstring>
 #include <memory>
 
 #include "DirectoryResourceSource.h"
@@ -28,6 +30,15 @@ void showPicture(SDL_Surface* screen, SDL_Surface* picture) {
     SDL_UpperBlit(picture, nullptr, screen, &origin);
   }
   SDL_Flip(screen);
+}
+
+// Set when the window has lost its picture (uncovered on a desktop that keeps no copy,
+// shown again): whatever is on screen is then drawn and shown anew, still or not.
+std::atomic<bool> windowExposed{false};
+
+int noteExposure(const SDL_Event* event) {
+  if (event->type == SDL_VIDEOEXPOSE) windowExposed = true;
+  return 1;
 }
 
 void waitUntil(Uint32 start, int duration) {
@@ -82,9 +93,29 @@ void Display::applyVideoSettings() {
     }
     screen = mode;
     SDL_ShowCursor(fullscreen ? 0 : 1);
+    SDL_SetEventFilter(noteExposure);
     modeChanged = 1;
+    forgetShown();
   }
   pieces = settings.Antialias ? smoothPieces : hardPieces;
+}
+
+bool Display::onScreen(uint64_t picture) {
+  if (windowExposed.exchange(false)) forgetShown();
+  if (shown.valid && shown.picture == picture) return true;
+  shown.valid = true;
+  shown.picture = picture;
+  return false;
+}
+
+bool Display::samePixels() {
+  SDL_LockSurface(screen);
+  const Uint8* bytes = static_cast<const Uint8*>(screen->pixels);
+  const size_t size = size_t(screen->pitch) * size_t(screen->h);
+  bool same = shown.pixels.size() == size && std::memcmp(bytes, shown.pixels.data(), size) == 0;
+  if (!same) shown.pixels.assign(bytes, bytes + size);
+  SDL_UnlockSurface(screen);
+  return same;
 }
 
 SDL_Surface* Display::makeHardEdged(SDL_Surface* source) {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <vector>
 
 #include "Animation.h"
 #include "Colour.h"
@@ -74,21 +75,51 @@ public:
   SDL_Surface* makeFaded(SDL_Surface* source, int step);
   void drawText(const std::string& text, int x, int y, Font* font);
   // Lines centred across the screen, the first at y.
-  void drawCentred(const std::string& text, int y, Font* font);
+  // Each line centred, wrapped to `wrapWidth`; the height it took.
+  int drawCentred(const std::string& text, int y, Font* font, int wrapWidth);
+  // A notice over the boards, in a panel of its own that its lines never leave.
+  void drawNoticePanel(const std::string& text);
   // A screen of its own with a few lines on the menu's background: a network game's
-  // "waiting" and "connecting", and what went wrong.
+  // "waiting" and "connecting", and what went wrong. Drawn and shown only when that text
+  // is not on screen already, so a waiting loop may call it on every pass.
   void showNotice(const std::string& text);
 
-  // The playfield, drawn whole each frame; returns SDL_Flip's result.
-  int renderFrame(GameLoop* loop);
+  // The playfield, drawn whole and flipped when it looks different from the picture on
+  // screen. A frame drawn from the same state as that picture (a paused game between
+  // blinks, a network game waiting for the other side, a replay on hold) is not even
+  // drawn; one whose state moved on without a pixel changing (an idle game between the
+  // seconds of its clock) is drawn but not flipped. True when a new picture was shown.
+  bool renderFrame(GameLoop* loop);
+  // Draws the playfield into the screen surface, whatever is on screen; shows nothing.
+  void drawFrame(GameLoop* loop);
+  // The picture on screen is no longer the display's own (the menus drew over it): the
+  // next frame or notice is drawn and shown whatever it holds.
+  void forgetShown() { shown = Shown(); }
   void renderPlayer(const Game& game, const GameLayout& layout, int index);
   // Draws a cell whose board place is rect; rect.y is moved to where the image went.
   void drawCell(SDL_Rect& rect, const Cell& cell);
 
 private:
   SDL_Surface* icon = nullptr;
+  // What is on screen: the digest of everything its frame or notice was drawn from, and
+  // the screen's bytes when a frame put them there.
+  struct Shown {
+    bool valid = false;
+    uint64_t picture = 0;
+    std::vector<Uint8> pixels;
+  } shown;
+  // Whether the last frame drawn depended on frameCounter, so that the next one differs
+  // whatever else holds still.
+  bool counterShown = false;
+  uint64_t framePicture(const GameLoop& loop) const;
+  // True when the picture is on screen already and the window has not lost it since;
+  // otherwise takes it as the one shown.
+  bool onScreen(uint64_t picture);
+  // True when the screen surface holds the bytes on screen already; otherwise keeps them
+  // as the ones shown.
+  bool samePixels();
   // The piece image of a colour; a wild piece takes a new true colour every frame.
-  SDL_Surface* pieceImage(int colour) const;
+  SDL_Surface* pieceImage(int colour);
   void blitFaded(SDL_Surface* image, SDL_Rect rect, uint8_t alpha);
   void renderBank(const Player& player, const SDL_Rect& bank);
   void renderWarningLine(const Player& player, int x0, int yTop);

@@ -104,6 +104,42 @@ void Font::draw(SDL_Surface* target, const std::string& text, int16_t x, int16_t
   }
 }
 
+std::vector<std::string> Font::wrap(const std::string& text, int width) const {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  for (;;) {
+    size_t end = text.find('\n', at);
+    std::string paragraph = text.substr(at, end == std::string::npos ? end : end - at);
+    std::string line;
+    size_t word = 0;
+    while (word < paragraph.size()) {
+      size_t space = paragraph.find(' ', word);
+      std::string next = paragraph.substr(word, space == std::string::npos ? space : space - word);
+      std::string joined = line.empty() ? next : line + " " + next;
+      if (textWidth(joined) <= width) {
+        line = joined;
+      } else {
+        if (!line.empty()) lines.push_back(line);
+        line.clear();
+        // A word wider than a line on its own is broken where it reaches the edge.
+        for (char c : next) {
+          if (!line.empty() && textWidth(line + c) > width) {
+            lines.push_back(line);
+            line.clear();
+          }
+          line += c;
+        }
+      }
+      if (space == std::string::npos) break;
+      word = space + 1;
+    }
+    lines.push_back(line);
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return lines;
+}
+
 int Font::lineHeight() const {
   return glyphs[0] ? glyphs[0]->h : -1;
 }

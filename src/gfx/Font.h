@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A bitmap font: one image per character code. Glyph 0 stands in for every missing
 // glyph and sets the line height, so a usable font always has it.
@@ -20,6 +21,9 @@ public:
   int load(const char* library, const char* folder, const uint8_t* tint);
   // Sum of the glyph widths; a newline counts as a character here.
   int textWidth(const std::string& text) const;
+  // The text in lines no wider than `width`: broken at its own line ends, then between
+  // words, and inside a word that is wider on its own (a long host name).
+  std::vector<std::string> wrap(const std::string& text, int width) const;
   // A newline starts the next line at x, one glyph-0 height lower.
   void draw(SDL_Surface* target, const std::string& text, int16_t x, int16_t y) const;
   // Height of glyph 0, -1 without it.

@@ -26,4 +26,6 @@ public:
   int leftPlayer = 0;
   // The player who left a network game (or a replay of one), for the results; -1: nobody.
   int leaver = -1;
+  // A replay being watched, marked so on screen.
+  bool replay = false;
 };

@@ -33,5 +33,7 @@ constexpr Rect well(const Rect& board) {
 // Menus: the main menu's lines start at (200, 200), the Controls list at (104, 50), the
 // About text at (150, 150); every line is one glyph height (24) below the last.
 constexpr int kLineHeight = 24;
+// The panel of the main menu's background, where the waiting screens' notices stand too.
+constexpr Rect kMenuPanel{130, 140, 380, 236};
 
 }  // namespace geometry

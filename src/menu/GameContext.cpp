@@ -104,6 +104,7 @@ bool GameContext::watchReplay(const Replay& replay) {
   layout.leftPlayer = replay.seat;
   GameLoop loop(replay.setup);
   layout.leaver = replay.leaver;
+  layout.replay = true;
   loop.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
   loop.layout = &layout;
   FramePacer pacer(displayRefreshHz);
@@ -111,7 +112,8 @@ bool GameContext::watchReplay(const Replay& replay) {
   std::string music = replay.setup.musicName();
   loop.bus.post<PlayMusic>(&music);
 
-  bool held = false, fast = false;
+  bool& held = loop.held;
+  bool fast = false;
   uint32_t last = SDL_GetTicks(), owed = 0;  // ms of play due but not yet stepped
   size_t cursor = 0;
   uint32_t pass = 0;

@@ -17,6 +17,10 @@ void gameOverWait(const std::function<void()>& startOverMusic) {
       case SDL_JOYBUTTONDOWN:
         if (SDL_GetTicks() - start > 2000) return;
         break;
+      case SDL_VIDEOEXPOSE:
+        // The window lost its picture: the results are still in the screen surface.
+        SDL_Flip(SDL_GetVideoSurface());
+        break;
       default:
         break;
     }

@@ -153,6 +153,8 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
       passOnQuit();
       keepOpen = 0;
       return true;
+    case SDL_VIDEOEXPOSE:  // the window lost its picture
+      return false;
     default:
       return true;
   }
@@ -160,6 +162,7 @@ bool Menu::handle(const SDL_Event& event, int& keepOpen, int savedPointer) {
 
 void Menu::redraw() {
   SDL_Surface* screen = theDisplay->screen;
+  theDisplay->forgetShown();
   SDL_Surface* shown = nullptr;
   for (const Menu* menu = this; menu && !shown; menu = menu->parent) shown = menu->background;
   if (shown) {

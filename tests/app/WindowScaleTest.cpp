@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "SdlEnvironment.h"
@@ -16,5 +17,33 @@ TEST(WindowScale, LargestWholeScaleWithinNineTenthsOfTheDesktop) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
     EXPECT_EQ(windowScaleFor(c.width, c.height), c.scale);
+  }
+}
+
+TEST(RendererChoice, WithoutAGpuSdlsSoftwareRendererAloneShowsThePicture) {
+  struct Case {
+    bool gpu;
+    const char* playersDriver;  // set before the game starts; null: none
+    const char *driver, *acceleration;
+  } cases[] = {
+      {false, nullptr, "software", "0"},
+      {true, nullptr, nullptr, nullptr},  // SDL's own choice: OpenGL on the GPU
+      {false, "opengl", "opengl", "0"},   // the player's choice stands
+  };
+  auto read = [](const char* name) -> std::string {
+    const char* value = std::getenv(name);
+    return value ? value : "(unset)";
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.gpu ? "a GPU" : "no GPU") + ", player's driver " +
+                 (c.playersDriver ? c.playersDriver : "none"));
+    unsetenv("SDL_RENDER_DRIVER");
+    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+    if (c.playersDriver) setenv("SDL_RENDER_DRIVER", c.playersDriver, 1);
+    Desktop desktop;
+    desktop.gpu = c.gpu;
+    prepareSdlEnvironment(desktop);
+    EXPECT_EQ(read("SDL_RENDER_DRIVER"), c.driver ? c.driver : "(unset)");
+    EXPECT_EQ(read("SDL_FRAMEBUFFER_ACCELERATION"), c.acceleration ? c.acceleration : "(unset)");
   }
 }

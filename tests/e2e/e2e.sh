@@ -40,6 +40,7 @@ if start_game "$dir" && wait_for_menu 10-menu; then
   check "Practice shows the one-player background" poll 15 shows 11-practice looks_like "$data/Backgrounds/1p.jpg" 5 470 635 470
   press Delete Delete Delete
   check "pulled rows put pieces in the well" poll 15 shows 11-rows differs_at "$data/Backgrounds/1p.jpg" $((board_x + 16 + 5)) $((board_y + 16))
+  check "with no GPU the game draws without OpenGL emulation" not grep -qE 'libLLVM|swrast_dri' "/proc/$game_pid/maps"
   shot 12-cursor-before
   press Right Right
   check "the cursor moves" poll 10 shows 13-cursor-after moved_from "$shots/12-cursor-before.png"
@@ -47,11 +48,19 @@ if start_game "$dir" && wait_for_menu 10-menu; then
   sleep 0.5
   press Left Up
   sleep 0.5
-  press p p Escape
+  press p
+  shot 14-paused
+  press p Right
+  check "after a pause the game is drawn again" poll 10 shows 14-unpaused moved_from "$shots/14-paused.png"
+  press Escape
   press Return  # within two seconds of the end: ignored
   check "a key within two seconds of the end leaves the results up" poll 10 shows 15-game-over differs_at "$data/Backgrounds/menu.jpg" 620 460
+  uncover
+  check "the results come back when their window is uncovered" poll 10 shows 15-uncovered looks_like "$data/Backgrounds/1p.jpg" 5 470 635 470
   # Space until the menu shows: keys count again two seconds after the end.
   check "after the wait a key goes back to the menu" back_to_menu 16-menu-again
+  uncover
+  check "so does the menu" wait_for_menu 16-menu-uncovered
   press Up Return  # Practice is still highlighted, so Up reaches Exit
   wait_for_exit 10
   check "the menu keeps its place after a game" [ "$exit_code" = 0 ]
@@ -188,11 +197,12 @@ fi
 # -- one whole session under valgrind ------------------------------------------------------------
 if [ "${PIGMORA_E2E_VALGRIND:-1}" = 1 ]; then
   dir=$(new_folder)
-  # SDL's software renderer keeps memcheck on our code rather than on the GL stack,
-  # which it would otherwise interpret instruction by instruction.
+  # SDL's software renderer alone (the game's own choice on a server without a GPU, named
+  # here too) keeps memcheck on our code rather than on the GL stack, which it would
+  # otherwise interpret instruction by instruction.
   # Valgrind is many times slower than the game itself: its waits get their own bound.
   valgrind_limit=600
-  if SDL_RENDER_DRIVER=software window_limit=$valgrind_limit start_game "$dir" \
+  if SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0 window_limit=$valgrind_limit start_game "$dir" \
     valgrind --error-exitcode=99 --errors-for-leak-kinds=none \
     --suppressions="$here/valgrind.supp" --log-file="$dir/valgrind.log" &&
     wait_for_menu 50-valgrind-menu $valgrind_limit; then

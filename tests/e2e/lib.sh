@@ -4,7 +4,7 @@
 #
 # Expects: $build (the build folder). Makes $scratch, a temporary folder, and on exit kills
 # the game and the X server it started and removes the folder.
-# Gives: start_game, stop_game, wait_for_exit, press, click, shot, pixel, looks_like,
+# Gives: start_game, stop_game, wait_for_exit, press, click, uncover, shot, pixel, looks_like,
 # differs_at, shows, poll, at_menu, wait_for_menu, check/pass/fail, new_folder, screen_saver_timeout,
 # catches_sigterm,
 # and $window, $game_pid, $exit_code, $data, $shots, $game, $xclose, $version.
@@ -172,6 +172,13 @@ click() { # click X Y: a left click at that point of the window
   same_window || say "no window for the click"
   bounded xdotool mousemove --window "$window" "$1" "$2" click 1 2>/dev/null || say "click at $1,$2 not sent"
   sleep 0.25
+}
+
+# uncover: the window hidden and shown again, losing its picture (X keeps none), with the
+# pointer away from it so that the pointer coming back cannot be what redraws it
+uncover() {
+  same_window && bounded xdotool mousemove 0 0 && bounded xdotool windowunmap --sync "$window" &&
+    bounded xdotool windowmap --sync "$window"
 }
 
 close_window() { # close_window: asks the window to close, as its title bar's button does

@@ -1,8 +1,13 @@
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "Colour.h"
+#include "Command.h"
 #include "Display.h"
 #include "Game.h"
 #include "GameLayout.h"
@@ -43,6 +48,16 @@ struct Frame {
     return at(left() + column * 32 + 16, top() + row * 32 + dy);
   }
 };
+
+// Paints the screen a colour no art has, behind the display's back: a frame that is
+// drawn covers it, one that is left out leaves it.
+const Rgb Scribble = {255, 0, 255};
+void scribble(Display& display) {
+  SDL_FillRect(display.screen, nullptr, SDL_MapRGB(display.screen->format, 255, 0, 255));
+}
+bool redrawn(Display& display) {
+  return !(pixelAt(display.screen, 5, 470) == Scribble);
+}
 
 // Full channels read back exactly from the 16-bit screen.
 const Rgb White = {255, 255, 255}, Black = {0, 0, 0}, &Red = PieceColours[Colour::Red],
@@ -211,4 +226,147 @@ TEST(Playfield, EachPlayersScoreTextsAndBankStayOnTheirOwnSide) {
       EXPECT_EQ(shows(board.x + 30 + 75, board.y + 38), i == 1);
     }
   }
+}
+
+TEST(StillPicture, AFrameLikeTheOneOnScreenIsLeftOutUntilSomethingInItChanges) {
+  Frame frame;
+  frame.board().setCell(0, 12, Colour::Red);
+  frame.draw();
+  const struct {
+    const char* change;
+    std::function<void(Frame&)> make;
+    bool drawn;
+  } changes[] = {
+      {"nothing", [](Frame&) {}, false},
+      {"a piece lands", [](Frame& f) { f.board().setCell(1, 12, Colour::Green); }, true},
+      {"nothing", [](Frame&) {}, false},
+      {"a second on the clock", [](Frame& f) { f.player().elapsed += 1000; }, true},
+      {"a notice", [](Frame& f) { f.loop->notice = "Waiting"; }, true},
+      {"another notice", [](Frame& f) { f.loop->notice = "Leaving"; }, true},
+      {"the game ends", [](Frame& f) { f.loop->game.state = Over; }, true},
+      {"nothing", [](Frame&) {}, false},
+      {"the menu drew over it", [](Frame& f) { f.display.forgetShown(); }, true},
+      {"nothing", [](Frame&) {}, false},
+  };
+  for (const auto& c : changes) {
+    SCOPED_TRACE(c.change);
+    scribble(frame.display);
+    c.make(frame);
+    frame.draw();
+    EXPECT_EQ(redrawn(frame.display), c.drawn);
+  }
+}
+
+TEST(StillPicture, AnIdleGameShowsANewPictureOnlyWhenItsClockReadsDifferently) {
+  // The test font draws every digit alike: the clock reads differently to it when it
+  // grows a digit, at ten minutes.
+  constexpr int TenMinutes = 600000;
+  for (int clock : {1, 0}) {
+    SCOPED_TRACE(clock ? "clock shown" : "no clock");
+    Frame frame;
+    settings.DisplayTime = clock;
+    frame.player().elapsed = TenMinutes - 1024;
+    EXPECT_TRUE(frame.display.renderFrame(frame.loop.get()));
+    std::vector<int> shown;
+    for (int ms = TenMinutes - 1024; ms <= TenMinutes + 1024; ms += 16) {
+      frame.player().elapsed = ms;
+      if (frame.display.renderFrame(frame.loop.get())) shown.push_back(ms);
+    }
+    const std::vector<int> turns = clock ? std::vector<int>{TenMinutes} : std::vector<int>{};
+    EXPECT_EQ(shown, turns);
+  }
+}
+
+TEST(StillPicture, APausedGameShowsOnlyItsBlinksAndMovesOnAtOnceWhenUnpaused) {
+  Frame frame;
+  uint32_t now = 0;
+  frame.loop->clock = [&now] { return now; };
+  auto pass = [&frame](bool pause) {
+    if (pause) frame.loop->add(0, Command::Pause);
+    frame.loop->step(16);
+    frame.draw();
+  };
+  pass(true);
+  const struct {
+    uint32_t ms;
+    bool pause, drawn;
+  } moments[] = {{100, false, false}, {299, false, false}, {300, false, true}, {599, false, false},
+                 {600, false, true},  {650, false, false}, {700, true, true},  {716, false, true}};
+  for (const auto& m : moments) {
+    SCOPED_TRACE(m.ms);
+    scribble(frame.display);
+    now = m.ms;
+    pass(m.pause);
+    EXPECT_EQ(redrawn(frame.display), m.drawn);
+  }
+}
+
+TEST(StillPicture, AWildPieceKeepsTurningThroughItsColoursWhileAllElseHoldsStill) {
+  Frame frame;
+  frame.board().setCell(3, 12, Colour::Wild);
+  std::set<int> colours;
+  for (int i = 0; i < 8; ++i) {
+    scribble(frame.display);
+    frame.draw();
+    EXPECT_TRUE(redrawn(frame.display)) << i;
+    Rgb c = frame.cell(3, 12);
+    colours.insert(c.r << 16 | c.g << 8 | c.b);
+  }
+  EXPECT_EQ(colours.size(), 8u);
+  frame.board().setCell(3, 12, Colour::Red);
+  frame.draw();
+  scribble(frame.display);
+  frame.draw();
+  EXPECT_FALSE(redrawn(frame.display));
+}
+
+TEST(StillPicture, ANoticeIsDrawnOnceAndAgainWhenItsTextChangesOrSomethingDrewOverIt) {
+  Frame frame;
+  const struct {
+    const char* text;
+    bool forget, drawn;
+  } notices[] = {{"Waiting", false, true},     {"Waiting", false, false},
+                 {"Connecting", false, true},  {"Connecting", true, true},
+                 {"Connecting", false, false}, {"", false, true}};
+  for (const auto& n : notices) {
+    SCOPED_TRACE(std::string(n.text) + (n.forget ? ", the menu drew" : ""));
+    scribble(frame.display);
+    if (n.forget) frame.display.forgetShown();
+    frame.display.showNotice(n.text);
+    EXPECT_EQ(redrawn(frame.display), n.drawn);
+  }
+  // A game's frame after the notice is drawn, however still.
+  scribble(frame.display);
+  frame.draw();
+  EXPECT_TRUE(redrawn(frame.display));
+}
+
+TEST(StillPicture, AWindowThatLostItsPictureGetsTheStillFrameAgain) {
+  Frame frame;
+  frame.draw();
+  // SDL2 beneath SDL 1.2 reports an uncovered window as this event, which reaches the
+  // program as SDL_VIDEOEXPOSE.
+  void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
+  ASSERT_NE(sdl2, nullptr);
+  struct WindowEvent {
+    Uint32 type, timestamp, windowID;
+    Uint8 event, padding[3];
+    Sint32 data1, data2;
+  };
+  union {
+    WindowEvent window;
+    Uint8 size[56];
+  } exposed = {};
+  exposed.window.type = 0x200;  // SDL_WINDOWEVENT
+  exposed.window.event = 3;     // SDL_WINDOWEVENT_EXPOSED
+  auto push = reinterpret_cast<int (*)(void*)>(dlsym(sdl2, "SDL_PushEvent"));
+  for (bool expose : {false, true, false}) {
+    SCOPED_TRACE(expose ? "exposed" : "left alone");
+    scribble(frame.display);
+    if (expose) push(&exposed);
+    SDL_PumpEvents();
+    frame.draw();
+    EXPECT_EQ(redrawn(frame.display), expose);
+  }
+  dlclose(sdl2);
 }

@@ -1,8 +1,13 @@
 // Measures the frame renderer on a busy two-player frame against the floor every frame
-// pays, the full-screen background blit, and writes a screenshot of that frame and one
-// of the results over full boards, beside it, to judge the text by.
+// pays, the full-screen background blit, and takes the flip apart into what SDL 1.2's
+// compatibility layer does with it: the screen converted to the window texture's format,
+// the upload, and the present. Writes a screenshot of that frame and one of the results
+// over full boards, beside it, to judge the text by. On the dummy video driver unless
+// SDL_VIDEODRIVER says otherwise (x11: a real window; SDL_RENDER_DRIVER picks SDL's
+// renderer behind it).
 
 #include <png.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <SDL.h>
@@ -24,10 +29,49 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// The process's CPU time, every thread of it: a GL driver that rasterises on threads of
+// its own, later than the call that asked, still has its work counted.
+struct Clock {
+  using duration = std::chrono::nanoseconds;
+  using rep = duration::rep;
+  using period = duration::period;
+  using time_point = std::chrono::time_point<Clock>;
+  static constexpr bool is_steady = true;
+  static time_point now() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
+  }
+};
+
+// The window texture of the compatibility layer: SDL's renderers list ARGB8888 first.
+constexpr Uint32 TextureR = 0x00ff0000, TextureG = 0x0000ff00, TextureB = 0x000000ff,
+                 TextureA = 0xff000000;
+// The stages of a frame are measured as a game meets them: one at a time, a wait longer
+// than a frame of any display apart, each followed by the event pump of the next pass.
+// The wait also lets a driver's late work on its own threads land inside the measure.
+constexpr Uint32 PaceMs = 50;
+constexpr int PacedSamples = 60;
 
 double microsecondsSince(Clock::time_point start, int count) {
   return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / count;
+}
+
+// The CPU time of `work` done as a game does it, less that of the waits and pumps alone.
+template <class Work>
+double paced(Work work) {
+  auto run = [](auto step) {
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < PacedSamples; ++i) {
+      step(i);
+      SDL_Delay(PaceMs);
+      SDL_PumpEvents();
+    }
+    SDL_Delay(PaceMs);
+    return microsecondsSince(start, PacedSamples);
+  };
+  double idle = run([](int) {});
+  return run(work) - idle;
 }
 
 bool writePng(SDL_Surface* screen, const std::string& path) {
@@ -102,6 +146,28 @@ int main(int argc, char** argv) {
     }
     double frame = microsecondsSince(start, frames) - scene / frames;
 
+    // A flip converts the screen into the window texture's format, uploads the texture
+    // and presents it. The conversion is SDL's blitter into a surface of that format; a
+    // one-pixel update converts and uploads next to nothing and leaves its present to the
+    // next pump, which then pays it.
+    SDL_Surface* screen = display.screen;
+    SDL_Surface* texture = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, screen->h, 32, TextureR,
+                                                TextureG, TextureB, TextureA);
+    SDL_Surface* screen32 = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, screen->h, 32, TextureR,
+                                                 TextureG, TextureB, 0);
+    SDL_BlitSurface(screen, nullptr, screen32, nullptr);
+    double drawing = paced([&](int i) {
+      makeBusyScene(game, i + 1);
+      display.drawFrame(&loop);
+    });
+    drawing -= scene / frames;
+    double flipped = paced([&](int) { SDL_Flip(screen); });
+    double convert16 = paced([&](int) { SDL_BlitSurface(screen, nullptr, texture, nullptr); });
+    double convert32 = paced([&](int) { SDL_BlitSurface(screen32, nullptr, texture, nullptr); });
+    double present = paced([&](int) { SDL_UpdateRect(screen, 0, 0, 1, 1); });
+    SDL_FreeSurface(screen32);
+    SDL_FreeSurface(texture);
+
     makeBusyScene(game, 7);
     loop.bus.post<RenderFrame>(&loop);
     bool saved = writePng(display.screen, screenshot);
@@ -111,12 +177,24 @@ int main(int argc, char** argv) {
     loop.bus.post<RenderFrame>(&loop);
     saved = writePng(display.screen, results) && saved;
 
-    std::printf("render-bench: %d frames of a busy two-player game, 640x480 at 16 bits\n", frames);
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const char* renderer = std::getenv("SDL_RENDER_DRIVER");
+    std::printf(
+        "render-bench: %d frames of a busy two-player game, 640x480 at %d bits, "
+        "video driver %s, renderer %s; CPU time of the process\n",
+        frames, display.screen->format->BitsPerPixel, driver, renderer ? renderer : "SDL's choice");
     std::printf("  background blit (floor): %8.1f us\n", blit);
-    std::printf("  flip alone:              %8.1f us\n", flip);
     std::printf("  whole frame with flip:   %8.1f us  (%.2fx the floor)\n", frame, frame / blit);
-    std::printf("  drawing, less the flip:  %8.1f us  (%.2fx the floor)\n", frame - flip,
+    std::printf("  our drawing:             %8.1f us  (%.2fx the floor)\n", frame - flip,
                 (frame - flip) / blit);
+    std::printf("  the flip:                %8.1f us\n", flip);
+    std::printf("  one frame at a time, %u ms apart:\n", PaceMs);
+    std::printf("    our drawing:           %8.1f us\n", drawing);
+    std::printf("    the flip:              %8.1f us\n", flipped);
+    std::printf("      conversion:          %8.1f us  (from a 32-bit screen: %.1f us)\n", convert16,
+                convert32);
+    std::printf("      upload (the rest):   %8.1f us\n", flipped - convert16 - present);
+    std::printf("      present:             %8.1f us\n", present);
     std::printf("  screenshots: %s, %s%s\n", screenshot.c_str(), results.c_str(),
                 saved ? "" : " (NOT WRITTEN)");
     if (!saved) status = 1;

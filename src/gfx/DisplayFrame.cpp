@@ -1,4 +1,4 @@
-// The frame renderer of the Display: the game background, each player's board with its
+// The Display's frame of a game: the game background, each player's board with its
 // pieces, animations, cursor, lasers, warning line, text column and score, then the
 // pause notice and the clock.
 
@@ -10,7 +10,9 @@
 #include "Game.h"
 #include "GameLayout.h"
 #include "GameLoop.h"
+#include "LayoutGeometry.h"
 #include "Settings.h"
+#include "StateCodec.h"
 #include "StatusText.h"
 #include "Tuning.h"
 
@@ -24,6 +26,12 @@ constexpr int WarningBand = 3, DashLength = 5, DashPeriod = 10;
 constexpr int BeamWidth = 5, BeamPulseMs = 1000, BeamBaseBlue = 127;
 // The pause notice blinks on and off this often.
 constexpr uint32_t PauseBlinkMs = 300;
+// A notice over the boards stands in a panel this wide at most, its lines this far in from
+// the rim; a notice on the menu's background keeps as far inside the background's panel.
+constexpr int NoticePanelWidth = 400;
+constexpr int NoticePadding = 10, NoticeRim = 2;
+// The "Replay" marker of a replay being watched: under the boards, in the middle.
+constexpr int ReplayMarkerBottom = 2;
 
 void fill(SDL_Surface* screen, int x, int y, int w, int h, Uint32 colour) {
   SDL_Rect rect = {Sint16(x), Sint16(y), Uint16(w), Uint16(h)};
@@ -47,8 +55,11 @@ void Display::handle(int id, void* data, MessageBus*) {
   if (id == RenderFrame) renderFrame(messageData<RenderFrame>(data));
 }
 
-SDL_Surface* Display::pieceImage(int colour) const {
-  if (colour == Colour::Wild) return pieces[frameCounter % WildFrames];
+SDL_Surface* Display::pieceImage(int colour) {
+  if (colour == Colour::Wild) {
+    counterShown = true;
+    return pieces[frameCounter % WildFrames];
+  }
   if (colour < Colour::White || colour > Colour::Dud) return nullptr;
   return pieces[colour];
 }
@@ -190,7 +201,9 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
   SDL_SetClipRect(screen, nullptr);
   SDL_Surface* front = emptyCursor;
   if (player.heldCount != 0) {
-    int held = player.heldColour == Colour::Wild ? frameCounter % WildFrames : player.heldColour;
+    const bool wild = player.heldColour == Colour::Wild;
+    counterShown = counterShown || wild;
+    int held = wild ? frameCounter % WildFrames : player.heldColour;
     if (held >= Colour::White && held <= Colour::Dud) front = colourCursors[held];
   }
   blitAt(front, screen, cursorX, cursorY);
@@ -221,31 +234,93 @@ void Display::renderClock(const Game& game, const GameLayout& layout) {
   drawText(text, layout.clockRect.x, layout.clockRect.y, normalFont);
 }
 
-void Display::drawCentred(const std::string& text, int y, Font* font) {
-  size_t at = 0;
-  while (at <= text.size()) {
-    size_t end = text.find('\n', at);
-    std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+int Display::drawCentred(const std::string& text, int y, Font* font, int wrapWidth) {
+  int top = y;
+  for (const std::string& line : font->wrap(text, wrapWidth)) {
     drawText(line, width / 2 - font->textWidth(line) / 2, y, font);
     y += font->lineHeight();
-    if (end == std::string::npos) break;
-    at = end + 1;
   }
+  return y - top;
+}
+
+void Display::drawNoticePanel(const std::string& text) {
+  Font& font = fonts[GreenFont];
+  std::vector<std::string> lines = font.wrap(text, NoticePanelWidth - 2 * NoticePadding);
+  int widest = 0;
+  for (const std::string& line : lines) widest = std::max(widest, font.textWidth(line));
+  int textHeight = int(lines.size()) * font.lineHeight();
+  SDL_Rect rim = {Sint16(width / 2 - widest / 2 - NoticePadding - NoticeRim),
+                  Sint16(height / 2 - NoticePadding - NoticeRim),
+                  Uint16(widest + 2 * (NoticePadding + NoticeRim)),
+                  Uint16(textHeight + 2 * (NoticePadding + NoticeRim))};
+  SDL_FillRect(screen, &rim, SDL_MapRGB(screen->format, 255, 180, 220));
+  SDL_Rect inside = {Sint16(rim.x + NoticeRim), Sint16(rim.y + NoticeRim),
+                     Uint16(rim.w - 2 * NoticeRim), Uint16(rim.h - 2 * NoticeRim)};
+  SDL_FillRect(screen, &inside, SDL_MapRGB(screen->format, 18, 12, 44));
+  drawCentred(text, height / 2, &font, NoticePanelWidth - 2 * NoticePadding);
+}
+
+namespace {
+
+// The digest of a notice, told apart from any frame's by what it starts with.
+uint64_t noticePicture(const SDL_Surface* screen, const std::string& text) {
+  StateEncoder<HashSink> digest;
+  digest(uintptr_t(screen));
+  digest(int32_t(-1));
+  for (char c : text) digest(c);
+  return digest.sink.hash;
+}
+
+}  // namespace
+
+uint64_t Display::framePicture(const GameLoop& loop) const {
+  const Game& game = loop.game;
+  const GameLayout* layout = static_cast<const GameLayout*>(loop.layout);
+  StateEncoder<HashSink> digest;
+  digest(uintptr_t(screen));
+  digest(uintptr_t(&loop));
+  digest(uintptr_t(layout));
+  digest(int32_t(layout->leftPlayer));
+  digest(int32_t(game.playerCount()));
+  for (int i = 0; i < game.playerCount(); ++i) digest(game.players[i]);
+  digest(game.state);
+  digest(game.paused);
+  digest(loop.held);
+  if (game.paused || loop.held) digest((loop.clock() / PauseBlinkMs) % 2);
+  digest(int32_t(layout->leaver));
+  digest(layout->replay);
+  digest(int32_t(loop.notice.size()));
+  for (char c : loop.notice) digest(c);
+  digest(settings.DisplayTime);
+  digest(pieces == smoothPieces);
+  return digest.sink.hash;
 }
 
 void Display::showNotice(const std::string& text) {
+  if (onScreen(noticePicture(screen, text))) return;
   SDL_SetClipRect(screen, nullptr);
   if (menuBackground)
     SDL_UpperBlit(menuBackground, nullptr, screen, nullptr);
   else
     SDL_FillRect(screen, nullptr, 0);
-  drawCentred(text, height / 3, normalFont);
+  drawCentred(text, height / 3, normalFont, geometry::kMenuPanel.w - 2 * NoticePadding);
+  shown.pixels.clear();
   SDL_Flip(screen);
 }
 
-int Display::renderFrame(GameLoop* loop) {
+bool Display::renderFrame(GameLoop* loop) {
+  // A wild piece on screen takes a new colour with every frame.
+  if (onScreen(framePicture(*loop)) && !counterShown) return false;
+  drawFrame(loop);
+  if (samePixels()) return false;
+  SDL_Flip(screen);
+  return true;
+}
+
+void Display::drawFrame(GameLoop* loop) {
   GameLayout& layout = *static_cast<GameLayout*>(loop->layout);
   const Game& game = loop->game;
+  counterShown = false;
   SDL_SetClipRect(screen, nullptr);
   if (layout.background) {
     if (modeChanged || !layout.convertedBackground) {
@@ -263,12 +338,15 @@ int Display::renderFrame(GameLoop* loop) {
   for (int i = 0; i < game.playerCount(); ++i) renderPlayer(game, layout, i);
 
   // The notice blinks by the clock, so it keeps its pace at any frame rate.
-  if (game.paused && (loop->clock() / PauseBlinkMs) % 2 == 1) {
+  // A replay held by its viewer is paused as far as the player can tell.
+  if ((game.paused || loop->held) && (loop->clock() / PauseBlinkMs) % 2 == 1) {
     Font& green = fonts[GreenFont];
     drawText("PAUSED", width / 2 - green.textWidth("PAUSED") / 2, height / 2, &green);
   }
-  if (!loop->notice.empty()) drawCentred(loop->notice, height / 2, &fonts[GreenFont]);
+  if (!loop->notice.empty()) drawNoticePanel(loop->notice);
+  if (layout.replay)
+    drawText("Replay", width / 2 - normalFont->textWidth("Replay") / 2,
+             height - normalFont->lineHeight() - ReplayMarkerBottom, normalFont);
   ++frameCounter;
   if (settings.DisplayTime) renderClock(game, layout);
-  return SDL_Flip(screen);
 }
