@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "Font.h"
@@ -58,4 +59,30 @@ TEST(Font, TintMultipliesEveryChannelAndKeepsTheAlpha) {
   // 128 x 128 / 255 = 64.25, truncated.
   EXPECT_EQ(channels(blue.glyphs['A']), (std::vector<int>{64, 64, 128, 100}));
   EXPECT_EQ(channels(amber.glyphs['A']), (std::vector<int>{128, 64, 0, 100}));
+}
+
+TEST(Font, WrapsAtSpacesAndInsideWordsTooWideForALineLosingNothing) {
+  TestArt art;
+  VideoSession video;
+  Font font;
+  font.load("Font", "", nullptr);
+  const int width = font.textWidth("0123456789");
+  const std::string texts[] = {"short", "a few words that will not fit on one line of ten",
+                               std::string(253, 'h') + ":24642", "two\nlines", "\n\nblank"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.substr(0, 20));
+    std::vector<std::string> lines = font.wrap(text, width);
+    std::string back;
+    for (const std::string& line : lines) {
+      EXPECT_LE(font.textWidth(line), width) << line;
+      back += line;
+    }
+    std::string letters;
+    for (char c : text)
+      if (c != ' ' && c != '\n') letters += c;
+    back.erase(std::remove(back.begin(), back.end(), ' '), back.end());
+    EXPECT_EQ(back, letters) << "letters lost or added";
+  }
+  EXPECT_EQ(font.wrap("two\nlines", width), (std::vector<std::string>{"two", "lines"}));
+  EXPECT_EQ(font.wrap("", width), (std::vector<std::string>{""}));
 }

@@ -370,3 +370,59 @@ TEST(StillPicture, AWindowThatLostItsPictureGetsTheStillFrameAgain) {
   }
   dlclose(sdl2);
 }
+
+// Everything a notice over the boards draws stays inside its panel: the long refusal of a
+// far host, a host name of the longest kind and the interrupted notice, in both layouts.
+TEST(Notices, ANoticeOverTheBoardsWrapsInsideItsPanel) {
+  const std::string longest(253, 'h');
+  const std::string notices[] = {
+      "No game: no game is waiting at " + longest + ":24642",
+      "The connection is interrupted...\nEsc leaves the game",
+      "Starting...",
+  };
+  for (int mode : {GameMode::Practice, GameMode::Versus}) {
+    for (const std::string& notice : notices) {
+      SCOPED_TRACE(notice.substr(0, 30));
+      Frame frame(mode);
+      frame.draw();
+      std::vector<Rgb> before;
+      for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) before.push_back(frame.at(x, y));
+      frame.loop->notice = notice;
+      frame.draw();
+      int left = 640, right = -1, changed = 0;
+      for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+          if (!(frame.at(x, y) == before[size_t(y) * 640 + size_t(x)])) {
+            left = std::min(left, x), right = std::max(right, x), ++changed;
+          }
+      ASSERT_GT(changed, 0) << "the notice was not drawn";
+      // The panel: at most 400 pixels wide, in the middle of the screen.
+      EXPECT_GE(left, 320 - 200);
+      EXPECT_LE(right, 320 + 200);
+    }
+  }
+}
+
+// A replay on hold says it is paused, and a replay always says it is one.
+TEST(Notices, AHeldReplayBlinksPausedAndAReplayIsMarked) {
+  Frame frame;
+  uint32_t now = 300;  // in a blink's "on" half
+  frame.loop->clock = [&now] { return now; };
+  frame.draw();
+  Frame shown;
+  shown.loop->clock = [&now] { return now; };
+  shown.loop->held = true;
+  shown.layout->replay = true;
+  shown.draw();
+  // PAUSED stands across the middle of the screen; the marker at the bottom middle.
+  auto differs = [&](int x0, int y0, int x1, int y1) {
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        if (!(frame.at(x, y) == shown.at(x, y))) return true;
+    return false;
+  };
+  EXPECT_TRUE(differs(260, 240, 380, 270)) << "no PAUSED on a held replay";
+  EXPECT_TRUE(differs(280, 450, 360, 480)) << "no Replay marker";
+  EXPECT_FALSE(shown.loop->game.paused) << "holding a replay changed its game";
+}
