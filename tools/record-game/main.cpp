@@ -26,11 +26,11 @@ int main(int argc, char** argv) {
   Replay replay;
   replay.setup = headless.game.setup;
   replay.program = PIGMORA_VERSION;
-  headless.loop.onPass = [&replay](int32_t dt, const PassInput& input) {
-    replay.addPass(dt, input);
+  headless.loop.onPass = [&replay, &headless](int32_t dt, const PassInput& input) {
+    replay.record(dt, input, headless.game);
   };
   headless.play();
-  replay.sealEnd();
+  replay.finish(headless.game);
   std::ofstream text(std::string(argv[1]) + ".txt");
   text << replay.text();
   return text.good() ? 0 : 1;
