@@ -1,8 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
+namespace {
+// Code under test that ends the program (exit(0) for a quit key) would end a test as a
+// pass, unseen: an exit in the middle of a test fails it instead. A death test's child
+// exits as it likes.
+void exitDuringATest() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (!test || ::testing::internal::InDeathTestChild()) return;
+  std::fprintf(stderr, "the program exited in the middle of %s.%s\n", test->test_suite_name(),
+               test->name());
+  std::_Exit(1);
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+  std::atexit(exitDuringATest);
   // Tests never open a real window or sound card, whoever runs them.
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
