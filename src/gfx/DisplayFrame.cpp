@@ -209,9 +209,9 @@ void Display::renderPlayer(const Game& game, const GameLayout& layout, int i) {
   blitAt(front, screen, cursorX, cursorY);
 
   const bool playing = player.alive && game.state != Over;
-  const auto lines =
-      playing ? statusLines(player, x0, y0, fonts)
-              : resultLines(player, layout.mode, x0, y0, outcomeOf(game, i, layout.leaver));
+  const auto lines = playing ? statusLines(player, x0, y0, fonts)
+                             : resultLines(player, layout.mode, x0, y0,
+                                           outcomeOf(game, i, layout.leaver, layout.noWinner));
   for (const TextLine& line : lines) drawText(line.text, line.x, line.y, &fonts[line.font]);
 
   char score[64];
@@ -288,6 +288,7 @@ uint64_t Display::framePicture(const GameLoop& loop) const {
   digest(loop.held);
   if (game.paused || loop.held) digest((loop.clock() / PauseBlinkMs) % 2);
   digest(int32_t(layout->leaver));
+  digest(layout->noWinner);
   digest(layout->replay);
   digest(int32_t(loop.notice.size()));
   for (char c : loop.notice) digest(c);

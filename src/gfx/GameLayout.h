@@ -26,6 +26,8 @@ public:
   int leftPlayer = 0;
   // The player who left a network game (or a replay of one), for the results; -1: nobody.
   int leaver = -1;
+  // A network game that ended with nobody winning (its connection lost): so the results say.
+  bool noWinner = false;
   // A replay being watched, marked so on screen.
   bool replay = false;
 };

@@ -83,7 +83,8 @@ std::vector<TextLine> statusLines(const Player& p, int x0, int y0, const Font* f
   return column.lines;
 }
 
-Outcome outcomeOf(const Game& game, int player, int leaver) {
+Outcome outcomeOf(const Game& game, int player, int leaver, bool noWinner) {
+  if (noWinner) return Outcome::NoWinner;
   if (leaver >= 0) return player == leaver ? Outcome::LostByLeaving : Outcome::WonAsTheOtherLeft;
   if (!game.players[0].alive && !game.players[1].alive) return Outcome::Draw;
   return game.players[player].alive ? Outcome::Won : Outcome::Lost;
@@ -109,11 +110,10 @@ std::vector<TextLine> resultLines(const Player& p, int mode, int x0, int y0, Out
   Column column(x0 + ResultsIndent, y0);
   if (mode == GameMode::Versus) {
     bool won = outcome == Outcome::Won || outcome == Outcome::WonAsTheOtherLeft;
-    column.add(true,
-               outcome == Outcome::Draw ? "A draw!"
-               : won                    ? "You win!"
-                                        : "You lose...",
-               RedFont);
+    const char* headline = won ? "You win!" : "You lose...";
+    if (outcome == Outcome::Draw) headline = "A draw!";
+    if (outcome == Outcome::NoWinner) headline = "No winner";
+    column.add(true, headline, RedFont);
     column.add(outcome == Outcome::WonAsTheOtherLeft, "The other left", PlainFont);
     column.add(outcome == Outcome::LostByLeaving, "You left", PlainFont);
   }

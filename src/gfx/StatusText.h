@@ -43,10 +43,12 @@ ClockTime clockTime(int32_t ms);
 std::vector<TextLine> statusLines(const Player& player, int x0, int y0, const Font* fonts);
 
 // How a two-player game ended for one board's player, as the results headline it.
-enum class Outcome { Won, Lost, Draw, WonAsTheOtherLeft, LostByLeaving };
+enum class Outcome { Won, Lost, Draw, WonAsTheOtherLeft, LostByLeaving, NoWinner };
 // The outcome for `player` of a finished two-player game that `leaver` left (-1: nobody
-// did): the one still standing wins; two boards out on one pass make a draw.
-Outcome outcomeOf(const Game& game, int player, int leaver);
+// did): the one still standing wins; two boards out on one pass make a draw. A game that
+// ended without its rules or a player deciding it (a network game's connection lost) has
+// `noWinner`.
+Outcome outcomeOf(const Game& game, int player, int leaver, bool noWinner = false);
 
 std::vector<TextLine> resultLines(const Player& player, int mode, int x0, int y0, Outcome outcome);
 // A score as the score box shows it.

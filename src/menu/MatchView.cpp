@@ -45,6 +45,7 @@ void MatchView::take(const MatchEvent& event) {
     case MatchEvent::Type::Ended:
       if (event.end == MatchEnd::LocalLeft) leaver = match.localSide();
       if (event.end == MatchEnd::RemoteLeft) leaver = 1 - match.localSide();
+      noWinner = event.winner < 0 && event.end != MatchEnd::GameOver;
       notice = endingText(event, match.started());
       break;
   }

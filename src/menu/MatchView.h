@@ -13,9 +13,10 @@ public:
   // Follows what happened in the match.
   void take(const MatchEvent& event);
 
-  int leftPlayer;      // the side whose board is drawn on the left: this machine's
-  int leaver = -1;     // the side whose player left, once the match ended so; -1: nobody
-  std::string notice;  // over the boards; "" when there is nothing to say
+  int leftPlayer;         // the side whose board is drawn on the left: this machine's
+  int leaver = -1;        // the side whose player left, once the match ended so; -1: nobody
+  bool noWinner = false;  // the match ended with neither the rules nor a player deciding it
+  std::string notice;     // over the boards; "" when there is nothing to say
 
 private:
   const NetMatch& match;

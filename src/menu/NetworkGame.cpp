@@ -160,6 +160,7 @@ bool GameContext::runNetworkGame() {
     }
     view.notice = seen.notice;
     layout.leaver = seen.leaver;
+    layout.noWinner = seen.noWinner;
     view.game = match.game();
     view.bus.post<RenderFrame>(&view);
   }

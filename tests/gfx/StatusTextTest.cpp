@@ -109,6 +109,7 @@ TEST(ResultLines, EachVersusBoardIsToldItsOwnEndDrawsAndLeavingIncluded) {
        {false, true},
        1,
        {"You win! The other left", "You lose... You left"}},
+      {"the connection was lost", {true, true}, -1, {"No winner", "No winner"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -118,8 +119,8 @@ TEST(ResultLines, EachVersusBoardIsToldItsOwnEndDrawsAndLeavingIncluded) {
       game.players[i].totalPieces = 0;
     }
     for (int i = 0; i < 2; ++i) {
-      Texts lines =
-          texts(resultLines(game.players[i], GameMode::Versus, 0, 0, outcomeOf(game, i, c.leaver)));
+      Texts lines = texts(resultLines(game.players[i], GameMode::Versus, 0, 0,
+                                      outcomeOf(game, i, c.leaver, c.headlines[0][0] == 'N')));
       std::string headline = lines.at(0);
       if (lines.at(1).rfind("Time", 0) != 0) headline += " " + lines.at(1);
       EXPECT_EQ(headline, c.headlines[i]) << "board " << i;

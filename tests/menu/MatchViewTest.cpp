@@ -51,6 +51,7 @@ TEST(MatchView, EachPlayerSeesTheirOwnBoardOnTheLeftAndIsToldWhoLeft) {
       ASSERT_TRUE(matches[side]->finished());
       EXPECT_EQ(views[side]->notice, told[side == leaver ? 0 : 1]);
       EXPECT_EQ(views[side]->leaver, leaver);
+      EXPECT_FALSE(views[side]->noWinner) << "a player's leaving decides the game";
       const Game& game = matches[side]->game();
       EXPECT_EQ(headline(game, leaver, views[side]->leaver), "You lose... You left");
       EXPECT_EQ(headline(game, 1 - leaver, views[side]->leaver), "You win! The other left");
