@@ -104,11 +104,13 @@ start_game() { # start_game ENV...: the game (with GAME_ARGS) at its menu
   game_window=$(window_of "$game_pid" '^Pigmora$') && wait_for_menu "$game_window"
 }
 GAME_ARGS=()
-start_yardstick() { # start_yardstick ENV...: Gem Drop X, its game started
+start_yardstick() { # start_yardstick ENV...: Gem Drop X beside the game's window, its game started
   local dir
   dir=$(mktemp -d -p "$scratch")
   other_meter=$dir/meter
-  (cd "$dir" && exec env HOME="$dir" SDL_VIDEO_WINDOW_POS=660,0 PIGMORA_FLIP_METER="$other_meter" LD_PRELOAD="$meter" "$@" "$yardstick" >"$dir/stdout" 2>&1) &
+  local beside
+  beside=$(($(timeout 5 xwininfo -id "$game_window" | awk '/Width:/ {print $2}') + 20))
+  (cd "$dir" && exec env HOME="$dir" SDL_VIDEO_WINDOW_POS="$beside",0 PIGMORA_FLIP_METER="$other_meter" LD_PRELOAD="$meter" "$@" "$yardstick" >"$dir/stdout" 2>&1) &
   other_pid=$!
   other_window=$(window_of "$other_pid" 'Gem Drop') || return 1
   sleep 2 # its title
@@ -145,7 +147,8 @@ line() { # line LABEL PID METER PIXELS
         printf " %5.2f ms CPU each, %4.2f ms in the flip, %3.0f%% of the window", \
           1000 * ticks / hz / calls, wall / calls / 1e6, 100 * pixels / calls / win
       printf "; %d MB resident, %s\n", rss, gl
-      printf "%.6f %.6f\n", ticks / hz / s, calls > 0 ? ticks / hz / calls : 0 > "/dev/stderr"
+      per = calls > 0 ? ticks / hz / calls : 0
+      printf "%.6f %.6f\n", ticks / hz / s, per > "/dev/stderr"
     }' 2>"$scratch/figures"
 }
 x_line() {
