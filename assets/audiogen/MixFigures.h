@@ -15,6 +15,11 @@ constexpr double MusicPeakDb = -1.0;    // loudest sample of a tune
 constexpr double BrightFrom = 2000.0;   // Hz: above this lies a tune's shimmer and attack
 constexpr double BrightShare = 0.10;    // least share of a tune's energy above BrightFrom
 constexpr double EffectSpreadDb = 4.0;  // each effect's RMS from the in-game tunes'
+// In the game itself: the loudest 50 ms of an effect against the music around it, and
+// how far the music in mono and in stereo may differ.
+constexpr double LeastEffectLiftDb = 4.0;
+constexpr double MostEffectLiftDb = 8.0;
+constexpr double ModesSpreadDb = 1.5;
 }  // namespace MixTarget
 
 struct MixFigures {
