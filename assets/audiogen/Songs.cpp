@@ -36,7 +36,7 @@ SongPlan ingameOne() {
   plan.padVolume = 14;
   plan.kickPercent = 60;
   plan.hatPercent = 200;
-  plan.loudness = 100;
+  plan.loudness = 200;
   const std::vector<std::string> verse = {"Am", "F", "C", "G"};
   const std::vector<std::string> chorus = {"F", "G", "Em", "Am"};
   plan.sections = {
@@ -86,7 +86,7 @@ SongPlan ingameTwo() {
   plan.padVolume = 14;
   plan.kickPercent = 60;
   plan.hatPercent = 180;
-  plan.loudness = 75;
+  plan.loudness = 150;
   plan.arpEvery = 1;
   const std::vector<std::string> verse = {"Em", "D", "C", "D"};
   const std::vector<std::string> chorus = {"C", "D", "Bm", "Em"};
@@ -140,7 +140,7 @@ SongPlan menuSong() {
   plan.bassVolume = 12;
   plan.kickPercent = 0;
   plan.hatPercent = 400;
-  plan.loudness = 165;
+  plan.loudness = 330;
   const std::vector<std::string> home = {"Cmaj7", "Am7", "Fmaj7", "G"};
   const std::vector<std::string> away = {"Fmaj7", "Em7", "Dm7", "G"};
   plan.sections = {

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "MusicVolume.h"
 #include "ResourceSource.h"
 
 SoundPlayer::~SoundPlayer() {
@@ -20,6 +21,8 @@ SoundPlayer::~SoundPlayer() {
 int SoundPlayer::openAudio(int frequency, uint16_t format, int channels, int chunkSize) {
   if (audioOpen) return 0;
   Mix_OpenAudio(frequency, format, channels, chunkSize);
+  int opened = 0;
+  if (Mix_QuerySpec(nullptr, nullptr, &opened) != 0) Mix_VolumeMusic(musicVolumeFor(opened));
   audioOpen = true;
   currentMusic = "";
   return 0;

@@ -20,7 +20,8 @@ public:
   virtual ~SoundPlayer();
 
   // The first call opens the device with the values as given; later calls do nothing.
-  // A device that fails to open still counts as open: the game then runs silent.
+  // A device that fails to open still counts as open: the game then runs silent. The
+  // music plays at the volume its channels call for (MusicVolume.h).
   virtual int openAudio(int frequency, uint16_t format, int channels, int chunkSize);
   // Re-applies the music setting; the plain player has none.
   virtual void musicSettingChanged();
