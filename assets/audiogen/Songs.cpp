@@ -30,13 +30,13 @@ SongPlan ingameOne() {
                       makeKick("Kick"),
                       makeSnare("Snare"),
                       makeHat("Hat", 0.1)};
-  plan.leadVolume = 52;
+  plan.leadVolume = 44;
   plan.arpVolume = 26;
   plan.bassVolume = 32;
-  plan.padVolume = 14;
+  plan.padVolume = 18;
   plan.kickPercent = 60;
   plan.hatPercent = 200;
-  plan.loudness = 200;
+  plan.loudness = 180;
   const std::vector<std::string> verse = {"Am", "F", "C", "G"};
   const std::vector<std::string> chorus = {"F", "G", "Em", "Am"};
   plan.sections = {
@@ -86,7 +86,7 @@ SongPlan ingameTwo() {
   plan.padVolume = 14;
   plan.kickPercent = 60;
   plan.hatPercent = 180;
-  plan.loudness = 150;
+  plan.loudness = 128;
   plan.arpEvery = 1;
   const std::vector<std::string> verse = {"Em", "D", "C", "D"};
   const std::vector<std::string> chorus = {"C", "D", "Bm", "Em"};

@@ -35,6 +35,14 @@ void normalise(Samples& sound, float peak) {
   for (float& s : sound) s *= gain;
 }
 
+void limitPeaks(Samples& sound, float ceiling) {
+  const float knee = ceiling * 2.0f / 3.0f, room = ceiling - knee;
+  for (float& s : sound) {
+    float size = std::fabs(s);
+    if (size > knee) s = std::copysign(knee + room * std::tanh((size - knee) / room), s);
+  }
+}
+
 void fadeEnds(Samples& sound, int rate, double fadeIn, double fadeOut) {
   int n = static_cast<int>(sound.size());
   int in = std::min(n, sampleCount(fadeIn, rate));
