@@ -10,7 +10,7 @@ namespace {
 constexpr int Rate = EffectRate;
 // Every effect's loudest 50 ms stand this loud, some 6 dB above the in-game music: clear of
 // it without drowning it.
-constexpr double EffectPeakDb = -13.0;
+constexpr double EffectPeakDb = -12.5;
 constexpr double ChainStartDb = EffectPeakDb - 1.0;  // the first chain sound, under the rest
 constexpr double ChainStepDb = 0.3;  // each chain sound this much louder than the one before
 

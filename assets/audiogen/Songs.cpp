@@ -86,7 +86,7 @@ SongPlan ingameTwo() {
   plan.padVolume = 14;
   plan.kickPercent = 60;
   plan.hatPercent = 180;
-  plan.loudness = 128;
+  plan.loudness = 138;
   plan.arpEvery = 1;
   const std::vector<std::string> verse = {"Em", "D", "C", "D"};
   const std::vector<std::string> chorus = {"C", "D", "Bm", "Em"};

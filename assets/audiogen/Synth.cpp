@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "SoftKnee.h"
+
 float Noise::next() {
   state = state * 1664525u + 1013904223u;
   return static_cast<float>(state >> 8) / static_cast<float>(1 << 23) - 1.0f;
@@ -36,11 +38,8 @@ void normalise(Samples& sound, float peak) {
 }
 
 void limitPeaks(Samples& sound, float ceiling) {
-  const float knee = ceiling * 2.0f / 3.0f, room = ceiling - knee;
-  for (float& s : sound) {
-    float size = std::fabs(s);
-    if (size > knee) s = std::copysign(knee + room * std::tanh((size - knee) / room), s);
-  }
+  const float knee = ceiling * 2.0f / 3.0f;
+  for (float& s : sound) s = std::copysign(softKnee(std::fabs(s), knee, ceiling), s);
 }
 
 void fadeEnds(Samples& sound, int rate, double fadeIn, double fadeOut) {

@@ -18,17 +18,20 @@ use_shots "$scratch/shots" # private, so as not to race the whole-program suite'
 
 export SDL_AUDIODRIVER=disk
 gamemix=$build/tests/sound/gamemix
+recordings=$build/game-mix # kept, to be listened to or measured again after a failure
+rm -rf "$recordings"
+mkdir -p "$recordings"
 record_seconds=${PIGMORA_MIX_SECONDS:-40} # of each game, from its first screen
 bytes_per_second=$((44100 * 4))           # the device's 16-bit stereo at the game's rate
 music_seconds=$((record_seconds + 20))    # the game may have started before it was seen
 
 recorded_enough() { [ "$(stat -c %s "$1")" -ge "$2" ]; }
 
-record() { # record MODE STEREO: a game's output in $scratch/MODE.raw, its music alone beside
+record() { # record MODE STEREO: a game's output in MODE.raw, its music alone beside it
   local mode=$1 stereo=$2 dir file target
   dir=$(new_folder)
   sed "s/^Stereo=.*/Stereo=$stereo/" "$here/first-run.ini" >"$dir/Pigmora.ini"
-  file=$scratch/$mode.raw
+  file=$recordings/$mode.raw
   GAME_ARGS=(--versus-computer=5)
   if start_game "$dir" env SDL_DISKAUDIOFILE="$file" && wait_for_menu "$mode-menu"; then
     press Down Down Return
@@ -45,13 +48,14 @@ record() { # record MODE STEREO: a game's output in $scratch/MODE.raw, its music
   stop_game
   GAME_ARGS=()
   check "$mode: the Versus music alone recorded" \
-    bash -c "cd '$dir' && '$gamemix' music $music_seconds $stereo '$scratch/$mode-music.raw' 2>/dev/null"
+    bash -c "cd '$dir' && '$gamemix' music $music_seconds $stereo '$recordings/$mode-music.raw' 2>/dev/null"
 }
 
 start_xvfb
 record mono 0
 record stereo 1
-check "the mix in the game" "$gamemix" judge "$scratch"/{mono,mono-music,stereo,stereo-music}.raw
+check "the mix in the game" "$gamemix" judge "$recordings"/{mono,mono-music,stereo,stereo-music}.raw
+say "the recordings (16-bit stereo at 44100 Hz) are in $recordings"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

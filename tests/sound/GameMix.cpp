@@ -17,6 +17,9 @@ constexpr int WindowsPerSecond = 100;  // 10 ms windows: an effect is told apart
 constexpr size_t PeakWindows = 5;      // 50 ms: the span an effect's loudness is taken over
 constexpr double AroundSeconds = 1.0;  // of music an effect is heard against
 constexpr size_t MergeWindows = 5;     // effects closer than this are heard as one
+// The tune before dies away over the first milliseconds of the game's: what differs from
+// the music there is no effect.
+constexpr size_t TuneChangeWindows = 1;
 // Where the music starts in the game is found from blocks of it looked for sample for
 // sample: one every half second over the first twenty, each a vote.
 constexpr size_t ProbeFrames = 1024;
@@ -142,7 +145,7 @@ GameMix measureGameMix(const Recording& game, const Recording& music) {
     return sum;
   };
   const size_t aroundWindows = static_cast<size_t>(AroundSeconds * WindowsPerSecond);
-  for (size_t w = 0; w < musicOnly.size();) {
+  for (size_t w = TuneChangeWindows; w < musicOnly.size();) {
     if (musicOnly[w]) {
       ++w;
       continue;
