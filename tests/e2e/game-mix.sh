@@ -2,7 +2,7 @@
 # game-mix.sh BUILD_DIR: the game's sound as a player hears it. Records the real program's
 # output (SDL's disk audio driver) through a Versus game against the computer at level 5,
 # in mono and in stereo, and the Versus music alone as the game's sound code plays it;
-# gamemix then finds that music in each recording, takes the effects apart from it and
+# mix-meter then finds that music in each recording, takes the effects apart from it and
 # judges the mix: the music at a music level and as loud in both modes, nothing at full
 # scale, each effect standing clear of the music without drowning it.
 #
@@ -17,7 +17,7 @@ source "$here/lib.sh"
 use_shots "$scratch/shots" # private, so as not to race the whole-program suite's folder
 
 export SDL_AUDIODRIVER=disk
-gamemix=$build/tests/sound/gamemix
+mix_meter=$build/tools/mix-meter/mix-meter
 recordings=$build/game-mix # kept, to be listened to or measured again after a failure
 rm -rf "$recordings"
 mkdir -p "$recordings"
@@ -48,13 +48,13 @@ record() { # record MODE STEREO: a game's output in MODE.raw, its music alone be
   stop_game
   GAME_ARGS=()
   check "$mode: the Versus music alone recorded" \
-    bash -c "cd '$dir' && '$gamemix' music $music_seconds $stereo '$recordings/$mode-music.raw' 2>/dev/null"
+    bash -c "cd '$dir' && '$mix_meter' music $music_seconds $stereo '$recordings/$mode-music.raw' 2>/dev/null"
 }
 
 start_xvfb
 record mono 0
 record stereo 1
-check "the mix in the game" "$gamemix" judge "$recordings"/{mono,mono-music,stereo,stereo-music}.raw
+check "the mix in the game" "$mix_meter" judge "$recordings"/{mono,mono-music,stereo,stereo-music}.raw
 say "the recordings (16-bit stereo at 44100 Hz) are in $recordings"
 
 echo "$passed passed, $failed failed"

@@ -1,6 +1,6 @@
-// The measure of the mix in the real game (gamemix), on recordings made up here: the music
-// must be found wherever the game started it, an effect told apart from it and weighed
-// against it, and a recording of something else refused.
+// The measure of the mix in the real game (tools/mix-meter), on recordings made up here:
+// the music must be found wherever the game started it, an effect told apart from it and
+// weighed against it, and a recording of something else refused.
 #include "GameMix.h"
 
 #include <gtest/gtest.h>

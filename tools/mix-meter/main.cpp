@@ -1,9 +1,9 @@
 // The mix in the real game, measured. Two steps, run by tests/e2e/game-mix.sh:
 //
-//   gamemix music SECONDS STEREO OUT.raw
+//   mix-meter music SECONDS STEREO OUT.raw
 //     in a game's folder: the Versus music alone, as the game's sound code plays it, into
 //     OUT.raw through SDL's disk driver (as fast as it mixes);
-//   gamemix judge MONO.raw MONO-MUSIC.raw STEREO.raw STEREO-MUSIC.raw
+//   mix-meter judge MONO.raw MONO-MUSIC.raw STEREO.raw STEREO-MUSIC.raw
 //     finds the music in recordings of the real game, takes the effects apart from it,
 //     prints the figures and exits 1 when the mix misses what it aims at.
 #include <SDL.h>
@@ -42,7 +42,7 @@ int renderMusic(double seconds, bool stereo, const char* out) {
   setenv("SDL_DISKAUDIOFILE", out, 1);
   setenv("SDL_DISKAUDIODELAY", std::to_string(MixingPauseMs).c_str(), 1);
   if (SDL_Init(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "gamemix: %s\n", SDL_GetError());
+    std::fprintf(stderr, "mix-meter: %s\n", SDL_GetError());
     return 1;
   }
   settings.Frequency = Rate;
@@ -55,7 +55,7 @@ int renderMusic(double seconds, bool stereo, const char* out) {
     sound.init();
     from = fileSize(out);
     if (sound.playMusic(GameSetup(GameMode::Versus).musicName()) != 0) {
-      std::fprintf(stderr, "gamemix: the Versus music does not play\n");
+      std::fprintf(stderr, "mix-meter: the Versus music does not play\n");
       status = 1;
     }
     off_t written = from;
@@ -65,7 +65,7 @@ int renderMusic(double seconds, bool stereo, const char* out) {
         written = fileSize(out);
         lastProgress = SDL_GetTicks();
       } else if (SDL_GetTicks() - lastProgress > StalledMs) {
-        std::fprintf(stderr, "gamemix: the mixer stopped writing %s\n", out);
+        std::fprintf(stderr, "mix-meter: the mixer stopped writing %s\n", out);
         status = 1;
       }
       SDL_Delay(10);
@@ -83,7 +83,7 @@ int renderMusic(double seconds, bool stereo, const char* out) {
 
 int failures = 0;
 void expect(bool ok, const std::string& what) {
-  if (!ok) std::printf("gamemix: FAILED: %s\n", what.c_str()), ++failures;
+  if (!ok) std::printf("mix-meter: FAILED: %s\n", what.c_str()), ++failures;
 }
 
 // Measures one mode's recording and checks what a player should hear in it.
@@ -107,7 +107,7 @@ GameMix judgeMode(const char* name, const char* gameFile, const char* musicFile)
     highest = std::max(highest, effect.liftDb());
   }
   std::printf(
-      "gamemix %s: %.1f s of play from %.1f s (%.1f s of music alone): music %.1f dBFS RMS; "
+      "mix-meter %s: %.1f s of play from %.1f s (%.1f s of music alone): music %.1f dBFS RMS; "
       "peak %.1f dBFS, %zu samples at full scale in %.1f s; %zu effects, their peaks %.1f dB "
       "above the music around them (%.1f to %.1f)\n",
       name, mix.playSeconds, mix.musicStart, mix.musicOnlySeconds, mix.musicRmsDb, mix.peakDb,
@@ -132,14 +132,14 @@ int main(int argc, char** argv) {
     return renderMusic(std::atof(argv[2]), std::atoi(argv[3]) != 0, argv[4]);
   if (command != "judge" || argc != 6) {
     std::fprintf(stderr,
-                 "usage: gamemix music SECONDS STEREO OUT.raw\n"
-                 "       gamemix judge MONO.raw MONO-MUSIC.raw STEREO.raw STEREO-MUSIC.raw\n");
+                 "usage: mix-meter music SECONDS STEREO OUT.raw\n"
+                 "       mix-meter judge MONO.raw MONO-MUSIC.raw STEREO.raw STEREO-MUSIC.raw\n");
     return 2;
   }
   GameMix mono = judgeMode("mono", argv[2], argv[3]);
   GameMix stereo = judgeMode("stereo", argv[4], argv[5]);
   expect(std::fabs(mono.musicRmsDb - stereo.musicRmsDb) <= MixTarget::ModesSpreadDb,
          "the music is as loud in stereo as in mono");
-  std::printf("gamemix: %d failures\n", failures);
+  std::printf("mix-meter: %d failures\n", failures);
   return failures == 0 ? 0 : 1;
 }
