@@ -9,6 +9,8 @@ namespace {
 enum Instrument { BassIns = 1, PadIns, ArpIns, LeadIns, KickIns, SnareIns, HatIns };
 
 constexpr int RowsPerBar = 16;
+// The loudest one channel plays a note; a part written louder is doubled (layerLoudParts).
+constexpr int ChannelVolume = 64;
 constexpr uint8_t VolumeSlide = 4;   // D
 constexpr uint8_t Vibrato = 8;       // H
 constexpr uint8_t PositionJump = 2;  // B
@@ -49,7 +51,7 @@ void setNote(S3mPattern& p, int row, int channel, int midi, int instrument, int 
   S3mCell& cell = p.cells[row][channel];
   cell.note = s3mNote(midi);
   cell.instrument = static_cast<uint8_t>(instrument);
-  cell.volume = static_cast<uint8_t>(std::min(64, volume));
+  cell.volume = static_cast<uint8_t>(std::min(LayeredVolume, volume));
 }
 
 std::vector<std::string> tokens(const std::string& text) {
@@ -180,6 +182,30 @@ void writeMelody(S3mPattern& p, const std::string& melody, const SongPlan& plan,
   }
 }
 
+// A part written louder than one channel plays is played by two: a second channel at the
+// same place in the stereo field strikes every note with it, the volume split between
+// them, and adds up to what was written.
+void layerLoudParts(S3mModule& module) {
+  const size_t parts = module.pan.size();
+  for (size_t part = 0; part < parts; ++part) {
+    bool loud = false;
+    for (const S3mPattern& pattern : module.patterns)
+      for (const auto& row : pattern.cells)
+        loud |= row[part].volume != S3mNoVolume && row[part].volume > ChannelVolume;
+    if (!loud) continue;
+    module.pan.push_back(module.pan[part]);
+    for (S3mPattern& pattern : module.patterns)
+      for (auto& row : pattern.cells) {
+        S3mCell twin = row[part];
+        if (twin.volume != S3mNoVolume) {
+          row[part].volume = static_cast<uint8_t>((twin.volume + 1) / 2);
+          twin.volume = static_cast<uint8_t>(twin.volume / 2);
+        }
+        row.push_back(twin);
+      }
+  }
+}
+
 }  // namespace
 
 std::vector<int> chordTones(const std::string& chord) {
@@ -249,7 +275,9 @@ S3mModule composeSong(const SongPlan& plan) {
     for (auto& row : pattern.cells)
       for (S3mCell& cell : row)
         if (cell.volume != S3mNoVolume)
-          cell.volume = static_cast<uint8_t>(std::min(64, cell.volume * plan.loudness / 100));
+          cell.volume =
+              static_cast<uint8_t>(std::min(LayeredVolume, cell.volume * plan.loudness / 100));
+  layerLoudParts(module);
   // Back to the top from the very last row; the kick's channel carries no effects.
   S3mCell& last = module.patterns.back().cells[S3mRows - 1][KickCh];
   last.command = PositionJump;

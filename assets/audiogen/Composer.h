@@ -36,15 +36,18 @@ struct SongPlan {
   int arpLowest = 67;     // lowest note of the arpeggio (67: the G above middle C)
   int kickPercent = 100;  // of the written kick and hat volumes
   int hatPercent = 100;
-  // The overall level, in percent of every volume written (none goes above 64). Mono
-  // output (the game's default) mixes every channel at full strength, stereo about 6 dB
-  // quieter; the self-check measures what the mixer makes of it.
-  int loudness = 75;
+  // The overall level, in percent of every volume written. A volume goes up to
+  // LayeredVolume: a part louder than one channel plays is doubled on a second channel.
+  // The self-check measures what the game's mixer makes of it.
+  int loudness = 150;
   std::vector<Section> sections;
   std::vector<int> order;  // sections in playing order; the song then starts over
 };
 
-// The channels of every song.
+// The loudest a part is written: twice what one channel of a module plays.
+constexpr int LayeredVolume = 128;
+
+// The channels of every song (loud parts add channels of their own after these).
 enum Channel {
   BassCh,
   Pad1Ch,

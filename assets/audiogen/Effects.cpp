@@ -8,9 +8,10 @@
 namespace {
 
 constexpr int Rate = EffectRate;
-// Every effect sits at the level of the in-game music, so that neither drowns the other.
-constexpr double EffectRmsDb = -18.0;
-constexpr double ChainStartDb = EffectRmsDb - 1.0;  // the first chain sound, under the rest
+// Every effect's loudest 50 ms stand this loud, some 6 dB above the in-game music: clear of
+// it without drowning it.
+constexpr double EffectPeakDb = -12.5;
+constexpr double ChainStartDb = EffectPeakDb - 1.0;  // the first chain sound, under the rest
 constexpr double ChainStepDb = 0.3;  // each chain sound this much louder than the one before
 
 // A sine whose frequency glides exponentially from `from` to `to`, with an
@@ -43,10 +44,17 @@ Samples noiseBurst(double seconds, double cutoffFrom, double cutoffTo, double de
   return out;
 }
 
-Samples finish(Samples sound, double fadeIn, double fadeOut, double levelDb = EffectRmsDb) {
+// Brings the sound to its level and rounds off the sharpest peaks of its strike, which
+// would otherwise clip against the music's own (limiting takes a little off the level,
+// so both are done twice).
+Samples finish(Samples sound, double fadeIn, double fadeOut, double levelDb = EffectPeakDb) {
   fadeEnds(sound, Rate, fadeIn, fadeOut);
-  double gain = std::pow(10.0, (levelDb - rmsDb(sound)) / 20.0);
-  for (float& s : sound) s = static_cast<float>(s * gain);
+  const float ceiling = static_cast<float>(std::pow(10.0, MixTarget::EffectCeilingDb / 20.0));
+  for (int pass = 0; pass < 2; ++pass) {
+    double gain = std::pow(10.0, (levelDb - loudestDb(sound, Rate)) / 20.0);
+    for (float& s : sound) s = static_cast<float>(s * gain);
+    limitPeaks(sound, ceiling);
+  }
   return sound;
 }
 

@@ -47,6 +47,11 @@ MixFigures mixFigures(const int16_t* samples, size_t count, int rate) {
   }
   figures.rmsDb = decibels(std::sqrt(sum / static_cast<double>(count)));
   figures.peakDb = decibels(peak);
+  std::vector<int> sizes(samples, samples + count);
+  for (int& s : sizes) s = std::abs(s);
+  const size_t loud = count - 1 - static_cast<size_t>(MixTarget::LoudShare * count);
+  std::nth_element(sizes.begin(), sizes.begin() + loud, sizes.end());
+  figures.loudDb = decibels(sizes[loud] / 32768.0);
   // The energy spectrum of windowed blocks, summed.
   double low = 0, high = 0;
   const size_t firstBright =
@@ -64,8 +69,14 @@ MixFigures mixFigures(const int16_t* samples, size_t count, int rate) {
   return figures;
 }
 
-double rmsDb(const std::vector<float>& samples) {
-  double sum = 0;
-  for (float s : samples) sum += static_cast<double>(s) * s;
-  return decibels(samples.empty() ? 0 : std::sqrt(sum / static_cast<double>(samples.size())));
+double loudestDb(const std::vector<float>& samples, int rate) {
+  const size_t span = std::max<size_t>(1, static_cast<size_t>(MixTarget::LoudestSeconds * rate));
+  double sum = 0, loudest = 0;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    sum += static_cast<double>(samples[i]) * samples[i];
+    if (i >= span) sum -= static_cast<double>(samples[i - span]) * samples[i - span];
+    loudest = std::max(loudest, sum);
+  }
+  const size_t count = std::min(span, samples.size());
+  return count == 0 ? decibels(0) : decibels(std::sqrt(loudest / static_cast<double>(count)));
 }

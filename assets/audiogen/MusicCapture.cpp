@@ -6,6 +6,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "MixerLevels.h"
+
 namespace {
 
 struct Tap {
@@ -51,6 +53,7 @@ Capture captureMusic(const std::string& path, double seconds, int rate, int chan
   Tap tap;
   tap.wanted = static_cast<size_t>(seconds * capture.rate) * capture.channels;
   Mix_SetPostMix(collect, &tap);
+  setMixerLevels();
   if (Mix_PlayMusic(music, -1) != 0) capture.error = "cannot play " + path + ": " + Mix_GetError();
   // The audio thread runs at the pace of the device, and a busy machine slows it: only a
   // mixer that delivers nothing new for this long has stopped.

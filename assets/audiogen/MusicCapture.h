@@ -5,7 +5,8 @@
 #include <vector>
 
 // Plays a music module through SDL_mixer and keeps what the mixer produced, so that
-// the modules can be listened to and measured exactly as the game will sound.
+// the modules can be listened to and measured exactly as the game will sound, with the
+// mixer's levels the game sets (MixerLevels.h).
 // SDL and its audio subsystem must be started by the caller. A device the caller already
 // opened is used as it is (rate and channels are then ignored) and left open: closing and
 // reopening the mixer between modules has been seen to leave the next one silent.

@@ -1,8 +1,9 @@
 // What the game and the player rely on in the sounds, checked before they are written:
 // effects that start and stop without a click, never clip and are told apart by ear, chain
 // sounds that climb and never get quieter, modules a tracker reads that loop back to their
-// start and keep a tune's pace, and a mix, as the game's mixer plays it, where music and
-// effects sit at one level and the tunes are neither dull nor clipped.
+// start and keep a tune's pace, and a mix, as the game's mixer plays it on a mono and on a
+// stereo device, where the tunes are as loud either way, neither dull nor clipped, and the
+// effects stand clear of them with room to spare.
 #include "SelfCheck.h"
 
 #include <SDL.h>
@@ -22,10 +23,10 @@
 #include "WavWriter.h"
 
 namespace {
-// The game's default output: 44.1 kHz, one channel.
+// The game's default rate, 44.1 kHz, with one channel (its default) and with two.
 constexpr int GameRate = 44100;
-constexpr int GameChannels = 1;
-constexpr float ClipLevel = 0.95f;  // an effect's loudest sample stays below this
+const int deviceChannels[] = {1, 2};
+constexpr double FullScale = 1.0;
 
 int failures = 0;
 void expect(bool ok, const std::string& what) {
@@ -56,9 +57,10 @@ void checkLoops(const S3mModule& module) {
   }
 }
 
-// Plays one whole pass of each module through SDL_mixer, as fast as the disk driver
-// mixes, and returns the figures of each; empty when the mixer cannot be started.
-std::vector<MixFigures> playModules() {
+// Plays one whole pass of each module through SDL_mixer on a device with that many
+// channels, as fast as the disk driver mixes, and returns the figures of each; empty when
+// the mixer cannot be started.
+std::vector<MixFigures> playModules(int channels) {
   std::vector<MixFigures> figures;
   char folder[] = "/tmp/audiogen-check-XXXXXX";
   if (!mkdtemp(folder)) return figures;
@@ -70,7 +72,7 @@ std::vector<MixFigures> playModules() {
       S3mModule module = composeSong(song.plan());
       std::string path = std::string(folder) + "/" + song.file;
       if (!writeFile(path, encodeS3m(module))) break;
-      Capture capture = captureMusic(path, s3mDuration(module), GameRate, GameChannels);
+      Capture capture = captureMusic(path, s3mDuration(module), GameRate, channels);
       std::remove(path.c_str());
       expect(capture.error.empty(), std::string(song.file) + " plays: " + capture.error);
       if (!capture.error.empty()) break;
@@ -85,22 +87,34 @@ std::vector<MixFigures> playModules() {
 
 int selfCheck() {
   using namespace MixTarget;
-  std::vector<MixFigures> music = playModules();
-  expect(music.size() == std::size(songs), "every module plays through the mixer");
-  double quietestInGame = 0, loudestInGame = -200;
-  for (size_t i = 0; i < music.size(); ++i) {
-    const MixFigures& f = music[i];
-    const std::string name = songs[i].file;
-    std::printf("audiogen mix: %-12s RMS %6.1f dBFS, peak %5.1f dBFS, %4.1f%% above %.0f Hz\n",
-                name.c_str(), f.rmsDb, f.peakDb, 100 * f.brightShare, BrightFrom);
-    expect(f.rmsDb >= QuietestMusicDb && f.rmsDb <= LoudestMusicDb,
-           name + " plays at a music level");
-    expect(f.peakDb <= MusicPeakDb && !f.clipped, name + " leaves headroom and never clips");
-    expect(f.brightShare >= BrightShare, name + " is not dull");
-    if (!songs[i].inGame) continue;
-    quietestInGame = std::min(quietestInGame, f.rmsDb);
-    loudestInGame = std::max(loudestInGame, f.rmsDb);
+  double quietestInGame = 0, loudestInGame = -200, musicLoud = 0;
+  std::vector<MixFigures> modes[std::size(deviceChannels)];
+  for (size_t mode = 0; mode < std::size(deviceChannels); ++mode) {
+    const std::vector<MixFigures>& music = modes[mode] = playModules(deviceChannels[mode]);
+    expect(music.size() == std::size(songs), "every module plays through the mixer");
+    for (size_t i = 0; i < music.size(); ++i) {
+      const MixFigures& f = music[i];
+      const std::string name = songs[i].file + std::string(mode ? " in stereo" : " in mono");
+      std::printf(
+          "audiogen mix: %-22s RMS %6.1f dBFS, peak %5.1f dBFS (%5.1f but one sample in %.0f), "
+          "%4.1f%% above %.0f Hz\n",
+          name.c_str(), f.rmsDb, f.peakDb, f.loudDb, 1 / LoudShare, 100 * f.brightShare,
+          BrightFrom);
+      expect(f.rmsDb >= QuietestMusicDb && f.rmsDb <= LoudestMusicDb,
+             name + " plays at a music level");
+      expect(f.peakDb <= MusicPeakDb && !f.clipped, name + " leaves headroom and never clips");
+      expect(f.brightShare >= BrightShare, name + " is not dull");
+      if (mode > 0 && i < modes[0].size())
+        expect(std::fabs(f.rmsDb - modes[0][i].rmsDb) <= ModesSpreadDb,
+               std::string(songs[i].file) + " is as loud in stereo as in mono");
+      // Menu clicks sound over the menu's tune too.
+      musicLoud = std::max(musicLoud, std::pow(10.0, f.loudDb / 20));
+      if (!songs[i].inGame) continue;
+      quietestInGame = std::min(quietestInGame, f.rmsDb);
+      loudestInGame = std::max(loudestInGame, f.rmsDb);
+    }
   }
+  const bool heardMusic = !modes[0].empty();
   double previousPitch = 0, previousLevel = -200;
   struct Heard {
     std::string file;
@@ -115,13 +129,19 @@ int selfCheck() {
       peak = std::max(peak, double(std::fabs(s[i])));
       crossings += i > 0 && (s[i - 1] < 0) != (s[i] < 0);
     }
-    double level = rmsDb(s);
-    std::printf("audiogen mix: %-14s RMS %6.1f dBFS, peak %5.1f dBFS\n", effect.file.c_str(), level,
-                20 * std::log10(peak));
-    expect(s.size() > 1000 && peak < ClipLevel, effect.file + " never clips");
-    if (!music.empty())
-      expect(level >= loudestInGame - EffectSpreadDb && level <= quietestInGame + EffectSpreadDb,
-             effect.file + " sits at the level of the in-game music");
+    double level = loudestDb(s, EffectRate);
+    std::printf("audiogen mix: %-14s loudest 50 ms %6.1f dBFS RMS, peak %5.1f dBFS\n",
+                effect.file.c_str(), level, 20 * std::log10(peak));
+    expect(s.size() > 1000 && 20 * std::log10(peak) <= EffectCeilingDb,
+           effect.file + " stays under its ceiling");
+    if (heardMusic) {
+      expect(
+          level - loudestInGame >= LeastEffectLiftDb && level - quietestInGame <= MostEffectLiftDb,
+          effect.file + " stands clear of the in-game music without drowning it");
+      expect(
+          peak + musicLoud < FullScale,
+          effect.file + " over all but the music's rarest loudest moments stays below full scale");
+    }
     expect(std::fabs(s.front()) < 0.01 && std::fabs(s.back()) < 0.01,
            effect.file + " starts and stops without a click");
     // Zero crossings per sample follow the pitch (and brightness) of a tone.

@@ -30,13 +30,13 @@ SongPlan ingameOne() {
                       makeKick("Kick"),
                       makeSnare("Snare"),
                       makeHat("Hat", 0.1)};
-  plan.leadVolume = 52;
+  plan.leadVolume = 44;
   plan.arpVolume = 26;
   plan.bassVolume = 32;
-  plan.padVolume = 14;
+  plan.padVolume = 18;
   plan.kickPercent = 60;
   plan.hatPercent = 200;
-  plan.loudness = 100;
+  plan.loudness = 180;
   const std::vector<std::string> verse = {"Am", "F", "C", "G"};
   const std::vector<std::string> chorus = {"F", "G", "Em", "Am"};
   plan.sections = {
@@ -86,7 +86,7 @@ SongPlan ingameTwo() {
   plan.padVolume = 14;
   plan.kickPercent = 60;
   plan.hatPercent = 180;
-  plan.loudness = 75;
+  plan.loudness = 138;
   plan.arpEvery = 1;
   const std::vector<std::string> verse = {"Em", "D", "C", "D"};
   const std::vector<std::string> chorus = {"C", "D", "Bm", "Em"};
@@ -140,7 +140,7 @@ SongPlan menuSong() {
   plan.bassVolume = 12;
   plan.kickPercent = 0;
   plan.hatPercent = 400;
-  plan.loudness = 165;
+  plan.loudness = 330;
   const std::vector<std::string> home = {"Cmaj7", "Am7", "Fmaj7", "G"};
   const std::vector<std::string> away = {"Fmaj7", "Em7", "Dm7", "G"};
   plan.sections = {

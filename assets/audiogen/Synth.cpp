@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "SoftKnee.h"
+
 float Noise::next() {
   state = state * 1664525u + 1013904223u;
   return static_cast<float>(state >> 8) / static_cast<float>(1 << 23) - 1.0f;
@@ -33,6 +35,11 @@ void normalise(Samples& sound, float peak) {
   if (loudest <= 0.0f) return;
   float gain = peak / loudest;
   for (float& s : sound) s *= gain;
+}
+
+void limitPeaks(Samples& sound, float ceiling) {
+  const float knee = ceiling * 2.0f / 3.0f;
+  for (float& s : sound) s = std::copysign(softKnee(std::fabs(s), knee, ceiling), s);
 }
 
 void fadeEnds(Samples& sound, int rate, double fadeIn, double fadeOut) {

@@ -39,6 +39,10 @@ private:
 // Scales the whole sound so that its loudest sample reaches `peak` (0..1).
 void normalise(Samples& sound, float peak);
 
+// Rounds off the peaks above two thirds of `ceiling` so that none reaches it; everything
+// quieter passes untouched.
+void limitPeaks(Samples& sound, float ceiling);
+
 // Short linear ramps at both ends, so that the sound starts and stops without a click.
 void fadeEnds(Samples& sound, int rate, double fadeIn, double fadeOut);
 

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "MixerLevels.h"
 #include "ResourceSource.h"
 
 SoundPlayer::~SoundPlayer() {
@@ -17,9 +18,20 @@ SoundPlayer::~SoundPlayer() {
   if (audioOpen) Mix_CloseAudio();
 }
 
+namespace {
+// What SDL makes of a chunk size of 0: about 46 ms of sound a block.
+constexpr uint32_t ChosenBlockMs = 46;
+}  // namespace
+
 int SoundPlayer::openAudio(int frequency, uint16_t format, int channels, int chunkSize) {
   if (audioOpen) return 0;
   Mix_OpenAudio(frequency, format, channels, chunkSize);
+  int rate = 0;
+  if (Mix_QuerySpec(&rate, nullptr, nullptr) != 0) {
+    setMixerLevels();
+    blockMs = chunkSize > 0 ? static_cast<uint32_t>((chunkSize * 1000LL + rate - 1) / rate)
+                            : ChosenBlockMs;
+  }
   audioOpen = true;
   currentMusic = "";
   return 0;
@@ -29,6 +41,13 @@ void SoundPlayer::musicSettingChanged() {}
 
 int SoundPlayer::play(Mix_Chunk* chunk) {
   if (!audioOpen || !chunk) return -1;
+  // The mixer starts every effect asked for during one block of its output at the same
+  // sample: one effect asked for twice in that time (both boards pull a row in on the same
+  // pass) would only sound twice as loud, and clip. It is heard once.
+  const uint32_t now = clock();
+  auto last = startedAt.find(chunk);
+  if (last != startedAt.end() && now - last->second < blockMs) return 0;
+  startedAt[chunk] = now;
   // With every channel busy the mixer refuses, and the effect is simply not heard.
   Mix_PlayChannelTimed(-1, chunk, 0, -1);
   return 0;
@@ -92,7 +111,10 @@ int SoundPlayer::loadEffect(const void* data, int size, std::string name) {
     found->second = chunk;
     // The replaced chunk may still be bound under another name ("Drop" shares the
     // chunk of "MenuClick"); only a chunk nobody names any more is freed.
-    if (old && !chunkInUse(old)) Mix_FreeChunk(old);
+    if (old && !chunkInUse(old)) {
+      startedAt.erase(old);
+      Mix_FreeChunk(old);
+    }
   } else {
     effects[name] = chunk;
   }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,13 +22,15 @@ public:
   virtual ~SoundPlayer();
 
   // The first call opens the device with the values as given; later calls do nothing.
-  // A device that fails to open still counts as open: the game then runs silent.
+  // A device that fails to open still counts as open: the game then runs silent. The
+  // mixer's levels are set as the game plays (MixerLevels.h).
   virtual int openAudio(int frequency, uint16_t format, int channels, int chunkSize);
   // Re-applies the music setting; the plain player has none.
   virtual void musicSettingChanged();
   // Plays an effect that loadEffect stored without a name.
   virtual int playEffectAt(int index);
-  // Plays a named effect once on any free mixing channel.
+  // Plays a named effect once on any free mixing channel. The same effect asked for again
+  // within one block of the mixer's output is not started twice (see play()).
   virtual int playEffect(std::string name);
   // Starts a module looping for ever, unless it is the one already playing. An unknown
   // name leaves whatever is playing alone.
@@ -43,8 +47,13 @@ public:
   std::vector<Mix_Chunk*> unnamedEffects;
   std::string currentMusic;  // the module last started by playMusic, "" for none
   bool audioOpen = false;
+  // Milliseconds, as SDL counts them unless a test says otherwise.
+  std::function<uint32_t()> clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
 
 private:
   int play(Mix_Chunk* chunk);
   bool chunkInUse(const Mix_Chunk* chunk) const;
+
+  uint32_t blockMs = 0;                            // one block of the mixer's output
+  std::map<const Mix_Chunk*, uint32_t> startedAt;  // by clock(), each effect's last start
 };

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "Error.h"
 #include "MessageBus.h"
+#include "MixFigures.h"
 #include "Settings.h"
 #include "SoundManager.h"
 #include "TempDir.h"
@@ -43,6 +47,21 @@ protected:
   Settings saved = settings;
   TempDir dir{true};
   std::unique_ptr<SoundManager> manager;
+};
+
+// SDL's disk driver with no delay for as long as it lives: it mixes as fast as it can,
+// minutes of music in seconds, into nowhere.
+class FastMixer {
+public:
+  FastMixer() {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+  }
+  ~FastMixer() { setenv("SDL_AUDIODRIVER", driver.c_str(), 1); }
+
+private:
+  std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
 };
 
 // Remembers what the device was asked for, then opens it as usual.
@@ -81,11 +100,7 @@ TEST_F(Sound, EveryEventSoundsAsItsOwnFileAndDropsSoundLikeAMenuClick) {
 }
 
 TEST_F(Sound, MusicLoopsUntilSomethingElseIsPlayed) {
-  // The disk driver with no delay mixes as fast as it can: minutes of music in seconds.
-  const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
-  setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  FastMixer fast;
   settings.Frequency = 11025;
   SoundManager& sound = start();
   static std::atomic<bool> ended;
@@ -105,7 +120,86 @@ TEST_F(Sound, MusicLoopsUntilSomethingElseIsPlayed) {
   EXPECT_GE(mixedBytes, LongerThanAnyModule) << "the mixer stopped delivering sound";
   EXPECT_TRUE(Mix_PlayingMusic());
   manager.reset();
-  setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+}
+
+// What the open device plays from now on: `seconds` of it, as the mixer hands it over
+// (fewer samples when the mixer stops delivering; the bound on the clock is only there
+// for a hang).
+std::vector<int16_t> listen(double seconds) {
+  static std::mutex lock;
+  static std::vector<int16_t> heard;
+  int rate = 0, channels = 0;
+  Mix_QuerySpec(&rate, nullptr, &channels);
+  const size_t wanted = static_cast<size_t>(seconds * rate) * channels;
+  heard.clear();
+  Mix_SetPostMix(
+      [](void*, Uint8* stream, int length) {
+        std::lock_guard<std::mutex> guard(lock);
+        const auto* samples = reinterpret_cast<const int16_t*>(stream);
+        heard.insert(heard.end(), samples, samples + length / 2);
+      },
+      nullptr);
+  const Uint32 deadline = SDL_GetTicks() + 60000;
+  for (size_t have = 0; have < wanted && SDL_GetTicks() < deadline;) {
+    SDL_Delay(10);
+    std::lock_guard<std::mutex> guard(lock);
+    have = heard.size();
+  }
+  Mix_SetPostMix(nullptr, nullptr);
+  heard.resize(std::min(heard.size(), wanted));
+  return heard;
+}
+
+TEST_F(Sound, TheMusicIsAsLoudFromAStereoDeviceAsFromAMonoOne) {
+  FastMixer fast;
+  double levels[2];
+  for (int stereo : {0, 1}) {
+    settings.Stereo = stereo;
+    SoundManager& sound = start();
+    sound.playMusic("2pMusic");
+    std::vector<int16_t> heard = listen(10);
+    ASSERT_EQ(heard.size(), settings.Frequency * (stereo + 1) * 10u) << "the mixer stopped";
+    levels[stereo] = mixFigures(heard.data(), heard.size(), settings.Frequency).rmsDb;
+    manager.reset();
+  }
+  EXPECT_NEAR(levels[1], levels[0], MixTarget::ModesSpreadDb)
+      << "stereo " << levels[1] << " dBFS, mono " << levels[0] << " dBFS";
+}
+
+TEST_F(Sound, EffectsStruckTogetherOverTheMusicNeverReachFullScale) {
+  FastMixer fast;
+  SoundManager& sound = start();
+  sound.playMusic("2pMusic");
+  // A reaction, a laser's hit and a row coming in as pieces land: four strikes in one block.
+  for (const char* effect : {"R6", "Explode", "Slide", "Drop"}) sound.playEffect(effect);
+  std::vector<int16_t> heard = listen(1);
+  ASSERT_FALSE(heard.empty());
+  const MixFigures f = mixFigures(heard.data(), heard.size(), settings.Frequency);
+  EXPECT_FALSE(f.clipped) << "peak " << f.peakDb << " dBFS";
+  EXPECT_GT(f.peakDb, -6.0) << "the effects sounded";
+  // A sum the mixer saturated stays flat-topped, however it is scaled afterwards.
+  constexpr int Loud = 16384;
+  size_t flat = 0;
+  for (size_t i = 2; i < heard.size(); ++i)
+    flat += std::abs(heard[i]) > Loud && heard[i] == heard[i - 1] && heard[i] == heard[i - 2];
+  EXPECT_EQ(flat, 0u);
+}
+
+TEST_F(Sound, BothBoardsPullingInARowAtOnceSoundOneSlideNotOneTwiceAsLoud) {
+  SoundManager& sound = start();  // 22050 Hz mono: the mixer works in blocks of 93 ms
+  uint32_t now = 5000;
+  sound.clock = [&now] { return now; };
+  sound.playEffect("Slide");
+  sound.playEffect("Slide");
+  EXPECT_EQ(Mix_Playing(-1), 1);
+  sound.playEffect("Explode");  // another effect at the same moment still sounds
+  EXPECT_EQ(Mix_Playing(-1), 2);
+  now += 50;  // still within the block
+  sound.playEffect("Slide");
+  EXPECT_EQ(Mix_Playing(-1), 2);
+  now += 50;  // the mixer has moved on: the same effect starts again, over the first
+  sound.playEffect("Slide");
+  EXPECT_EQ(Mix_Playing(-1), 3);
 }
 
 TEST_F(Sound, GameBusPlaysEffectsOnlyWhenSwitchedOnAndStartsTheMusic) {
