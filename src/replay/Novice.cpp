@@ -1,0 +1,120 @@
+#include "Novice.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "GameLoop.h"
+#include "Tuning.h"
+
+namespace {
+// The pieces touching (column, row) that react with `colour`, the cell itself included.
+int groupAt(const Board& board, int column, int row, int colour) {
+  std::array<std::array<bool, MaxBoardColumns>, MaxBoardRows> seen{};
+  std::vector<std::pair<int, int>> open = {{column, row}};
+  seen[row][column] = true;
+  int count = 0;
+  while (!open.empty()) {
+    auto [c, r] = open.back();
+    open.pop_back();
+    ++count;
+    for (auto [dc, dr] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
+      int nc = c + dc, nr = r + dr;
+      if (!board.inside(nc, nr) || seen[nr][nc]) continue;
+      const Cell& cell = board.at(nc, nr);
+      if (cell.is(Cell::Exploding) || cell.is(Cell::Falling)) continue;
+      if (cell.colour != colour && cell.colour != Colour::Wild) continue;
+      seen[nr][nc] = true;
+      open.push_back({nc, nr});
+    }
+  }
+  return count;
+}
+}  // namespace
+
+Novice::Novice(GameLoop& loop, int index, uint32_t startValue)
+    : loop(loop), index(index), keys(loop, index), random(startValue * 2654435789u + index) {
+  nextMoveAt = pause();  // a first look at the board before the first move
+}
+
+int32_t Novice::pause() {
+  std::uniform_int_distribution<int32_t> spread(QuickestMoveMs, SlowestMoveMs);
+  return spread(random);
+}
+
+int Novice::groupAfter(const Player& player, Move move, int colour, int count) {
+  Board board = player.board;
+  if (move.from >= 0) {
+    TopRun run = topRun(board, move.from);
+    for (int row = run.top; row > run.top - run.length; --row) board.at(move.from, row).makeEmpty();
+  }
+  int land = board.topPieceRow(move.onto) + 1;
+  if (land >= board.height) return -1;
+  int placed = std::min(count, board.height - land);
+  for (int i = 0; i < placed; ++i) board.setCell(move.onto, land + i, colour);
+  // Dropped pieces with no room left still join the column's top group.
+  int overflow = count - placed, group = 0;
+  if (colour == Colour::Wild) {
+    for (int trial = Colour::White; trial <= Colour::Dud; ++trial)
+      group = std::max(group, groupAt(board, move.onto, land, trial));
+  } else {
+    group = groupAt(board, move.onto, land, colour);
+  }
+  group += overflow;
+  bool reacts = group >= std::max(player.minGroup, SmallestMinGroup);
+  if (!reacts && land + count - 1 >= board.topRow()) return -1;
+  return group;
+}
+
+Novice::Move Novice::choose(const Player& player) {
+  const Board& board = player.board;
+  bool holding = player.actionState == Holding;
+  std::vector<Move> reacting, matching, lowering, any;
+  int biggest = 0;
+  for (int from = holding ? -1 : 0; from < (holding ? 0 : board.width); ++from) {
+    int colour = player.heldColour, count = player.heldCount, fromTop = board.height;
+    if (from >= 0) {
+      TopRun run = topRun(board, from);
+      if (run.length == 0) continue;
+      colour = run.colour, count = run.length, fromTop = run.top;
+    }
+    for (int onto = 0; onto < board.width; ++onto) {
+      if (onto == from || (holding && onto == grabbedFrom)) continue;
+      Move move{from, onto};
+      int group = groupAfter(player, move, colour, count);
+      if (group < 0) continue;
+      if (group >= std::max(player.minGroup, SmallestMinGroup)) {
+        if (group > biggest) reacting.clear(), biggest = group;
+        if (group == biggest) reacting.push_back(move);
+      } else if (group > count) {
+        matching.push_back(move);
+      } else {
+        (board.topPieceRow(onto) < fromTop ? lowering : any).push_back(move);
+      }
+    }
+  }
+  for (const std::vector<Move>* moves : {&reacting, &matching, &lowering, &any})
+    if (!moves->empty()) return (*moves)[random() % moves->size()];
+  return Move{};
+}
+
+void Novice::handle(int id, void*, MessageBus*) {
+  if (id != PollInput || !loop.game.takesCommands(loop.pending)) return;
+  const Player& player = loop.game.players[index];
+  if (!player.alive || !player.commands.empty() || player.flying()) return;
+  if (player.actionState == Holding) {
+    // With no drop that keeps the top row clear it holds on, as a person would.
+    Move move = choose(player);
+    if (move.onto < 0) return;
+    keys.walkTo(player, move.onto);
+    keys.press(Command::Drop);
+    return;
+  }
+  if (player.actionState != Idle || player.elapsed < nextMoveAt) return;
+  nextMoveAt = player.elapsed + pause();
+  Move move = choose(player);
+  if (move.from < 0) return;  // nothing worth doing: another look after the pause
+  grabbedFrom = move.from;
+  keys.walkTo(player, move.from);
+  keys.press(Command::Grab);
+}
