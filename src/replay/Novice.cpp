@@ -102,19 +102,28 @@ void Novice::handle(int id, void*, MessageBus*) {
   if (id != PollInput || !loop.game.takesCommands(loop.pending)) return;
   const Player& player = loop.game.players[index];
   if (!player.alive || !player.commands.empty() || player.flying()) return;
+  if (player.elapsed < nextKeyAt) return;
   if (player.actionState == Holding) {
     // With no drop that keeps the top row clear it holds on, as a person would.
-    Move move = choose(player);
-    if (move.onto < 0) return;
-    keys.walkTo(player, move.onto);
-    keys.press(Command::Drop);
+    if (target < 0) target = choose(player).onto;
+    if (target < 0) return;
+    if (!keys.stepTowards(player, target)) {
+      keys.press(Command::Drop);
+      target = -1;
+    }
+    nextKeyAt = player.elapsed + KeyGapMs;
     return;
   }
-  if (player.actionState != Idle || player.elapsed < nextMoveAt) return;
-  nextMoveAt = player.elapsed + pause();
-  Move move = choose(player);
-  if (move.from < 0) return;  // nothing worth doing: another look after the pause
-  grabbedFrom = move.from;
-  keys.walkTo(player, move.from);
-  keys.press(Command::Grab);
+  if (player.actionState != Idle) return;
+  if (target < 0) {
+    if (player.elapsed < nextMoveAt) return;
+    nextMoveAt = player.elapsed + pause();
+    target = grabbedFrom = choose(player).from;
+    if (target < 0) return;  // nothing worth doing: another look after the pause
+  }
+  if (!keys.stepTowards(player, target)) {
+    keys.press(Command::Grab);
+    target = -1;  // what the grab took chooses where it goes
+  }
+  nextKeyAt = player.elapsed + KeyGapMs;
 }

@@ -13,6 +13,12 @@ void PlayerKeys::walkTo(const Player& player, int column) const {
   for (int c = player.cursorColumn; c > column; --c) press(Command::Left);
 }
 
+bool PlayerKeys::stepTowards(const Player& player, int column) const {
+  if (player.cursorColumn == column) return false;
+  press(player.cursorColumn < column ? Command::Right : Command::Left);
+  return true;
+}
+
 TopRun topRun(const Board& board, int column) {
   TopRun run;
   for (int row = board.height - 1; row >= 0; --row) {

@@ -14,6 +14,8 @@ public:
   void press(int command) const;
   // Left or Right as many times as it takes the cursor to the column.
   void walkTo(const Player& player, int column) const;
+  // One Left or Right towards the column; false, pressing nothing, when the cursor is there.
+  bool stepTowards(const Player& player, int column) const;
 
 private:
   GameLoop& loop;
