@@ -9,12 +9,12 @@
 class Player;
 
 // A person on their first day at the keys, pressing one key at a time. A move every
-// second or two (or as long as its keys take): when one grab
-// and drop would make a group that reacts, it makes the biggest such group; otherwise
-// it puts the run on top of a column onto the same colour elsewhere, or, with no such
-// move, onto a lower column, or anywhere. It never fills a column to the top without a
-// reaction, and knows nothing of chains, mixing, pulling rows in or power-ups. The
-// computer's first level is tuned to lose to it about half the time.
+// second or two (or as long as its keys take): when one grab and drop would make a group
+// that reacts, it makes the biggest such group; otherwise it puts the run on top of a
+// column onto the same colour elsewhere, or, with no such move, onto a lower column, or
+// anywhere. It never fills a column to the top row without a reaction, and knows nothing
+// of chains, mixing, pulling rows in or power-ups. The computer's first level is tuned to
+// lose to it about half the time.
 class Novice : public Listener {
 public:
   Novice(GameLoop& loop, int index, uint32_t startValue);
