@@ -30,6 +30,39 @@ int groupAt(const Board& board, int column, int row, int colour) {
   }
   return count;
 }
+
+// The fewest pieces that react together on this player's board.
+int smallestGroup(const Player& player) {
+  return std::max(player.minGroup, SmallestMinGroup);
+}
+
+// The pieces of one colour that a drop of `count` pieces of `colour` onto column `onto`
+// would join, the dropped ones included, once the run on top of column `from` is gone
+// (-1: the pieces come from the hand); -1 when the drop would fill the column to the top
+// row and react with nothing.
+int groupAfter(const Player& player, int from, int onto, int colour, int count) {
+  Board board = player.board;
+  if (from >= 0) {
+    TopRun run = topRun(board, from);
+    for (int row = run.top; row > run.top - run.length; --row) board.at(from, row).makeEmpty();
+  }
+  int land = board.topPieceRow(onto) + 1;
+  if (land >= board.height) return -1;
+  int placed = std::min(count, board.height - land);
+  for (int i = 0; i < placed; ++i) board.setCell(onto, land + i, colour);
+  // Dropped pieces with no room left still join the column's top group.
+  int group = count - placed;
+  if (colour == Colour::Wild) {
+    int best = 0;
+    for (int trial = Colour::White; trial <= Colour::Dud; ++trial)
+      best = std::max(best, groupAt(board, onto, land, trial));
+    group += best;
+  } else {
+    group += groupAt(board, onto, land, colour);
+  }
+  if (group < smallestGroup(player) && land + count - 1 >= board.topRow()) return -1;
+  return group;
+}
 }  // namespace
 
 Novice::Novice(GameLoop& loop, int index, uint32_t startValue)
@@ -40,30 +73,6 @@ Novice::Novice(GameLoop& loop, int index, uint32_t startValue)
 int32_t Novice::pause() {
   std::uniform_int_distribution<int32_t> spread(QuickestMoveMs, SlowestMoveMs);
   return spread(random);
-}
-
-int Novice::groupAfter(const Player& player, Move move, int colour, int count) {
-  Board board = player.board;
-  if (move.from >= 0) {
-    TopRun run = topRun(board, move.from);
-    for (int row = run.top; row > run.top - run.length; --row) board.at(move.from, row).makeEmpty();
-  }
-  int land = board.topPieceRow(move.onto) + 1;
-  if (land >= board.height) return -1;
-  int placed = std::min(count, board.height - land);
-  for (int i = 0; i < placed; ++i) board.setCell(move.onto, land + i, colour);
-  // Dropped pieces with no room left still join the column's top group.
-  int overflow = count - placed, group = 0;
-  if (colour == Colour::Wild) {
-    for (int trial = Colour::White; trial <= Colour::Dud; ++trial)
-      group = std::max(group, groupAt(board, move.onto, land, trial));
-  } else {
-    group = groupAt(board, move.onto, land, colour);
-  }
-  group += overflow;
-  bool reacts = group >= std::max(player.minGroup, SmallestMinGroup);
-  if (!reacts && land + count - 1 >= board.topRow()) return -1;
-  return group;
 }
 
 Novice::Move Novice::choose(const Player& player) {
@@ -81,9 +90,9 @@ Novice::Move Novice::choose(const Player& player) {
     for (int onto = 0; onto < board.width; ++onto) {
       if (onto == from || (holding && onto == grabbedFrom)) continue;
       Move move{from, onto};
-      int group = groupAfter(player, move, colour, count);
+      int group = groupAfter(player, from, onto, colour, count);
       if (group < 0) continue;
-      if (group >= std::max(player.minGroup, SmallestMinGroup)) {
+      if (group >= smallestGroup(player)) {
         if (group > biggest) reacting.clear(), biggest = group;
         if (group == biggest) reacting.push_back(move);
       } else if (group > count) {

@@ -24,18 +24,12 @@ public:
   static constexpr int32_t SlowestMoveMs = 2000;
   static constexpr int32_t KeyGapMs = 200;  // between two presses: a key at a time, looking
 
+private:
   // One move: the run on top of `from` (-1: the pieces in hand) dropped onto `onto`.
   struct Move {
     int from = -1;
     int onto = -1;
   };
-  // The pieces of one colour that a drop of `count` pieces of `colour` onto `onto` would
-  // join, the dropped ones included, once the run on top of `from` is gone (`from` -1:
-  // the pieces come from the hand); -1 when the drop would fill the column to the top
-  // row and react with nothing.
-  static int groupAfter(const Player& player, Move move, int colour, int count);
-
-private:
   Move choose(const Player& player);
   int32_t pause();
 
