@@ -14,8 +14,8 @@
 // nothing while the game is paused or ending.
 class ComputerController : public PlayerController {
 public:
-  // level 1 (a beginner could beat it) to 5 (hard for a good player); every choice it
-  // makes follows from startValue, so the same game is played the same way again.
+  // level 1 (a newcomer wins about half the time) to 5 (hard for a good player); every
+  // choice it makes follows from startValue, so the same game is played the same way again.
   ComputerController(int level, uint32_t startValue);
 
   void handle(int id, void* data, MessageBus* bus) override;

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "Listener.h"
+#include "PlayerKeys.h"
 
 class GameLoop;
 class Player;
@@ -24,13 +25,12 @@ public:
 
 private:
   void think(const Player& player);
-  void press(int command);
-  void walkTo(const Player& player, int column);
   int pickColumn(const Player& player, bool dropping);
   unsigned roll(unsigned below) { return static_cast<unsigned>(random() % below); }
 
   GameLoop& loop;
   int index;
+  PlayerKeys keys;
   std::mt19937 random;
   int32_t lastThought = 0;
 };

@@ -1,6 +1,5 @@
 #include "Beginner.h"
 
-#include "Binding.h"
 #include "GameLoop.h"
 
 namespace {
@@ -19,17 +18,7 @@ int topPiece(const Board& board, int column, int* colour) {
 }  // namespace
 
 Beginner::Beginner(GameLoop& loop, int index, uint32_t startValue)
-    : loop(loop), index(index), random(startValue * 2246822519u + index) {}
-
-void Beginner::press(int command) {
-  Binding binding{command, index};
-  loop.bus.post<PlayerCommand>(&binding);
-}
-
-void Beginner::walkTo(const Player& player, int column) {
-  for (int c = player.cursorColumn; c < column; ++c) press(Command::Right);
-  for (int c = player.cursorColumn; c > column; --c) press(Command::Left);
-}
+    : loop(loop), index(index), keys(loop, index), random(startValue * 2246822519u + index) {}
 
 int Beginner::tallestColumn(const Player& player) const {
   int best = -1, bestTop = -1, colour = Colour::Empty;
@@ -60,8 +49,8 @@ void Beginner::handle(int id, void*, MessageBus*) {
     if (player.actionState == GrabFlight) return;
     dropping = false;
     if (player.actionState != Holding) return;  // the grab took nothing
-    walkTo(player, matchingColumn(player));
-    press(Command::Drop);
+    keys.walkTo(player, matchingColumn(player));
+    keys.press(Command::Drop);
     return;
   }
   if (player.elapsed < nextMoveAt || player.actionState != Idle) return;
@@ -69,7 +58,7 @@ void Beginner::handle(int id, void*, MessageBus*) {
   nextMoveAt = player.elapsed + pause(random);
   int column = tallestColumn(player);
   if (column < 0) return;
-  walkTo(player, column);
-  press(Command::Grab);
+  keys.walkTo(player, column);
+  keys.press(Command::Grab);
   dropping = true;
 }

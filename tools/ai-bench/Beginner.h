@@ -4,6 +4,7 @@
 #include <random>
 
 #include "Listener.h"
+#include "PlayerKeys.h"
 
 class GameLoop;
 class Player;
@@ -21,13 +22,12 @@ public:
   static constexpr int32_t SlowestMoveMs = 3000;
 
 private:
-  void press(int command);
-  void walkTo(const Player& player, int column);
   int tallestColumn(const Player& player) const;
   int matchingColumn(const Player& player) const;
 
   GameLoop& loop;
   int index;
+  PlayerKeys keys;
   std::mt19937 random;
   int32_t nextMoveAt = 0;
   bool dropping = false;  // grabbed this move, the drop still to do

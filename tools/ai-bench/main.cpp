@@ -9,31 +9,33 @@
 
 #include "Beginner.h"
 #include "HeadlessGame.h"
+#include "Novice.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 const std::vector<int32_t> frameLengths = {16, 17};
 
 const char usage[] =
-    "usage: ai-bench [--games N] [--against levels|idle|beginner] [--survival N] [--cap MINUTES]\n"
-    "                [--only K]\n"
+    "usage: ai-bench [--games N] [--against levels|idle|beginner|novice] [--survival N]\n"
+    "                [--cap MINUTES] [--only K]\n"
     "  --games N      Versus games per row (200; 0 for none)\n"
     "  --against WHO  only the rows against WHO: the level below (levels), a player who\n"
-    "                 presses nothing (idle) or a scripted beginner (beginner); all when not "
-    "given\n"
+    "                 presses nothing (idle), a scripted beginner (beginner) or a person on\n"
+    "                 their first day (novice); all when not given\n"
     "  --survival N   Survival games per level, played alone (100; 0 for none)\n"
     "  --cap MINUTES  play after which a game counts as a draw (10)\n"
     "  --only K       just level K against the one below (6 for 5 against 1), no Survival\n"
     "  --help         print this and exit\n";
 
-enum class Opponent { Levels, Idle, Beginner };
+enum class Opponent { Levels, Idle, Beginner, Novice };
 
 struct Options {
   int games = 200;
   int survival = 100;
   int capMinutes = 10;
   int only = 0;
-  std::vector<Opponent> against = {Opponent::Levels, Opponent::Idle, Opponent::Beginner};
+  std::vector<Opponent> against = {Opponent::Levels, Opponent::Idle, Opponent::Beginner,
+                                   Opponent::Novice};
 };
 
 struct Tally {
@@ -90,7 +92,8 @@ Tally versus(int strong, int weak, const Options& options) {
 }
 
 // The level plays the right-hand board against a person at the left one who presses
-// nothing or plays like a beginner; a win is the computer still standing at the end.
+// nothing or plays like a beginner or a novice; a win is the computer still standing at
+// the end.
 Tally againstPerson(int level, Opponent person, const Options& options) {
   Tally tally;
   for (int g = 0; g < options.games; ++g) {
@@ -98,7 +101,9 @@ Tally againstPerson(int level, Opponent person, const Options& options) {
     HeadlessGame headless(1, startValue, frameLengths,
                           static_cast<uint32_t>(options.capMinutes) * 60000u, {0, level}, false);
     Beginner beginner(headless.loop, 0, startValue);
+    Novice novice(headless.loop, 0, startValue);
     if (person == Opponent::Beginner) headless.loop.bus.subscribe(PollInput, &beginner);
+    if (person == Opponent::Novice) headless.loop.bus.subscribe(PollInput, &novice);
     playTimed(headless, tally.micros);
     const Player* players = headless.game.players;
     tally.lengths.push_back(std::max(players[0].elapsed, players[1].elapsed) / 1000.0);
@@ -159,6 +164,8 @@ Options parse(int argc, char** argv) {
         options.against = {Opponent::Idle};
       else if (!std::strcmp(value, "beginner"))
         options.against = {Opponent::Beginner};
+      else if (!std::strcmp(value, "novice"))
+        options.against = {Opponent::Novice};
       else
         refuse("unknown opponent", value);
       continue;
@@ -198,9 +205,10 @@ int main(int argc, char** argv) {
                 percentile(t.micros, 0.5), percentile(t.micros, 0.99));
     std::fflush(stdout);
   }
-  for (Opponent person : {Opponent::Idle, Opponent::Beginner}) {
+  const std::pair<Opponent, const char*> people[] = {
+      {Opponent::Idle, "idle"}, {Opponent::Beginner, "beginner"}, {Opponent::Novice, "novice"}};
+  for (auto [person, name] : people) {
     if (options.games == 0 || options.only || !wanted(options, person)) continue;
-    const char* name = person == Opponent::Idle ? "idle" : "beginner";
     std::printf("\n");
     for (int level = 1; level <= ComputerLevelCount; ++level) {
       Tally t = againstPerson(level, person, options);
