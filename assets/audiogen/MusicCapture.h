@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,9 @@ struct Capture {
 };
 
 Capture captureMusic(const std::string& path, double seconds, int rate, int channels);
+
+// What the open mixer hands the device once `start` (false when it could not) has begun
+// a sound: `seconds` of it, interleaved, from its first sound on, however long `start`
+// takes. Empty, with the reason in `error`, when nothing sounds or the mixer stops.
+std::vector<int16_t> listenToMixer(double seconds, const std::function<bool()>& start,
+                                   std::string& error);

@@ -13,10 +13,10 @@ namespace {
 constexpr int Rate = 44100;
 
 // A tune that never repeats itself: uniform noise of the given amplitude, both sides alike.
-Recording noise(double seconds, double amplitude, uint32_t state) {
+Recording noise(double seconds, double amplitude, uint32_t state, int rate = Rate) {
   Recording out;
-  out.rate = Rate;
-  for (size_t i = 0; i < static_cast<size_t>(seconds * Rate); ++i) {
+  out.rate = rate;
+  for (size_t i = 0; i < static_cast<size_t>(seconds * rate); ++i) {
     state = state * 1664525u + 1013904223u;
     const double uniform = static_cast<double>(state >> 8) / (1 << 23) - 1.0;
     const auto sample = static_cast<int16_t>(std::lround(uniform * amplitude * 32767));
@@ -61,6 +61,29 @@ TEST(GameMix, FindsTheMusicWhereTheGameStartedItAndWeighsAnEffectAgainstIt) {
   EXPECT_NEAR(mix.effects[0].peakDb, decibels(EffectLevel / std::sqrt(2)), 0.2);
   EXPECT_NEAR(mix.medianLiftDb(),
               decibels(EffectLevel / std::sqrt(2) / (MusicLevel / std::sqrt(3))), 0.3);
+}
+
+TEST(GameMix, FindsTheMusicWhereItStartedThoughAStretchOfItComesBackLater) {
+  constexpr int LowRate = 8000;  // plenty for noise, and quick
+  auto append = [](Recording& to, const Recording& part) {
+    to.samples.insert(to.samples.end(), part.samples.begin(), part.samples.end());
+  };
+  const Recording first = noise(6, 0.3, 1, LowRate), chorus = noise(14, 0.3, 2, LowRate),
+                  bridge = noise(20, 0.3, 3, LowRate);
+  Recording music = first;
+  for (const Recording* part : {&chorus, &bridge, &chorus}) append(music, *part);
+  // The game starts it after three seconds of the menu's, and the first twenty seconds of
+  // play are busy with effects: the chorus is heard clearly only when it comes back.
+  Recording game = noise(3, 0.3, 9, LowRate);
+  append(game, music);
+  const Recording busy = noise(20, 0.2, 11, LowRate);
+  for (size_t i = 0; i < busy.samples.size(); ++i)
+    game.samples[3 * LowRate * 2 + i] += busy.samples[i];
+
+  const GameMix mix = measureGameMix(game, music);
+  ASSERT_EQ(mix.error, "");
+  EXPECT_NEAR(mix.musicStart, 3.0, 0.001);
+  EXPECT_NEAR(mix.playSeconds, 54.0, 0.02);
 }
 
 TEST(GameMix, ARecordingWithoutTheMusicInItIsRefused) {

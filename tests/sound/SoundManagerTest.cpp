@@ -3,19 +3,18 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "Error.h"
 #include "MessageBus.h"
 #include "MixFigures.h"
+#include "MusicCapture.h"
 #include "Settings.h"
 #include "SoundManager.h"
 #include "TempDir.h"
@@ -122,43 +121,16 @@ TEST_F(Sound, MusicLoopsUntilSomethingElseIsPlayed) {
   manager.reset();
 }
 
-// What the open device plays from now on: `seconds` of it, as the mixer hands it over
-// (fewer samples when the mixer stops delivering; the bound on the clock is only there
-// for a hang).
-std::vector<int16_t> listen(double seconds) {
-  static std::mutex lock;
-  static std::vector<int16_t> heard;
-  int rate = 0, channels = 0;
-  Mix_QuerySpec(&rate, nullptr, &channels);
-  const size_t wanted = static_cast<size_t>(seconds * rate) * channels;
-  heard.clear();
-  Mix_SetPostMix(
-      [](void*, Uint8* stream, int length) {
-        std::lock_guard<std::mutex> guard(lock);
-        const auto* samples = reinterpret_cast<const int16_t*>(stream);
-        heard.insert(heard.end(), samples, samples + length / 2);
-      },
-      nullptr);
-  const Uint32 deadline = SDL_GetTicks() + 60000;
-  for (size_t have = 0; have < wanted && SDL_GetTicks() < deadline;) {
-    SDL_Delay(10);
-    std::lock_guard<std::mutex> guard(lock);
-    have = heard.size();
-  }
-  Mix_SetPostMix(nullptr, nullptr);
-  heard.resize(std::min(heard.size(), wanted));
-  return heard;
-}
-
 TEST_F(Sound, TheMusicIsAsLoudFromAStereoDeviceAsFromAMonoOne) {
   FastMixer fast;
   double levels[2];
   for (int stereo : {0, 1}) {
     settings.Stereo = stereo;
     SoundManager& sound = start();
-    sound.playMusic("2pMusic");
-    std::vector<int16_t> heard = listen(10);
-    ASSERT_EQ(heard.size(), settings.Frequency * (stereo + 1) * 10u) << "the mixer stopped";
+    std::string error;
+    std::vector<int16_t> heard = listenToMixer(
+        10, [&] { return sound.playMusic("2pMusic") == 0; }, error);
+    ASSERT_EQ(error, "");
     levels[stereo] = mixFigures(heard.data(), heard.size(), settings.Frequency).rmsDb;
     manager.reset();
   }
@@ -169,11 +141,17 @@ TEST_F(Sound, TheMusicIsAsLoudFromAStereoDeviceAsFromAMonoOne) {
 TEST_F(Sound, EffectsStruckTogetherOverTheMusicNeverReachFullScale) {
   FastMixer fast;
   SoundManager& sound = start();
-  sound.playMusic("2pMusic");
-  // A reaction, a laser's hit and a row coming in as pieces land: four strikes in one block.
-  for (const char* effect : {"R6", "Explode", "Slide", "Drop"}) sound.playEffect(effect);
-  std::vector<int16_t> heard = listen(1);
-  ASSERT_FALSE(heard.empty());
+  // A reaction, a laser's hit and a row coming in as pieces land, struck together.
+  std::string error;
+  std::vector<int16_t> heard = listenToMixer(
+      1,
+      [&] {
+        sound.playMusic("2pMusic");
+        for (const char* effect : {"R6", "Explode", "Slide", "Drop"}) sound.playEffect(effect);
+        return true;
+      },
+      error);
+  ASSERT_EQ(error, "");
   const MixFigures f = mixFigures(heard.data(), heard.size(), settings.Frequency);
   EXPECT_FALSE(f.clipped) << "peak " << f.peakDb << " dBFS";
   EXPECT_GT(f.peakDb, -6.0) << "the effects sounded";

@@ -21,10 +21,9 @@ constexpr size_t MergeWindows = 5;     // effects closer than this are heard as 
 // the music there is no effect.
 constexpr size_t TuneChangeWindows = 1;
 // Where the music starts in the game is found from blocks of it looked for sample for
-// sample: one every half second over the first twenty, each a vote.
+// sample: one every half second, each a vote for the start it implies.
 constexpr size_t ProbeFrames = 1024;
 constexpr double ProbeStepSeconds = 0.5;
-constexpr int Probes = 40;
 constexpr int LeastVotes = 3;           // blocks that must agree
 constexpr double QuietProbeDb = -50.0;  // a block quieter than this could be found anywhere
 constexpr int MatchTolerance = 0;       // the same mixer, the same samples
@@ -41,23 +40,37 @@ double squares(const int16_t* from, size_t count) {
   return sum;
 }
 
-// The frame of `game` where `music` (from its frame `first`) begins; -1 when no place
-// gets enough votes.
-long findMusic(const Recording& game, const Recording& music, size_t first) {
+// The frames of `game` where `music` (from its frame `first`) may begin: each start at
+// least LeastVotes blocks of the music agree on.
+std::vector<long> musicStarts(const Recording& game, const Recording& music, size_t first) {
   std::map<long, int> votes;
   const size_t step = static_cast<size_t>(ProbeStepSeconds * music.rate);
-  for (int probe = 0; probe < Probes; ++probe) {
-    const size_t from = first + probe * step;
-    if (from + ProbeFrames > music.frames()) break;
+  for (size_t from = first; from + ProbeFrames <= music.frames(); from += step) {
     const int16_t* block = &music.samples[2 * from];
     if (decibels(squares(block, 2 * ProbeFrames), 2 * ProbeFrames) < QuietProbeDb) continue;
     for (size_t at = 0; at + ProbeFrames <= game.frames(); ++at)
       if (std::equal(block, block + 2 * ProbeFrames, &game.samples[2 * at]))
         ++votes[static_cast<long>(at) - static_cast<long>(from - first)];
   }
-  auto best = std::max_element(votes.begin(), votes.end(),
-                               [](const auto& a, const auto& b) { return a.second < b.second; });
-  return best == votes.end() || best->second < LeastVotes ? -1 : best->first;
+  std::vector<long> starts;
+  for (const auto& [start, count] : votes)
+    if (count >= LeastVotes) starts.push_back(start);
+  return starts;
+}
+
+// For each window of the game from `start` on, while both recordings last: whether it is
+// the music to the sample (frame f of the game against frame f - shift of the music).
+std::vector<bool> musicOnly(const Recording& game, const Recording& music, size_t start, long shift,
+                            size_t window) {
+  std::vector<bool> only;
+  for (size_t at = start; at + window <= game.frames() && at - shift + window <= music.frames();
+       at += window) {
+    bool same = true;
+    for (size_t i = 2 * at; i < 2 * (at + window) && same; ++i)
+      same = std::abs(game.samples[i] - music.samples[i - 2 * shift]) <= MatchTolerance;
+    only.push_back(same);
+  }
+  return only;
 }
 
 }  // namespace
@@ -101,7 +114,19 @@ GameMix measureGameMix(const Recording& game, const Recording& music) {
   size_t first = 0;
   while (first < music.frames() && !music.samples[2 * first] && !music.samples[2 * first + 1])
     ++first;
-  const long start = findMusic(game, music, first);
+  // A stretch of a tune may come back later in it, sample for sample, and be found there
+  // too: the start that explains most of the recording is the one.
+  const size_t window = static_cast<size_t>(game.rate / WindowsPerSecond);
+  long start = -1;
+  std::vector<bool> only;
+  size_t explained = 0;
+  for (long candidate : musicStarts(game, music, first)) {
+    if (candidate < 0) continue;
+    std::vector<bool> windows = musicOnly(game, music, static_cast<size_t>(candidate),
+                                          candidate - static_cast<long>(first), window);
+    const size_t count = static_cast<size_t>(std::count(windows.begin(), windows.end(), true));
+    if (count > explained) start = candidate, only = std::move(windows), explained = count;
+  }
   if (start < 0) {
     mix.error = "the music played alone is nowhere in the game's recording";
     return mix;
@@ -109,26 +134,15 @@ GameMix measureGameMix(const Recording& game, const Recording& music) {
   // Frame f of the game holds frame f - shift of the music.
   const long shift = start - static_cast<long>(first);
   mix.musicStart = static_cast<double>(start) / game.rate;
-
-  // Each 10 ms of play: only music when it is the music to the sample.
-  const size_t window = static_cast<size_t>(game.rate / WindowsPerSecond);
-  std::vector<bool> musicOnly;
-  for (size_t at = static_cast<size_t>(start);
-       at + window <= game.frames() && at - shift + window <= music.frames(); at += window) {
-    bool same = true;
-    for (size_t i = 2 * at; i < 2 * (at + window) && same; ++i)
-      same = std::abs(game.samples[i] - music.samples[i - 2 * shift]) <= MatchTolerance;
-    musicOnly.push_back(same);
-  }
   // Play ends where the music stops being the module's (the menu's comes back).
-  while (!musicOnly.empty() && !musicOnly.back()) musicOnly.pop_back();
-  mix.playSeconds = static_cast<double>(musicOnly.size()) / WindowsPerSecond;
+  while (!only.empty() && !only.back()) only.pop_back();
+  mix.playSeconds = static_cast<double>(only.size()) / WindowsPerSecond;
   auto frameOf = [&](size_t w) { return static_cast<size_t>(start) + w * window; };
 
   double musicSquares = 0;
   size_t musicCount = 0;
-  for (size_t w = 0; w < musicOnly.size(); ++w) {
-    if (!musicOnly[w]) continue;
+  for (size_t w = 0; w < only.size(); ++w) {
+    if (!only[w]) continue;
     musicSquares += squares(&game.samples[2 * frameOf(w)], 2 * window);
     musicCount += 2 * window;
   }
@@ -145,14 +159,13 @@ GameMix measureGameMix(const Recording& game, const Recording& music) {
     return sum;
   };
   const size_t aroundWindows = static_cast<size_t>(AroundSeconds * WindowsPerSecond);
-  for (size_t w = TuneChangeWindows; w < musicOnly.size();) {
-    if (musicOnly[w]) {
+  for (size_t w = TuneChangeWindows; w < only.size();) {
+    if (only[w]) {
       ++w;
       continue;
     }
     size_t end = w, quiet = 0;
-    for (; end < musicOnly.size() && quiet <= MergeWindows; ++end)
-      quiet = musicOnly[end] ? quiet + 1 : 0;
+    for (; end < only.size() && quiet <= MergeWindows; ++end) quiet = only[end] ? quiet + 1 : 0;
     end -= quiet;
     // The loudest 50 ms of the effect, and the music over the second around it.
     EffectHeard heard;
@@ -164,7 +177,7 @@ GameMix measureGameMix(const Recording& game, const Recording& music) {
       if (db > heard.peakDb) heard.peakDb = db, loudest = from;
     }
     size_t aroundFrom = loudest > aroundWindows / 2 ? loudest - aroundWindows / 2 : 0;
-    size_t aroundTo = std::min(aroundFrom + aroundWindows, musicOnly.size());
+    size_t aroundTo = std::min(aroundFrom + aroundWindows, only.size());
     heard.musicDb = decibels(squares(&music.samples[2 * (frameOf(aroundFrom) - shift)],
                                      2 * window * (aroundTo - aroundFrom)),
                              2 * window * (aroundTo - aroundFrom));
