@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "Child.h"
@@ -130,11 +131,8 @@ std::vector<int32_t> framesThroughTheFile(const std::vector<int32_t>& frames, st
 TEST(Replays, EveryPatternOfFrameLengthsComesBackPassForPass) {
   // Runs and repeated groups of one to four lengths, each met one to five times in a row:
   // every shape the compact writing looks for, and the shapes just beside them.
-  uint32_t seed = 7;
-  auto next = [&seed](uint32_t below) {
-    seed = seed * 1664525u + 1013904223u;
-    return (seed >> 8) % below;
-  };
+  std::mt19937 patterns(7);
+  auto next = [&patterns](uint32_t below) { return static_cast<uint32_t>(patterns() % below); };
   const int32_t lengths[] = {16, 17, 33, 0, 1000};
   for (int trial = 0; trial < 300; ++trial) {
     std::vector<int32_t> frames;
