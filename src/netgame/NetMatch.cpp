@@ -1,6 +1,7 @@
 #include "NetMatch.h"
 
 #include "NetSession.h"
+#include "Watching.h"
 
 NetMatch::NetMatch(Link& link, const MatchConfig& config, int64_t now)
     : link(link), config(config), now(now) {
@@ -15,11 +16,14 @@ NetMatch::NetMatch(Link& link, const MatchConfig& config, int64_t now)
     if (tick == 0) {
       confirmed = Game(netGame.game.setup);
       kept.setup = netGame.game.setup;
+      if (feed) feed->beginGame(kept.setup);
     }
     PassInput pass = NetGame::passOf(inputs);
     StepEvents unheard;  // heard already, as the ticks were first stepped
     if (confirmed.state != Over) confirmed.step(tickLength(tick), pass, unheard);
     kept.record(tickLength(tick), pass, confirmed);
+    if (feed) feed->confirmed(tick, inputs);
+    if (eachAgreed) eachAgreed(tick, confirmed);
   };
 }
 
@@ -150,6 +154,7 @@ void NetMatch::end(MatchEnd why, uint32_t passes, uint32_t tick, int winner) {
   if (why == MatchEnd::LocalLeft) kept.leaver = localSide();
   if (why == MatchEnd::RemoteLeft) kept.leaver = 1 - localSide();
   if (started_) keepReplay(passes);
+  if (started_ && feed) feed->endGame({why, passes, tick, winner, kept.leaver});
   MatchEvent ended{MatchEvent::Type::Ended, tick, why, winner, silence};
   events.push_back(ended);
 }
@@ -157,15 +162,5 @@ void NetMatch::end(MatchEnd why, uint32_t passes, uint32_t tick, int winner) {
 // The replay holds the ticks both sides agreed on, up to the tick where the game ended for
 // both; a game that the rules did not end by then ends there, as an abandoned one.
 void NetMatch::keepReplay(uint32_t passes) {
-  kept.cutAt(passes);
-  ReplayRun run = playReplay(kept);
-  if (!run.over && !run.partedAt) {
-    PassInput stop;
-    stop.add(0, Command::AbortGame);
-    kept.addPass(0, stop);
-    run = playReplay(kept);
-  }
-  parting = run.parting;
-  kept.finish(run.game);
-  finalGame = run.game;
+  parting = finishNetReplay(kept, passes, finalGame);
 }

@@ -13,6 +13,7 @@
 #include "Transport.h"
 
 class NetSession;
+class WatchFeed;
 struct SessionEvent;
 struct SessionStats;
 
@@ -78,6 +79,10 @@ public:
   // Asked for each tick as it is first stepped, with the game as this side then sees it:
   // what a player who presses by the tick (the computer) adds to the presses of poll.
   std::function<TickInput(const Game&)> eachTick;
+  // Told of every tick both sides agreed on, with the game after it.
+  std::function<void(uint32_t tick, const Game& agreed)> eachAgreed;
+  // The host's watchers, when it serves any: told of each game, agreed tick and end.
+  WatchFeed* feed = nullptr;
 
   int localSide() const { return config.host ? 0 : 1; }
   bool started() const { return started_; }
