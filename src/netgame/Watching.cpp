@@ -24,6 +24,13 @@ constexpr uint8_t RunFlag = 0x80;
 constexpr uint32_t LongestRun = 128;
 constexpr int CountBits = 3;
 constexpr uint8_t CountMask = (1 << CountBits) - 1;
+// Live ticks go out together this often, and a watcher says how far it got this often: a
+// packet a tick would cost more in headers than the game's presses ever do.
+constexpr int64_t BatchMs = 100;
+constexpr int64_t ReportEveryMs = 250;
+// While catching up, a watcher reports as soon as it has this much of the window, so that
+// the host sends on without waiting out a report's interval.
+constexpr uint32_t CatchUpReport = WatchFeed::WindowTicks / 4;
 // How often a held-back feed notes how far the game has come.
 constexpr int64_t MarkEveryMs = 100;
 constexpr int64_t MsPerSecond = 1000;
@@ -127,6 +134,7 @@ struct WatchFeed::Place {
   int64_t progressAt;  // when it last said it had more
   bool leaving = false;
   int64_t partingAt = -1;  // told all (or turned away): waits for the watcher to hang up
+  int64_t sentAt = -BatchMs;
 };
 
 WatchFeed::WatchFeed(int delaySeconds)
@@ -279,7 +287,10 @@ void WatchFeed::serve(Place& place, int64_t time) {
       place.progressAt = time;
     }
     uint32_t until = std::min(released(game, time), place.seen + WindowTicks);
-    while (place.sent < until) {
+    bool due = time - place.sentAt >= BatchMs || until - place.sent >= CatchUpReport ||
+               (game.ended && until == game.ticks.size());
+    while (due && place.sent < until) {
+      place.sentAt = time;
       std::vector<uint8_t> out = message(FeedType::Ticks, place.game);
       putLittleEndian(out, place.sent, 4);
       putLittleEndian(out, until, 4);
@@ -341,13 +352,19 @@ std::vector<HeardSound> Watcher::takeSounds() {
   return heard;
 }
 
-void Watcher::poll(int64_t, bool following) {
+void Watcher::poll(int64_t now, bool following) {
   if (done_) return;
   std::vector<uint8_t> packet;
-  while (!done_ && link.receive(packet)) take(packet);
+  while (!done_ && link.receive(packet)) {
+    bytesIn += packet.size();
+    take(packet);
+  }
   if (done_) return;
   stepHeld(following);
-  if (started_ && received != reported && held.size() < MostHeldTicks) {
+  bool due = now - reportedAt >= ReportEveryMs || received - reported >= CatchUpReport ||
+             endHeard || reported == UINT32_MAX;
+  if (started_ && received != reported && due && held.size() < MostHeldTicks) {
+    reportedAt = now;
     std::vector<uint8_t> out = message(FeedType::Seen, gameNumber);
     putLittleEndian(out, received, 4);
     link.send(Channel::Reliable, out.data(), out.size());

@@ -76,6 +76,8 @@ public:
   // Watchers served (not counting those told all or turned away, on their way out).
   size_t watchers() const;
   bool serves(const Link& link) const;
+  // Nobody served, told or turned away is left.
+  bool idle() const { return places.empty(); }
   const FeedStats& stats() const { return stats_; }
   int delaySeconds() const { return delayMs / 1000; }
 
@@ -137,6 +139,7 @@ public:
   const std::string& replayParting() const { return parting; }
   std::vector<HeardSound> takeSounds();
   uint32_t refusedPackets() const { return refused; }
+  uint64_t bytesReceived() const { return bytesIn; }
   // Told of every tick stepped, with the game after it.
   std::function<void(uint32_t tick, const Game& game)> eachTick;
 
@@ -161,7 +164,9 @@ private:
   uint32_t edge = 0;      // ticks the host had for watchers when it last sent
   uint32_t stepped = 0;
   uint32_t reported = UINT32_MAX;
+  int64_t reportedAt = 0;
   uint32_t refused = 0;
+  uint64_t bytesIn = 0;
   Replay kept;
   std::string parting;
 };

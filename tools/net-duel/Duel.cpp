@@ -5,10 +5,12 @@
 #include <thread>
 
 #include "EnetLink.h"
+#include "NetAddress.h"
 #include "NetMatch.h"
 #include "NetSession.h"
 #include "SteadyClock.h"
 #include "Version.h"
+#include "WatchHost.h"
 
 namespace {
 int64_t nowMs() {
@@ -16,6 +18,32 @@ int64_t nowMs() {
 }
 constexpr int64_t ConnectLimitMs = 20000;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
+constexpr int64_t PollMs = 1;
+constexpr int64_t MsPerSecond = 1000;
+// After the players' game, the host serves its watchers at most this much longer than the
+// hold-back.
+constexpr int64_t WatchersLingerMs = WatchFeed::StallLimitMs + 2 * WatchFeed::PartingMs;
+
+void pause() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
+}
+
+// The host's watchers: a port of their own beside the game's, and the feed.
+struct Audience {
+  Audience(const std::string& version, uint16_t gamePort, int delaySeconds)
+      : port(version), feed(delaySeconds) {
+    listening = port.listen(static_cast<uint16_t>(gamePort + WatchPortOffset), true);
+  }
+  void serve(int64_t now) {
+    if (!listening) return;
+    port.service([&](Link& link) { feed.add(link, now); },
+                 [&](const Link& link) { return feed.serves(link); });
+    feed.poll(now);
+  }
+  WatchHost port;
+  WatchFeed feed;
+  bool listening = false;
+};
 }  // namespace
 
 DuelResult playDuel(const DuelOptions& options) {
@@ -24,16 +52,19 @@ DuelResult playDuel(const DuelOptions& options) {
   bool hosting = options.join.empty();
   auto knocker = std::make_unique<EnetLink>(version);
   int64_t begun = nowMs();
+  std::unique_ptr<Audience> audience;
   if (hosting) {
     if (!knocker->host(options.hostPort, true)) {
       result.problem = knocker->problem();
       return result;
     }
+    audience = std::make_unique<Audience>(version, options.hostPort, options.watchDelay);
   } else {
     knocker->join(options.join, begun);
   }
   while (knocker->state() != EnetLink::State::Connected && nowMs() - begun < ConnectLimitMs) {
     knocker->service(nowMs());
+    if (audience) audience->serve(nowMs());
     if (knocker->state() == EnetLink::State::Refused) break;
     if (knocker->state() == EnetLink::State::Failed) {
       // A joiner that came before the host knocks again until the limit.
@@ -58,6 +89,7 @@ DuelResult playDuel(const DuelOptions& options) {
   NetMatch match(link, config, nowMs());
   ComputerInput computer(match.localSide(), options.level, options.start + (hosting ? 0 : 1));
   match.eachTick = [&computer](const Game& game) { return computer.next(game); };
+  if (audience) match.feed = &audience->feed;
   bool ended = false;
   while (!match.finished() && nowMs() - connected < GameLimitMs) {
     match.poll(nowMs(), TickInput());
@@ -67,11 +99,25 @@ DuelResult playDuel(const DuelOptions& options) {
       if (event.type == MatchEvent::Type::Ended) ended = true, result.end = event.end;
       if (event.type == MatchEvent::Type::Desync) ++result.desyncs;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (audience) audience->serve(nowMs());
+    pause();
   }
   result.wireBytesSent = link.bytesSentOnTheWire();
   link.close();
   for (int i = 0; i < 20; ++i) link.service(nowMs());
+  if (audience) {
+    // The watchers see the game to its end, the hold-back after the players.
+    audience->feed.close();
+    int64_t closedAt = nowMs();
+    int64_t limit = options.watchDelay * MsPerSecond + WatchersLingerMs;
+    while (!audience->feed.idle() && nowMs() - closedAt < limit) {
+      audience->serve(nowMs());
+      pause();
+    }
+    for (int i = 0; i < 20; ++i) audience->serve(nowMs());
+    result.watchWireBytes = audience->port.bytesSentOnTheWire();
+    result.feed = audience->feed.stats();
+  }
   result.outcome = ended && result.end == MatchEnd::GameOver ? DuelResult::Outcome::GameOver
                                                              : DuelResult::Outcome::OtherEnd;
   result.stats = match.stats();
@@ -80,5 +126,69 @@ DuelResult playDuel(const DuelOptions& options) {
   result.replay = match.replay();
   result.replayParting = match.replayParting();
   result.endLines = endLines(match.game());
+  return result;
+}
+
+WatchResult watchDuel(const std::string& address, const std::string& givenVersion) {
+  WatchResult result;
+  std::string version = givenVersion.empty() ? PIGMORA_VERSION : givenVersion;
+  NetAddress where;
+  std::string why;
+  if (!parseAddress(address, where, why)) {
+    result.problem = "'" + address + "' is not HOST:PORT: " + why;
+    return result;
+  }
+  where.port = static_cast<uint16_t>(where.port + WatchPortOffset);
+  std::string watchAt = where.host + ":" + std::to_string(where.port);
+  int64_t begun = nowMs();
+  auto link = std::make_unique<EnetLink>(version);
+  link->join(watchAt, begun);
+  while (link->state() != EnetLink::State::Connected && nowMs() - begun < ConnectLimitMs) {
+    link->service(nowMs());
+    if (link->state() == EnetLink::State::Refused) break;
+    if (link->state() == EnetLink::State::Failed) {
+      // A watcher that came before the host knocks again until the limit.
+      link = std::make_unique<EnetLink>(version);
+      link->join(watchAt, nowMs());
+    }
+    pause();
+  }
+  if (link->state() != EnetLink::State::Connected) {
+    result.problem = link->problem().empty() ? "no game to watch" : link->problem();
+    return result;
+  }
+  int64_t connected = nowMs();
+  result.connectMs = connected - begun;
+  Watcher watcher(*link, PIGMORA_VERSION);
+  while (!watcher.done() && nowMs() - connected < GameLimitMs) {
+    link->service(nowMs());
+    int64_t stepping = nowMs();
+    uint32_t before = watcher.tick();
+    bool catchingUp = result.liveMs < 0;
+    watcher.poll(nowMs());
+    if (catchingUp && watcher.tick() > before) {
+      result.caughtUpTicks += watcher.tick() - before;
+      result.catchUpStepMs += nowMs() - stepping;
+    }
+    WatchEvent event;
+    while (watcher.nextEvent(event)) {
+      if (event.type == WatchEvent::Type::Live && result.liveMs < 0)
+        result.liveMs = nowMs() - connected;
+      if (event.type == WatchEvent::Type::Ended) {
+        ++result.games;
+        result.end = event.end.end;
+        result.replay = watcher.replay();
+        result.replayParting = watcher.replayParting();
+        result.endLines = endLines(watcher.game());
+      }
+      if (event.type == WatchEvent::Type::TurnedAway) result.turnedAway = true;
+      if (event.type == WatchEvent::Type::Closed) result.closed = true;
+    }
+    pause();
+  }
+  result.watchedMs = nowMs() - connected;
+  result.bytesReceived = watcher.bytesReceived();
+  link->close();
+  for (int i = 0; i < 20; ++i) link->service(nowMs());
   return result;
 }

@@ -6,6 +6,7 @@
 #include "NetMatch.h"
 #include "NetSession.h"
 #include "Replay.h"
+#include "Watching.h"
 
 // One side of a network game with the computer at the keys and no window, over real ENet
 // sockets on this machine: what net-duel plays, and net-bench's runs over real sockets.
@@ -15,7 +16,29 @@ struct DuelOptions {
   int level = 3;          // of the computer at the keys
   uint32_t start = 1;     // of the rows (the host's) and of the computer's choices
   std::string version;    // the program's, unless playing another to be turned away
+  int watchDelay = 0;     // the host holds its watchers this many seconds behind
 };
+
+// A watcher of a net-duel pair: connects to the host's port for watchers at "HOST:PORT" (the
+// game's port), follows every game to the players' end and keeps the last one's replay.
+struct WatchResult {
+  std::string problem;  // why nothing was watched
+  bool turnedAway = false;
+  bool closed = false;  // the players' connection ended and the watcher was told
+  int games = 0;
+  MatchEnd end = MatchEnd::Lost;
+  int64_t connectMs = -1;
+  int64_t liveMs = -1;         // from connected until caught up with the host
+  uint32_t caughtUpTicks = 0;  // stepped while catching up ...
+  int64_t catchUpStepMs = 0;   // ... and the wall time that stepping took
+  int64_t watchedMs = 0;
+  uint64_t bytesReceived = 0;  // the feed's own bytes
+  std::string endLines;
+  std::string replayParting;
+  Replay replay;
+};
+
+WatchResult watchDuel(const std::string& address, const std::string& version = "");
 
 struct DuelResult {
   enum class Outcome { NoGame, GameOver, OtherEnd } outcome = Outcome::NoGame;
@@ -27,9 +50,11 @@ struct DuelResult {
   int64_t firstTickMs = -1;  // from then until the first tick
   int64_t playedMs = 0;      // from the link up to the end
   uint32_t ticks = 0;
-  uint64_t wireBytesSent = 0;  // with ENet's headers, acknowledgements and pings
-  std::string endLines;        // as the replay stores them
-  std::string replayParting;   // how the replay parts from the game played, if it does
+  uint64_t wireBytesSent = 0;   // with ENet's headers, acknowledgements and pings
+  uint64_t watchWireBytes = 0;  // host: sent to watchers, ENet's headers and all
+  FeedStats feed;               // host
+  std::string endLines;         // as the replay stores them
+  std::string replayParting;    // how the replay parts from the game played, if it does
   Replay replay;
 };
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Transport.h"
+
+struct _ENetHost;
+
+// Where a host's watchers connect: ENet on a port of its own beside the game's, each watcher
+// a Link of its own. Knocks of strangers and other versions are turned away as the game's
+// port turns them away; what becomes of a watcher once it is in is its feed's business.
+class WatchHost {
+public:
+  // Peer slots: every watcher a feed serves, those being turned away and stray knocks.
+  static constexpr size_t PeerSlots = 24;
+  // Packets a watcher may have waiting here: it has nothing to say but how far it got.
+  static constexpr size_t WaitingRoom = 64;
+
+  explicit WatchHost(std::string version);
+  ~WatchHost();
+  WatchHost(const WatchHost&) = delete;
+  WatchHost& operator=(const WatchHost&) = delete;
+
+  // False with `problem` when the port cannot be had.
+  bool listen(uint16_t port, bool loopbackOnly = false);
+  const std::string& problem() const { return problem_; }
+
+  // Takes knocks and packets: each new watcher goes to `arrived`; a link `kept` no longer
+  // wants and that has closed is forgotten. Call every frame.
+  void service(const std::function<void(Link&)>& arrived,
+               const std::function<bool(const Link&)>& kept);
+  size_t links() const { return peers.size(); }
+  uint64_t bytesSentOnTheWire() const;
+
+private:
+  class Peer;
+  std::string version;
+  std::string problem_;
+  _ENetHost* enet = nullptr;
+  std::vector<std::unique_ptr<Peer>> peers;
+};
