@@ -8,6 +8,7 @@
 #include "ComputerLevel.h"
 #include "NetAddress.h"
 #include "SystemSetup.h"
+#include "Watching.h"
 
 const std::vector<CommandLineOption> CommandLineOptions = {
     {"--help", CommandLineOption::NoValue, nullptr, "show this help and exit"},
@@ -23,6 +24,14 @@ const std::vector<CommandLineOption> CommandLineOptions = {
      "2p Versus is a network game: join the game at HOST;\n"
      "                             with no HOST, look for one on this network",
      true},
+    {"--watch", CommandLineOption::OptionalValue, "HOST[:PORT]",
+     "watch the network game at HOST as it is played; with no\n"
+     "                             HOST, the first one on this network (P pause, Esc leave)",
+     true},
+    {"--watch-delay", CommandLineOption::RequiredValue, "SECONDS",
+     "with --host: show watchers the game this much later\n"
+     "                             (0 to " +
+         std::to_string(WatchFeed::MostDelaySeconds) + ", 0 if not given)"},
     {"--replay", CommandLineOption::OptionalValue, "FILE",
      "show a saved game in the window as it went, the newest\n"
      "                             in replays/ if no FILE (P pause, hold F fast, Esc leave)",
@@ -117,6 +126,24 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
     if (!port.empty() && !parsePort(port, commandLine.hostPort))
       return mistake(err, "option '--host' takes a port from 1 to 65535");
   }
+  if (commandLine.has("--watch") && (commandLine.has("--host") || commandLine.has("--join")))
+    return mistake(err, "option '--watch' cannot be given with '--host' or '--join'");
+  if (commandLine.has("--watch-delay")) {
+    const std::string& delay = commandLine.given["--watch-delay"];
+    bool number = !delay.empty() && delay.size() <= 3 &&
+                  delay.find_first_not_of("0123456789") == std::string::npos;
+    commandLine.watchDelay = number ? std::stoi(delay) : -1;
+    if (commandLine.watchDelay < 0 || commandLine.watchDelay > WatchFeed::MostDelaySeconds)
+      return mistake(err, "option '--watch-delay' takes a number of seconds from 0 to " +
+                              std::to_string(WatchFeed::MostDelaySeconds));
+    if (!commandLine.has("--host"))
+      return mistake(err, "option '--watch-delay' is for a host ('--host')");
+  }
+  const std::string& watch = commandLine.has("--watch") ? commandLine.given["--watch"] : "";
+  NetAddress watched;
+  std::string wrong;
+  if (!watch.empty() && !parseAddress(watch, watched, wrong))
+    return mistake(err, "option '--watch' takes HOST or HOST:PORT: " + wrong);
   // A joiner's address is read here, so a mistake in it is told before any window opens.
   const std::string& join = commandLine.has("--join") ? commandLine.given["--join"] : "";
   NetAddress address;

@@ -26,6 +26,8 @@ struct CommandLine {
   int versusComputerLevel = 0;
   // The port of --host (0 without it).
   uint16_t hostPort = 0;
+  // The hold-back of --watch-delay, in seconds.
+  int watchDelay = 0;
 
   bool has(const std::string& name) const { return given.count(name) != 0; }
 };

@@ -9,8 +9,12 @@ void applyGameOptions(const CommandLine& commandLine, GameContext& context) {
   if (commandLine.has("--host")) {
     network.role = GameContext::Network::Host;
     network.port = commandLine.hostPort;
+    network.watchDelay = commandLine.watchDelay;
   } else if (commandLine.has("--join")) {
     network.role = GameContext::Network::Join;
     network.address = commandLine.given.at("--join");
+  } else if (commandLine.has("--watch")) {
+    network.role = GameContext::Network::Watch;
+    network.address = commandLine.given.at("--watch");
   }
 }

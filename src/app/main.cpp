@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "pigmora: %s: %s\n", file.c_str(), context.partedReplay.c_str());
       return ReplayDiffers;
     }
+    // A watcher watches at once; the menu comes back when the players' connection ends.
+    if (commandLine.has("--watch") && menu->gameContext->runGame(GameMode::Versus))
+      menu->gameContext->gameOverWait();
     menu->run();
     settings.saveSettings();
     menu.reset();

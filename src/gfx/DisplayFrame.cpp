@@ -290,6 +290,7 @@ uint64_t Display::framePicture(const GameLoop& loop) const {
   digest(int32_t(layout->leaver));
   digest(layout->noWinner);
   digest(layout->replay);
+  for (char c : layout->watching) digest(c);
   digest(int32_t(loop.notice.size()));
   for (char c : loop.notice) digest(c);
   digest(settings.DisplayTime);
@@ -345,8 +346,9 @@ void Display::drawFrame(GameLoop* loop) {
     drawText("PAUSED", width / 2 - green.textWidth("PAUSED") / 2, height / 2, &green);
   }
   if (!loop->notice.empty()) drawNoticePanel(loop->notice);
-  if (layout.replay)
-    drawText("Replay", width / 2 - normalFont->textWidth("Replay") / 2,
+  std::string marker = layout.replay ? "Replay" : layout.watching;
+  if (!marker.empty())
+    drawText(marker, width / 2 - normalFont->textWidth(marker) / 2,
              height - normalFont->lineHeight() - ReplayMarkerBottom, normalFont);
   ++frameCounter;
   if (settings.DisplayTime) renderClock(game, layout);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <string>
 #include <vector>
 
 #include "GameSetup.h"
@@ -30,4 +31,6 @@ public:
   bool noWinner = false;
   // A replay being watched, marked so on screen.
   bool replay = false;
+  // A network game being watched: the words under the boards ("Watching, 5 s behind").
+  std::string watching;
 };

@@ -60,6 +60,7 @@ void GameContext::showAndSound(GameLoop& loop, FramePacer& pacer) {
 
 bool GameContext::runGame(int mode) {
   if (mode < GameMode::Practice || mode > GameMode::Survival) return false;
+  if (mode == GameMode::Versus && network.role == Network::Watch) return runWatch();
   if (mode == GameMode::Versus && network.role != Network::Local) return runNetworkGame();
   GameLayout layout(mode);
   GameSetup setup = newGameSetup(mode);

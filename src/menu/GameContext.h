@@ -24,6 +24,9 @@ public:
   bool runGame(int mode);
   // "2p Versus" over the network: connects as the options say, plays, keeps the replay.
   bool runNetworkGame();
+  // Watches the network game the options name, every game of it until the players'
+  // connection ends (false: nothing was watched after all).
+  bool runWatch();
   // Keeps the last frame up until a key or button after the first two seconds.
   void gameOverWait();
   // Shows a replay as it went: P pauses, F held plays four times as fast, Esc leaves.
@@ -45,10 +48,11 @@ public:
 
   // Whether "2p Versus" is played over the network, and where.
   struct Network {
-    enum Role { Local, Host, Join };
+    enum Role { Local, Host, Join, Watch };
     Role role = Local;
     uint16_t port = DefaultGamePort;
     std::string address;  // the joiner's HOST[:PORT]; empty: look on the local network
+    int watchDelay = 0;   // seconds a host holds its watchers behind the players
   };
   Network network;
   // Where finished games are kept; "" keeps none.

@@ -19,6 +19,7 @@
 #include "QuitPassOn.h"
 #include "SteadyClock.h"
 #include "Version.h"
+#include "WatchHost.h"
 
 namespace {
 constexpr int64_t MsPerSecond = 1000;
@@ -121,6 +122,18 @@ bool GameContext::runNetworkGame() {
   config.setup = newGameSetup(GameMode::Versus);
   config.program = PIGMORA_VERSION;
   NetMatch match(link, config, steadyNowMs());
+  // A host serves watchers on the port after its own, and answers their look on this network.
+  std::unique_ptr<Audience> audience;
+  std::unique_ptr<LanBeacon> watchBeacon;
+  if (config.host) {
+    audience = std::make_unique<Audience>(PIGMORA_VERSION, network.port, network.watchDelay);
+    if (audience->listening()) {
+      match.feed = &audience->feed;
+      uint16_t watchPort = static_cast<uint16_t>(network.port + WatchPortOffset);
+      watchBeacon = std::make_unique<LanBeacon>(versionStamp(PIGMORA_VERSION), watchPort,
+                                                LanSearchPort + WatchPortOffset);
+    }
+  }
 
   MatchView seen(match);
   GameLayout layout(GameMode::Versus);
@@ -163,8 +176,15 @@ bool GameContext::runNetworkGame() {
     layout.noWinner = seen.noWinner;
     view.game = match.game();
     view.bus.post<RenderFrame>(&view);
+    if (match.feed) {
+      audience->serve(steadyNowMs());
+      watchBeacon->service();
+    }
   }
   link.close();
+  // The watchers see the end too, the hold-back after the players (Esc stops short).
+  if (match.feed)
+    audience->finish(steadyNowMs, [] { return pollQuitOrEscape() != Interruption::None; });
   if (match.started()) {
     if (!match.replayParting().empty())
       std::fprintf(stderr, "Pigmora: this game's replay %s\n", match.replayParting().c_str());

@@ -281,6 +281,7 @@ void WatchFeed::serve(Place& place, int64_t time) {
     if (!place.told) {
       std::vector<uint8_t> out = message(FeedType::Game, place.game);
       putLittleEndian(out, released(game, time), 4);
+      out.push_back(static_cast<uint8_t>(delayMs / MsPerSecond));
       out.insert(out.end(), game.setup.begin(), game.setup.end());
       send(place, out);
       place.told = true;
@@ -388,12 +389,14 @@ void Watcher::take(const std::vector<uint8_t>& packet) {
     case FeedType::Game: {
       if (inGame && !endHeard) break;  // a host that skips an end is not followed
       uint32_t available = static_cast<uint32_t>(in.take(4));
+      int delay = static_cast<int>(in.take(1));
       GameSetup setup;
       if (!NetGame::readSetup(in.here(), in.left(), setup)) break;
       stepHeld(true);  // the last game is finished before the next one starts
       netGame.begin(in.here(), in.left());
       gameNumber = game;
       edge = available;
+      delay_ = delay;
       inGame = true;
       endHeard = false;
       live = false;

@@ -129,6 +129,8 @@ public:
   bool nextEvent(WatchEvent& event);
 
   bool started() const { return started_; }
+  // The host's hold-back, in seconds, as the last game's start said.
+  int delaySeconds() const { return delay_; }
   bool done() const { return done_; }
   const Game& game() const { return netGame.game; }
   uint32_t tick() const { return stepped; }
@@ -161,7 +163,8 @@ private:
   bool endHeard = false;
   WatchedEnd end;
   uint32_t received = 0;  // ticks of this game that came
-  uint32_t edge = 0;      // ticks the host had for watchers when it last sent
+  int delay_ = 0;
+  uint32_t edge = 0;  // ticks the host had for watchers when it last sent
   uint32_t stepped = 0;
   uint32_t reported = UINT32_MAX;
   int64_t reportedAt = 0;

@@ -3,7 +3,9 @@
 #include <enet/enet.h>
 #include <netinet/in.h>
 
+#include <chrono>
 #include <deque>
+#include <thread>
 
 #include "EnetLink.h"
 #include "LittleEndian.h"
@@ -122,6 +124,31 @@ void WatchHost::service(const std::function<void(Link&)>& arrived,
       peers.erase(peers.begin() + static_cast<std::ptrdiff_t>(i));
     else
       ++i;
+}
+
+Audience::Audience(const std::string& version, uint16_t gamePort, int delaySeconds,
+                   bool loopbackOnly)
+    : port(version), feed(delaySeconds) {
+  listening_ = port.listen(static_cast<uint16_t>(gamePort + WatchPortOffset), loopbackOnly);
+}
+
+void Audience::serve(int64_t now) {
+  if (!listening_) return;
+  port.service([&](Link& link) { feed.add(link, now); },
+               [&](const Link& link) { return feed.serves(link); });
+  feed.poll(now);
+}
+
+void Audience::finish(const std::function<int64_t()>& now, const std::function<bool()>& stop) {
+  feed.close();
+  int64_t closedAt = now();
+  int64_t limit = feed.delaySeconds() * int64_t{1000} + LingerMs;
+  while (listening_ && !feed.idle() && now() - closedAt < limit && !stop()) {
+    serve(now());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  // The last goodbyes leave.
+  serve(now());
 }
 
 uint64_t WatchHost::bytesSentOnTheWire() const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Transport.h"
+#include "Watching.h"
 
 struct _ENetHost;
 
@@ -42,4 +43,25 @@ private:
   std::string problem_;
   _ENetHost* enet = nullptr;
   std::vector<std::unique_ptr<Peer>> peers;
+};
+
+// A host's watchers: their port beside the game's, and the feed that serves them.
+class Audience {
+public:
+  // After the players' game, watchers are served at most this much longer than the hold-back.
+  static constexpr int64_t LingerMs = WatchFeed::StallLimitMs + 2 * WatchFeed::PartingMs;
+
+  Audience(const std::string& version, uint16_t gamePort, int delaySeconds,
+           bool loopbackOnly = false);
+  bool listening() const { return listening_; }
+  // Takes who came, serves everyone; call every frame.
+  void serve(int64_t now);
+  // The players' connection ended: serves the watchers to the end, `now` telling the time
+  // and `stop` whether to stop early; returns when nobody is left or after LingerMs.
+  void finish(const std::function<int64_t()>& now, const std::function<bool()>& stop);
+  WatchHost port;
+  WatchFeed feed;
+
+private:
+  bool listening_ = false;
 };

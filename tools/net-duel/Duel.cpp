@@ -19,31 +19,9 @@ int64_t nowMs() {
 constexpr int64_t ConnectLimitMs = 20000;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
 constexpr int64_t PollMs = 1;
-constexpr int64_t MsPerSecond = 1000;
-// After the players' game, the host serves its watchers at most this much longer than the
-// hold-back.
-constexpr int64_t WatchersLingerMs = WatchFeed::StallLimitMs + 2 * WatchFeed::PartingMs;
-
 void pause() {
   std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
 }
-
-// The host's watchers: a port of their own beside the game's, and the feed.
-struct Audience {
-  Audience(const std::string& version, uint16_t gamePort, int delaySeconds)
-      : port(version), feed(delaySeconds) {
-    listening = port.listen(static_cast<uint16_t>(gamePort + WatchPortOffset), true);
-  }
-  void serve(int64_t now) {
-    if (!listening) return;
-    port.service([&](Link& link) { feed.add(link, now); },
-                 [&](const Link& link) { return feed.serves(link); });
-    feed.poll(now);
-  }
-  WatchHost port;
-  WatchFeed feed;
-  bool listening = false;
-};
 }  // namespace
 
 DuelResult playDuel(const DuelOptions& options) {
@@ -58,7 +36,7 @@ DuelResult playDuel(const DuelOptions& options) {
       result.problem = knocker->problem();
       return result;
     }
-    audience = std::make_unique<Audience>(version, options.hostPort, options.watchDelay);
+    audience = std::make_unique<Audience>(version, options.hostPort, options.watchDelay, true);
   } else {
     knocker->join(options.join, begun);
   }
@@ -107,14 +85,7 @@ DuelResult playDuel(const DuelOptions& options) {
   for (int i = 0; i < 20; ++i) link.service(nowMs());
   if (audience) {
     // The watchers see the game to its end, the hold-back after the players.
-    audience->feed.close();
-    int64_t closedAt = nowMs();
-    int64_t limit = options.watchDelay * MsPerSecond + WatchersLingerMs;
-    while (!audience->feed.idle() && nowMs() - closedAt < limit) {
-      audience->serve(nowMs());
-      pause();
-    }
-    for (int i = 0; i < 20; ++i) audience->serve(nowMs());
+    audience->finish(nowMs, [] { return false; });
     result.watchWireBytes = audience->port.bytesSentOnTheWire();
     result.feed = audience->feed.stats();
   }

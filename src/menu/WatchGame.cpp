@@ -1,0 +1,153 @@
+// Watching a network game, as the watcher sees it: the players' screen as the host sees it,
+// its sounds, "Watching" under the boards, and no keys but Esc (leave) and P (hold the view;
+// letting go catches up with the game). Every game of a rematch is watched and kept as a
+// replay, until the players' connection ends.
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "Display.h"
+#include "EnetLink.h"
+#include "GameContext.h"
+#include "GameLayout.h"
+#include "GameLoop.h"
+#include "GameOverWait.h"
+#include "LanSearch.h"
+#include "QuitPassOn.h"
+#include "SteadyClock.h"
+#include "Version.h"
+#include "Watching.h"
+
+namespace {
+constexpr uint32_t IdleFrameMs = 10;
+
+void tellWhy(Display& display, const std::string& why) {
+  std::fprintf(stderr, "Pigmora: %s\n", why.c_str());
+  display.showNotice(why + "\n\nPress a key");
+  gameOverWait({});
+}
+
+// Where the watchers of the game the options name are served: "host:port", or "" once the
+// watcher was told why there is none.
+std::string watchAddress(Display& display, const std::string& given) {
+  if (!given.empty()) {
+    NetAddress address;
+    std::string why;
+    parseAddress(given, address, why);
+    return address.host + ":" + std::to_string(address.port + WatchPortOffset);
+  }
+  display.showNotice("Looking for a game to watch on this network...");
+  LanSearch search(versionStamp(PIGMORA_VERSION), steadyNowMs(), LanSearchPort + WatchPortOffset);
+  while (!search.service(steadyNowMs())) SDL_Delay(IdleFrameMs);
+  if (search.found().empty()) tellWhy(display, "No game is being played on this network");
+  return search.found();
+}
+
+// The words for the end of a watched game; "" where the results say it.
+std::string endingText(const WatchedEnd& end) {
+  switch (end.end) {
+    case MatchEnd::GameOver:
+      return "";
+    case MatchEnd::LocalLeft:
+    case MatchEnd::RemoteLeft:
+      return "Player " + std::to_string(end.leaver + 1) + " left the game";
+    case MatchEnd::Lost:
+      return "The players' connection was lost. No winner";
+    case MatchEnd::Gone:
+      return "The players' connection ended";
+    case MatchEnd::Parted:
+      return "The players' games parted: the game is stopped";
+    case MatchEnd::BadSetup:
+      return "The game could not be started";
+  }
+  return "";
+}
+}  // namespace
+
+bool GameContext::runWatch() {
+  std::string address = watchAddress(*display, network.address);
+  if (address.empty()) return false;
+  EnetLink link(PIGMORA_VERSION);
+  link.join(address, steadyNowMs());
+  display->showNotice("Connecting to " + address + " to watch...\n\nEsc cancels");
+  while (link.state() != EnetLink::State::Connected) {
+    if (pollQuitOrEscape() != Interruption::None) return false;
+    link.service(steadyNowMs());
+    if (link.state() == EnetLink::State::Refused || link.state() == EnetLink::State::Failed) {
+      tellWhy(*display, link.state() == EnetLink::State::Refused
+                            ? link.problem()
+                            : "No game to watch at " + address);
+      return false;
+    }
+    SDL_Delay(IdleFrameMs);
+  }
+
+  Watcher watcher(link, PIGMORA_VERSION);
+  GameLayout layout(GameMode::Versus);
+  layout.watching = "Watching";
+  GameLoop view(GameSetup(GameMode::Versus));
+  view.clock = [] { return static_cast<uint32_t>(SDL_GetTicks()); };
+  view.layout = &layout;
+  view.notice = "Waiting for the game...";
+  FramePacer pacer(displayRefreshHz);
+  showAndSound(view, pacer);
+  bool watched = false;
+  bool over = false;
+  while (!over) {
+    auto keys = [&](const SDL_Event& event) {
+      if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_p) view.held = !view.held;
+    };
+    if (pollQuitOrEscape(keys) != Interruption::None) break;
+    link.service(steadyNowMs());
+    watcher.poll(steadyNowMs(), !view.held);
+    for (const HeardSound& heard : watcher.takeSounds()) {
+      std::string name = soundName(heard.sound.sound, heard.sound.chainLink);
+      view.bus.post<PlaySound>(&name);
+    }
+    WatchEvent event;
+    while (watcher.nextEvent(event)) {
+      switch (event.type) {
+        case WatchEvent::Type::Started: {
+          layout.leaver = -1;
+          layout.noWinner = false;
+          layout.watching =
+              watcher.delaySeconds() == 0
+                  ? "Watching"
+                  : "Watching, " + std::to_string(watcher.delaySeconds()) + " s behind the players";
+          view.notice = "Catching up...";
+          std::string music = watcher.game().setup.musicName();
+          view.bus.post<PlayMusic>(&music);
+          break;
+        }
+        case WatchEvent::Type::Live:
+          view.notice.clear();
+          break;
+        case WatchEvent::Type::Ended:
+          watched = true;
+          layout.leaver = event.end.leaver;
+          layout.noWinner = event.end.winner < 0 && event.end.end != MatchEnd::GameOver;
+          view.notice = endingText(event.end);
+          if (!watcher.replayParting().empty())
+            std::fprintf(stderr, "Pigmora: this game's replay %s\n",
+                         watcher.replayParting().c_str());
+          std::fputs(endLines(watcher.game()).c_str(), stdout);
+          std::fflush(stdout);
+          shelve(watcher.replay(), replayFolder);
+          break;
+        case WatchEvent::Type::TurnedAway:
+          tellWhy(*display, WatchersFullText);
+          return false;
+        case WatchEvent::Type::Closed:
+        case WatchEvent::Type::Lost:
+          over = true;
+          if (!watched) view.notice = "The players' connection ended";
+          break;
+      }
+    }
+    view.game = watcher.game();
+    view.bus.post<RenderFrame>(&view);
+  }
+  link.close();
+  for (int i = 0; i < 20; ++i) link.service(steadyNowMs());
+  return over;
+}
