@@ -130,8 +130,6 @@ bool GameContext::runWatch() {
           if (!watcher.replayParting().empty())
             std::fprintf(stderr, "Pigmora: this game's replay %s\n",
                          watcher.replayParting().c_str());
-          std::fputs(endLines(watcher.game()).c_str(), stdout);
-          std::fflush(stdout);
           shelve(watcher.replay(), replayFolder);
           break;
         case WatchEvent::Type::TurnedAway:
