@@ -57,6 +57,7 @@ struct Stage {
   Seat& watch(const LinkConditions& conditions) {
     seats.push_back(std::make_unique<Seat>(conditions));
     Seat& seat = *seats.back();
+    seat.link.setTime(now);
     seat.watcher.eachTick = [&seat](uint32_t tick, const Game& game) {
       if (tick == 0) seat.digests.emplace_back();
       seat.digests.back().push_back(game.digest());

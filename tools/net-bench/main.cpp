@@ -1,6 +1,6 @@
 // Plays whole Versus games between computer players on two sessions joined by a simulated
 // link, for every pairing of round trip, jitter and loss, and prints what rollback cost:
-//   net-bench [--games N] [--real]
+//   net-bench [--games N] [--real] | --watchers
 // --games: games per link condition (3; 1 with --real). --real plays over real ENet sockets
 // on the loopback address through a delaying, dropping relay instead, in real time. Prints
 // figures and judges nothing; the last line counts the games whose two sides disagreed.
@@ -18,6 +18,7 @@
 #include "NetGame.h"
 #include "Replay.h"
 #include "SimMatch.h"
+#include "Watchers.h"
 
 namespace {
 
@@ -115,12 +116,13 @@ void playOne(const LinkConditions& link, uint32_t start, Tally& tally) {
 
 void usage(FILE* out) {
   std::fprintf(out,
-               "usage: net-bench [--games N] [--real]\n"
+               "usage: net-bench [--games N] [--real] | --watchers\n"
                "Plays Versus games between computer players over simulated links (round trip\n"
                "0 to 250 ms, jitter 0 or 20 ms, loss 0 to 5%%) and prints what rollback cost.\n"
                "  --games N  games per link condition (default %d; 1 with --real)\n"
                "  --real     over real ENet sockets on the loopback address through a relay\n"
                "             that delays and drops, in real time (about a minute a game)\n"
+               "  --watchers how watchers catch up and what they cost the host\n"
                "  --help     this text\n",
                DefaultGames);
 }
@@ -135,6 +137,7 @@ int main(int argc, char** argv) {
       real = true;
       continue;
     }
+    if (!std::strcmp(argv[i], "--watchers")) return benchWatchers() == 0 ? 0 : 1;
     if (!std::strcmp(argv[i], "--help")) {
       usage(stdout);
       return 0;
