@@ -22,7 +22,8 @@ std::string understood(const CommandLine& line) {
   std::string told;
   if (line.versusComputerLevel) told += "level " + std::to_string(line.versusComputerLevel) + " ";
   if (line.has("--host")) told += "host " + std::to_string(line.hostPort) + " ";
-  for (const char* name : {"--join", "--replay", "--check-replay"})
+  if (line.has("--watch-delay")) told += "delay " + std::to_string(line.watchDelay) + " ";
+  for (const char* name : {"--join", "--watch", "--replay", "--check-replay"})
     if (line.has(name)) told += std::string(name + 2) + "=" + line.given.at(name) + " ";
   return told;
 }
@@ -66,6 +67,10 @@ TEST(CommandLine, EveryValueTheHelpPromisesIsTakenAndEveryOtherRefused) {
       {{"--host=1"}, "host 1 "},
       {{"--host=65535", "--versus-computer=2"}, "level 2 host 65535 "},
       {{"--join"}, "join= "},
+      {{"--watch"}, "watch= "},
+      {{"--watch", "example.org"}, "watch=example.org "},
+      {{"--host", "--watch-delay=120"}, "host 24642 delay 120 "},
+      {{"--host=9", "--watch-delay=0"}, "host 9 delay 0 "},
       {{"--join=127.0.0.1:1"}, "join=127.0.0.1:1 "},
       {{"--join=game-host.example.org:65535"}, "join=game-host.example.org:65535 "},
       {{"--join", "example.org"}, "join=example.org "},
@@ -85,6 +90,13 @@ TEST(CommandLine, EveryValueTheHelpPromisesIsTakenAndEveryOtherRefused) {
       {{"--host=80x"}, nullptr},
       {{"--host=-1"}, nullptr},
       {{"--host", "--join"}, nullptr},
+      {{"--watch", "--join"}, nullptr},
+      {{"--watch=host:0"}, nullptr},
+      {{"--watch-delay=5"}, nullptr},  // only a host holds its watchers back
+      {{"--host", "--watch-delay=121"}, nullptr},
+      {{"--host", "--watch-delay=-1"}, nullptr},
+      {{"--host", "--watch-delay=1e2"}, nullptr},
+      {{"--host", "--watch-delay"}, nullptr},
       {{"--join=localhost:0"}, nullptr},
       {{"--join=:24642"}, nullptr},
       {{"--join=host:"}, nullptr},

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 
 #include "HeadlessGame.h"
 #include "NetMessage.h"
@@ -218,4 +219,36 @@ TEST(Watching, AHeldBackFeedShowsTheGameTheDelayLaterAndTheSameEnd) {
   expectFollowed(stage, seat, 0);
   ASSERT_TRUE(seat.has(WatchEvent::Type::Ended));
   EXPECT_EQ(seat.events[seat.events.size() - 2].end.leaver, 1);
+}
+
+TEST(Watching, AWatcherRefusesWhatNoHostWouldSendAndFollowsTheGameAfterAll) {
+  Stage stage;
+  Seat& seat = stage.watch({5, 0, 0, 0, 0, 70});
+  const uint8_t marker = 0xB5;
+  std::vector<std::vector<uint8_t>> junk = {
+      {},
+      {0x00, 0x01},
+      {marker},
+      {marker, 1, 0, 0, 0, 0},                                // a game with no setup
+      {marker, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3},        // ... and with one that is none
+      {marker, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF},  // ticks of no game
+      {marker, 3, 0, 0, 0, 0, 1},                             // an end, cut short
+      {marker, 6, 0, 0, 0, 0, 0, 0, 0, 0},                    // a watcher's own report
+      {marker, 99, 0, 0, 0, 0},
+  };
+  std::mt19937 random(7);
+  for (int i = 0; i < 50; ++i) {
+    std::vector<uint8_t> noise(random() % 40);
+    for (uint8_t& byte : noise) byte = static_cast<uint8_t>(random());
+    noise.insert(noise.begin(), {marker, static_cast<uint8_t>(2 + random() % 2)});
+    junk.push_back(noise);
+  }
+  for (const auto& packet : junk) seat.link.deliver(1, packet);
+  ASSERT_TRUE(stage.runUntil([&] { return seat.watcher.refusedPackets() == junk.size(); }, 100));
+  EXPECT_FALSE(seat.watcher.started());
+  stage.startGame(51);
+  stage.playOut();
+  stage.feed.close();
+  ASSERT_TRUE(stage.runUntil([&] { return seat.watcher.done(); }, 10000));
+  expectFollowed(stage, seat, 0);
 }
