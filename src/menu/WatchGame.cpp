@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "Display.h"
 #include "EnetLink.h"
@@ -67,20 +68,29 @@ std::string endingText(const WatchedEnd& end) {
 bool GameContext::runWatch() {
   std::string address = watchAddress(*display, network.address);
   if (address.empty()) return false;
-  EnetLink link(PIGMORA_VERSION);
-  link.join(address, steadyNowMs());
+  auto knocker = std::make_unique<EnetLink>(PIGMORA_VERSION);
+  knocker->join(address, steadyNowMs());
   display->showNotice("Connecting to " + address + " to watch...\n\nEsc cancels");
-  while (link.state() != EnetLink::State::Connected) {
+  while (knocker->state() != EnetLink::State::Connected) {
     if (pollQuitOrEscape() != Interruption::None) return false;
-    link.service(steadyNowMs());
-    if (link.state() == EnetLink::State::Refused || link.state() == EnetLink::State::Failed) {
-      tellWhy(*display, link.state() == EnetLink::State::Refused
-                            ? link.problem()
-                            : "No game to watch at " + address);
+    knocker->service(steadyNowMs());
+    if (knocker->state() == EnetLink::State::Refused) {
+      tellWhy(*display, knocker->problem());
       return false;
+    }
+    if (knocker->state() == EnetLink::State::Failed) {
+      // A host whose game has not begun serves no watchers yet: knock again until it does.
+      if (knocker->problem().rfind("no game is waiting", 0) != 0) {
+        tellWhy(*display, "No game to watch: " + knocker->problem());
+        return false;
+      }
+      display->showNotice("Waiting for the game at " + address + " to begin...\n\nEsc cancels");
+      knocker = std::make_unique<EnetLink>(PIGMORA_VERSION);
+      knocker->join(address, steadyNowMs());
     }
     SDL_Delay(IdleFrameMs);
   }
+  EnetLink& link = *knocker;
 
   Watcher watcher(link, PIGMORA_VERSION);
   GameLayout layout(GameMode::Versus);
