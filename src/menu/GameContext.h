@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "FramePacer.h"
 #include "GameSetup.h"
 #include "NetAddress.h"
 
+class Audience;
 class Display;
 class Game;
 class GameLoop;
@@ -55,6 +57,8 @@ public:
     int watchDelay = 0;   // seconds a host holds its watchers behind the players
   };
   Network network;
+  // A host's watchers, kept from one game to the next so that a rematch keeps them.
+  std::shared_ptr<Audience> audience;
   // Where finished games are kept; "" keeps none.
   std::string replayFolder = "replays";
 };

@@ -123,10 +123,10 @@ bool GameContext::runNetworkGame() {
   config.program = PIGMORA_VERSION;
   NetMatch match(link, config, steadyNowMs());
   // A host serves watchers on the port after its own, and answers their look on this network.
-  std::unique_ptr<Audience> audience;
   std::unique_ptr<LanBeacon> watchBeacon;
   if (config.host) {
-    audience = std::make_unique<Audience>(PIGMORA_VERSION, network.port, network.watchDelay);
+    if (!audience)
+      audience = std::make_shared<Audience>(PIGMORA_VERSION, network.port, network.watchDelay);
     if (audience->listening()) {
       match.feed = &audience->feed;
       uint16_t watchPort = static_cast<uint16_t>(network.port + WatchPortOffset);
@@ -182,9 +182,10 @@ bool GameContext::runNetworkGame() {
     }
   }
   link.close();
-  // The watchers see the end too, the hold-back after the players (Esc stops short).
+  // The watchers see the end too, the hold-back after the players (Esc stops short); they
+  // stay for a rematch.
   if (match.feed)
-    audience->finish(steadyNowMs, [] { return pollQuitOrEscape() != Interruption::None; });
+    audience->tellEnd(steadyNowMs, [] { return pollQuitOrEscape() != Interruption::None; });
   if (match.started()) {
     if (!match.replayParting().empty())
       std::fprintf(stderr, "Pigmora: this game's replay %s\n", match.replayParting().c_str());

@@ -152,6 +152,14 @@ size_t WatchFeed::watchers() const {
                        [](const Place& place) { return place.partingAt < 0; });
 }
 
+bool WatchFeed::toldAll() const {
+  uint32_t ended = firstGame + static_cast<uint32_t>(games.size());
+  if (!games.empty() && !games.back().ended) --ended;
+  return std::all_of(places.begin(), places.end(), [&](const Place& place) {
+    return place.partingAt >= 0 || place.game >= ended;
+  });
+}
+
 void WatchFeed::add(Link& link, int64_t time) {
   if (watchers() >= MostWatchers) {
     ++stats_.turnedAway;

@@ -78,6 +78,8 @@ public:
   bool serves(const Link& link) const;
   // Nobody served, told or turned away is left.
   bool idle() const { return places.empty(); }
+  // Every watcher has had all of every game that ended.
+  bool toldAll() const;
   const FeedStats& stats() const { return stats_; }
   int delaySeconds() const { return delayMs / 1000; }
 

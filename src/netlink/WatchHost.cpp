@@ -19,6 +19,8 @@ constexpr enet_uint32 PeerTimeoutMs = 15000;
 constexpr enet_uint32 RefusalLimitMs = 3000;
 // Events taken in one service: ample for a frame, few enough that a flood never holds it.
 constexpr int MostEventsPerService = 256;
+// A host that goes gives its watchers this long to hear that the game is over.
+constexpr int64_t GoodbyeMs = 200;
 }  // namespace
 
 // One watcher's end of the connection. Lives on after its peer is gone until the feed lets go.
@@ -139,16 +141,36 @@ void Audience::serve(int64_t now) {
   feed.poll(now);
 }
 
-void Audience::finish(const std::function<int64_t()>& now, const std::function<bool()>& stop) {
+Audience::~Audience() {
   feed.close();
+  auto now = [] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
   int64_t closedAt = now();
+  serveWhile([&] { return now() - closedAt < GoodbyeMs; }, now, [] { return false; });
+}
+
+void Audience::serveWhile(const std::function<bool()>& more, const std::function<int64_t()>& now,
+                          const std::function<bool()>& stop) {
+  int64_t began = now();
   int64_t limit = feed.delaySeconds() * int64_t{1000} + LingerMs;
-  while (listening_ && !feed.idle() && now() - closedAt < limit && !stop()) {
+  while (listening_ && more() && now() - began < limit && !stop()) {
     serve(now());
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  // The last goodbyes leave.
+  // The last words leave.
   serve(now());
+}
+
+void Audience::finish(const std::function<int64_t()>& now, const std::function<bool()>& stop) {
+  feed.close();
+  serveWhile([&] { return !feed.idle(); }, now, stop);
+}
+
+void Audience::tellEnd(const std::function<int64_t()>& now, const std::function<bool()>& stop) {
+  serveWhile([&] { return !feed.toldAll(); }, now, stop);
 }
 
 uint64_t WatchHost::bytesSentOnTheWire() const {

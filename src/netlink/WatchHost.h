@@ -53,15 +53,24 @@ public:
 
   Audience(const std::string& version, uint16_t gamePort, int delaySeconds,
            bool loopbackOnly = false);
+  // Tells the watchers that the players' connection ended, as far as a moment allows.
+  ~Audience();
+  Audience(const Audience&) = delete;
+  Audience& operator=(const Audience&) = delete;
   bool listening() const { return listening_; }
   // Takes who came, serves everyone; call every frame.
   void serve(int64_t now);
   // The players' connection ended: serves the watchers to the end, `now` telling the time
   // and `stop` whether to stop early; returns when nobody is left or after LingerMs.
   void finish(const std::function<int64_t()>& now, const std::function<bool()>& stop);
+  // A game ended and another may follow: serves until every watcher has its end, as long
+  // as the hold-back and LingerMs allow.
+  void tellEnd(const std::function<int64_t()>& now, const std::function<bool()>& stop);
   WatchHost port;
   WatchFeed feed;
 
 private:
+  void serveWhile(const std::function<bool()>& more, const std::function<int64_t()>& now,
+                  const std::function<bool()>& stop);
   bool listening_ = false;
 };
