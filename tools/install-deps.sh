@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages listed in tools/packages.txt that are missing:
 #   install-deps.sh play   what building and running the game needs
-#   install-deps.sh        everything, the tests' tools too
+#   install-deps.sh web    what building the browser page needs (tools/web.sh)
+#   install-deps.sh        everything, the tests' tools and the browser's too
 # Runs apt-get as root, or through sudo when we are not root.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 case ${1:-all} in
   play) lists=" play " ;;
-  all) lists=" play test " ;;
-  *) echo "usage: $0 [play]" >&2; exit 2 ;;
+  web) lists=" play web " ;;
+  all) lists=" play test web " ;;
+  *) echo "usage: $0 [play|web]" >&2; exit 2 ;;
 esac
 wanted=()
 list=""

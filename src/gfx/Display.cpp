@@ -36,10 +36,12 @@ void showPicture(SDL_Surface* screen, SDL_Surface* picture) {
 // shown again): whatever is on screen is then drawn and shown anew, still or not.
 std::atomic<bool> windowExposed{false};
 
+#ifndef __EMSCRIPTEN__
 int noteExposure(const SDL_Event* event) {
   if (event->type == SDL_VIDEOEXPOSE) windowExposed = true;
   return 1;
 }
+#endif
 
 void waitUntil(Uint32 start, int duration) {
   Uint32 passed = SDL_GetTicks() - start;
@@ -93,7 +95,10 @@ void Display::applyVideoSettings() {
     }
     screen = mode;
     SDL_ShowCursor(fullscreen ? 0 : 1);
+#ifndef __EMSCRIPTEN__
+    // (A page's canvas keeps its picture.)
     SDL_SetEventFilter(noteExposure);
+#endif
     modeChanged = 1;
     forgetShown();
   }

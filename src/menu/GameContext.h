@@ -31,6 +31,8 @@ public:
   // was saved from stops where it does, with `partedReplay` saying so.
   bool watchReplay(const Replay& replay);
   std::string partedReplay;
+  // The end lines of the last replay watched to its end (the saved kind), else "".
+  std::string watchedEnd;
 
   Display* display;
   SoundManager* sound;
