@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
       if (context.watchReplay(replay)) {
 #ifdef __EMSCRIPTEN__
         // The page's console is where a watched replay's end is read.
-        std::printf("%s", context.watchedEnd.c_str());
+        std::printf("\n%s", context.watchedEnd.c_str());
         std::fflush(stdout);
 #endif
         context.gameOverWait();

@@ -151,6 +151,6 @@ bool GameContext::watchReplay(const Replay& replay) {
     }
     loop.bus.post<RenderFrame>(&loop);
   }
-  watchedEnd = loop.game.state == Over ? endLines(loop.game) : "";
+  watchedEnd = loop.game.state == Over ? savedEndLines(loop.game, replay.format) : "";
   return true;
 }
