@@ -4,6 +4,8 @@
 #   tools/web.sh           build (installs the [web] packages first)
 #   tools/web.sh --serve   build, then serve the page on http://127.0.0.1:PORT/ (8080, or
 #                          PIGMORA_WEB_PORT) until interrupted
+#   tools/web.sh --bench   build, then print what a busy frame costs in headless Chromium
+#                          beside the desktop's render-bench (needs tools/install-deps.sh)
 # The art and the sounds are made by the native tools, as for the desktop; the music
 # modules are played by the desktop's own module player into WAV and packed as Ogg Vorbis,
 # since browsers play no modules.
@@ -12,10 +14,12 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-web
 serve=false
+bench=false
 case ${1:-} in
   --serve) serve=true ;;
+  --bench) bench=true ;;
   '') ;;
-  *) echo "usage: $0 [--serve]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--serve|--bench]" >&2; exit 2 ;;
 esac
 tools/install-deps.sh web
 jobs=${PIGMORA_WEB_JOBS:-2}
@@ -55,6 +59,14 @@ rm -rf "$site"
 mkdir -p "$site"
 cp "$out/em"/index.{html,js,wasm,data} "$site/"
 echo "web.sh: built $site in $(($(date +%s) - started)) s"
+
+if $bench; then
+  frames=1000
+  cmake --build "$out/native" -j"$jobs" --target render-bench >/dev/null
+  "$out/native/tools/render-bench/render-bench" "$out/native/data" "$frames" "$out/bench-shot.png" | head -3
+  cmake --build "$out/em" -j"$jobs" --target render-bench >/dev/null
+  NODE_PATH=$out/check/node_modules node tools/web-bench.js "$out/em" render-bench.html
+fi
 
 if $serve; then
   port=${PIGMORA_WEB_PORT:-8080}

@@ -5,6 +5,9 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "DirectoryResourceSource.h"
 #include "Error.h"
@@ -30,6 +33,11 @@ void showPicture(SDL_Surface* screen, SDL_Surface* picture) {
     SDL_UpperBlit(picture, nullptr, screen, &origin);
   }
   SDL_Flip(screen);
+#ifdef __EMSCRIPTEN__
+  // A page shows its canvas only when the browser has its turn: the warning is seen while
+  // the rest of the pictures load, not after.
+  emscripten_sleep(0);
+#endif
 }
 
 // Set when the window has lost its picture (uncovered on a desktop that keeps no copy,
