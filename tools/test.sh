@@ -2,11 +2,14 @@
 # Builds everything and runs every test: first the normal build (the one the game runs
 # from, with the whole-program tests), then the unit tests again under the address and
 # undefined-behaviour sanitizers. The Debian package is built and checked after the normal
-# build's tests.
+# build's tests. The page for web browsers is built before, for the browser check among them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs=$(nproc)
+
+# The browser page first: the normal build's test "web" plays it in Chromium.
+PIGMORA_WEB_JOBS=$(nproc) tools/web.sh
 
 cmake -S . -B build -DPIGMORA_WERROR=ON -DPIGMORA_TESTS=ON
 cmake --build build -j"$jobs"

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "audiogen: cannot write %s/%s\n", folder.c_str(), song.file);
         return 1;
       }
-      std::printf("audiogen: %s, %.0f s a pass\n", song.file, s3mDuration(module));
+      std::printf("audiogen: %s, %.3f s a pass\n", song.file, s3mDuration(module));
     }
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "audiogen: %s\n", failure.what());

@@ -30,6 +30,10 @@ int checkReplay(const std::string& path, std::ostream& out, std::ostream& err) {
     return ReplayDiffers;
   }
   out << (run.over ? "" : "the game did not end\n") << resultsInWords(run.game, replay.leaver);
+#ifdef __EMSCRIPTEN__
+  // A page has no exit status to read: its console shows the end as the file keeps it.
+  out << savedEndLines(run.game, replay.format);
+#endif
   if (run.endsAsSaved(replay)) return 0;
   err << "pigmora: " << path << ": the game ends otherwise than it did when saved\n";
   return ReplayDiffers;

@@ -41,7 +41,14 @@ int main(int argc, char** argv) {
     if (watching) {
       // Watching changes nothing of the player's own: no settings are written.
       GameContext& context = *menu->gameContext;
-      if (context.watchReplay(replay)) context.gameOverWait();
+      if (context.watchReplay(replay)) {
+#ifdef __EMSCRIPTEN__
+        // The page's console is where a watched replay's end is read.
+        std::printf("\n%s", context.watchedEnd.c_str());
+        std::fflush(stdout);
+#endif
+        context.gameOverWait();
+      }
       if (context.partedReplay.empty()) return 0;
       std::string file = commandLine.given["--replay"];
       if (file.empty()) file = ReplayShelf::newest(ReplayShelf::Folder);

@@ -5,6 +5,9 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "DirectoryResourceSource.h"
 #include "Error.h"
@@ -30,16 +33,23 @@ void showPicture(SDL_Surface* screen, SDL_Surface* picture) {
     SDL_UpperBlit(picture, nullptr, screen, &origin);
   }
   SDL_Flip(screen);
+#ifdef __EMSCRIPTEN__
+  // A page shows its canvas only when the browser has its turn: the warning is seen while
+  // the rest of the pictures load, not after.
+  emscripten_sleep(0);
+#endif
 }
 
 // Set when the window has lost its picture (uncovered on a desktop that keeps no copy,
 // shown again): whatever is on screen is then drawn and shown anew, still or not.
 std::atomic<bool> windowExposed{false};
 
+#ifndef __EMSCRIPTEN__
 int noteExposure(const SDL_Event* event) {
   if (event->type == SDL_VIDEOEXPOSE) windowExposed = true;
   return 1;
 }
+#endif
 
 void waitUntil(Uint32 start, int duration) {
   Uint32 passed = SDL_GetTicks() - start;
@@ -93,7 +103,10 @@ void Display::applyVideoSettings() {
     }
     screen = mode;
     SDL_ShowCursor(fullscreen ? 0 : 1);
+#ifndef __EMSCRIPTEN__
+    // (A page's canvas keeps its picture.)
     SDL_SetEventFilter(noteExposure);
+#endif
     modeChanged = 1;
     forgetShown();
   }

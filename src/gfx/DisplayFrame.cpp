@@ -78,7 +78,12 @@ void Display::blitFaded(SDL_Surface* image, SDL_Rect rect, uint8_t alpha) {
   // Put the image's blending back as it was afterwards: off for a sharp-edged piece,
   // its own alpha channel for a smooth one, whose edges would otherwise turn solid.
   Uint32 blending = image->flags & SDL_SRCALPHA;
+#ifdef __EMSCRIPTEN__
+  // The browser's SDL keeps no surface-wide alpha in the format; ours never set one.
+  Uint8 previous = SDL_ALPHA_OPAQUE;
+#else
   Uint8 previous = image->format->alpha;
+#endif
   SDL_SetAlpha(image, SDL_SRCALPHA, alpha);
   SDL_UpperBlit(image, nullptr, screen, &rect);
   SDL_SetAlpha(image, blending, blending ? previous : 255);

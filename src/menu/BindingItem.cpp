@@ -77,6 +77,6 @@ bool BindingItem::capture(const SDL_Event& event) {
 
 void BindingItem::finish() {
   SDL_RemoveTimer(blinkTimer);
-  blinkTimer = nullptr;
+  blinkTimer = {};
   capturing = false;
 }

@@ -19,7 +19,7 @@ public:
   int player;
   std::string boundText;
   bool capturing = false;
-  SDL_TimerID blinkTimer = nullptr;
+  SDL_TimerID blinkTimer{};
   unsigned blinkCount = 0;
 
   // Where the second column starts, right of the line's left edge.

@@ -118,6 +118,7 @@ bool GameContext::watchReplay(const Replay& replay) {
   uint32_t last = SDL_GetTicks(), owed = 0;  // ms of play due but not yet stepped
   size_t cursor = 0;
   uint32_t pass = 0;
+  watchedEnd = "";
   ReplayWitness witness(replay);
   while (loop.game.state != Over && pass < replay.frames.size()) {
     auto keys = [&](const SDL_Event& event) {
@@ -151,5 +152,6 @@ bool GameContext::watchReplay(const Replay& replay) {
     }
     loop.bus.post<RenderFrame>(&loop);
   }
+  watchedEnd = loop.game.state == Over ? savedEndLines(loop.game, replay.format) : "";
   return true;
 }

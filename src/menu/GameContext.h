@@ -36,6 +36,8 @@ public:
   // was saved from stops where it does, with `partedReplay` saying so.
   bool watchReplay(const Replay& replay);
   std::string partedReplay;
+  // The end lines of the last replay watched to its end, as a replay file keeps them.
+  std::string watchedEnd;
 
   Display* display;
   SoundManager* sound;

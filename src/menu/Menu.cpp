@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "Display.h"
 #include "Font.h"
@@ -72,6 +75,14 @@ void Menu::run() {
   }
   theDisplay->applyVideoSettings();
   if (soundManager) soundManager->musicSettingChanged();
+#ifdef __EMSCRIPTEN__
+  // A page is closed without asking the game: what the player chose is kept at once, and
+  // the page writes it to the browser's storage.
+  settings.saveSettings();
+  EM_ASM({
+    if (Module.persist) Module.persist();
+  });
+#endif
 }
 
 namespace {

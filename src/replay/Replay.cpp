@@ -380,6 +380,16 @@ uint64_t formatOneBoardDigest(const Board& board) {
 }
 }  // namespace
 
+std::string savedEndLines(const Game& game, int format) {
+  std::string lines = endLines(game, format), saved;
+  for (size_t at = 0; at < lines.size();) {
+    size_t next = lines.find('\n', at) + 1;
+    saved += "end " + lines.substr(at, next - at);
+    at = next;
+  }
+  return saved;
+}
+
 std::string endLines(const Game& game, int format) {
   std::string lines;
   for (int i = 0; i < game.playerCount(); ++i) {

@@ -93,6 +93,8 @@ struct Replay {
 // reacted, level | pieces by colour | digest of the final board (by the checksum of the
 // replay format given).
 std::string endLines(const Game& game, int format = Replay::FormatVersion);
+// The same lines as a replay file of that format keeps them, each behind "end ".
+std::string savedEndLines(const Game& game, int format = Replay::FormatVersion);
 
 // Follows a game played from a replay against the digests the replay keeps.
 class ReplayWitness {

@@ -136,12 +136,23 @@ std::string writeUnfinished(const std::string& folder, const std::string& text,
 // Gives the finished file its name only while no file has it: another game may have ended
 // in the same second and taken the name since. False with errno EEXIST when it is taken.
 bool nameWithoutReplacing(const std::string& from, const std::string& to) {
+#ifdef __EMSCRIPTEN__
+  // A web page's files are its own (each page has its copy of the browser's storage), and
+  // they have neither that rename nor second names: nobody can take the name in between.
+  struct stat seen;
+  if (::stat(to.c_str(), &seen) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0;
+#else
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // A file system without that rename: a second name, which cannot replace a file either.
   if (::link(from.c_str(), to.c_str()) != 0) return false;
   ::unlink(from.c_str());
   return true;
+#endif
 }
 
 // The number (1 for none, then 2, 3...) of the newest kept game whose name starts `named`

@@ -91,9 +91,16 @@ const struct {
   const char* name;
   const char* file;
 } MusicFiles[] = {
+#ifdef __EMSCRIPTEN__
+    // Browsers decode no modules: the page brings each rendered by the desktop's player.
+    {"1pMusic", "./Sounds/ingame1.ogg"},
+    {"2pMusic", "./Sounds/ingame2.ogg"},
+    {"MenuMusic", "./Sounds/menu.ogg"},
+#else
     {"1pMusic", "./Sounds/ingame1.s3m"},
     {"2pMusic", "./Sounds/ingame2.s3m"},
     {"MenuMusic", "./Sounds/menu.s3m"},
+#endif
 };
 
 const struct {
