@@ -5,9 +5,8 @@
 
 #include <memory>
 
-#include "HeadlessGame.h"
 #include "MatchView.h"
-#include "SimLink.h"
+#include "Meeting.h"
 #include "StatusText.h"
 
 namespace {
@@ -23,36 +22,24 @@ std::string headline(const Game& game, int board, int leaver) {
 TEST(MatchView, EachPlayerSeesTheirOwnBoardOnTheLeftAndIsToldWhoLeft) {
   for (int leaver = 0; leaver < 2; ++leaver) {
     SCOPED_TRACE("side " + std::to_string(leaver) + " leaves");
-    SimLink link({30, 5, 2, 0, 0, static_cast<uint32_t>(20 + leaver)});
-    std::unique_ptr<NetMatch> matches[2];
+    Meeting meeting({30, 5, 2, 0, 0, static_cast<uint32_t>(20 + leaver)});
     std::unique_ptr<MatchView> views[2];
     for (int side = 0; side < 2; ++side) {
-      MatchConfig config;
-      config.host = side == 0;
-      config.setup = HeadlessGame::setupFor(GameMode::Versus, 31);
-      matches[side] = std::make_unique<NetMatch>(link.end(side), config, 0);
-      views[side] = std::make_unique<MatchView>(*matches[side]);
+      views[side] = std::make_unique<MatchView>(*meeting.matches[side]);
       EXPECT_EQ(views[side]->leftPlayer, side) << "someone else's board on the left";
       EXPECT_EQ(views[side]->notice, "Starting...");
     }
-    for (int64_t now = 0; now < 60000 && !(matches[0]->finished() && matches[1]->finished());
-         ++now) {
-      link.setTime(now);
-      if (now == 5000) matches[leaver]->leave();
-      for (int side = 0; side < 2; ++side) {
-        if (matches[side]->finished()) continue;
-        matches[side]->poll(now, TickInput());
-        for (MatchEvent event; matches[side]->nextEvent(event);) views[side]->take(event);
-      }
-    }
+    ASSERT_TRUE(meeting.runUntil([&] { return meeting.now == 5000; }));
+    meeting.matches[leaver]->leave();
+    ASSERT_TRUE(meeting.runToTheEnd(60000));
     const char* told[2] = {"You left the game", "The other player left: you win"};
     for (int side = 0; side < 2; ++side) {
       SCOPED_TRACE(side == leaver ? "the leaver" : "the other");
-      ASSERT_TRUE(matches[side]->finished());
+      for (const MatchEvent& event : meeting.events[side]) views[side]->take(event);
       EXPECT_EQ(views[side]->notice, told[side == leaver ? 0 : 1]);
       EXPECT_EQ(views[side]->leaver, leaver);
       EXPECT_FALSE(views[side]->noWinner) << "a player's leaving decides the game";
-      const Game& game = matches[side]->game();
+      const Game& game = meeting.matches[side]->game();
       EXPECT_EQ(headline(game, leaver, views[side]->leaver), "You lose... You left");
       EXPECT_EQ(headline(game, 1 - leaver, views[side]->leaver), "You win! The other left");
     }

@@ -3,65 +3,10 @@
 // replay that plays to the same end as the game on its screen.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
-#include "HeadlessGame.h"
-#include "NetMatch.h"
+#include "Meeting.h"
 #include "NetSession.h"
-#include "SimLink.h"
 
 namespace {
-
-constexpr int64_t MatchLimitMs = 20 * 60 * 1000;
-
-// A host and a guest over one simulated link, with the computer at both sides' keys.
-struct Meeting {
-  explicit Meeting(const LinkConditions& conditions, int levels[2] = nullptr) : link(conditions) {
-    for (int side = 0; side < 2; ++side) {
-      MatchConfig config;
-      config.host = side == 0;
-      config.setup = HeadlessGame::setupFor(GameMode::Versus, 4000 + conditions.randomStart);
-      config.program = "9.9";
-      matches[side] = std::make_unique<NetMatch>(link.end(side), config, now);
-      computers[side] =
-          std::make_unique<ComputerInput>(side, levels ? levels[side] : 3 + side, 10 + side);
-      matches[side]->eachTick = [this, side](const Game& game) {
-        return playing[side] ? computers[side]->next(game) : TickInput();
-      };
-    }
-  }
-
-  // Runs until `done`, or the limit; `each` is called every millisecond before the polls.
-  bool runUntil(const std::function<bool()>& done, int64_t limitMs = MatchLimitMs,
-                const std::function<void()>& each = {}) {
-    for (int64_t end = now + limitMs; now < end; ++now) {
-      if (done()) return true;
-      link.setTime(now);
-      if (each) each();
-      for (int side = 0; side < 2; ++side) {
-        if (matches[side]->finished()) continue;
-        matches[side]->poll(now, TickInput());
-        for (MatchEvent event; matches[side]->nextEvent(event);) events[side].push_back(event);
-      }
-    }
-    return done();
-  }
-  bool bothFinished() { return matches[0]->finished() && matches[1]->finished(); }
-  const MatchEvent* ending(int side) const {
-    for (const MatchEvent& event : events[side])
-      if (event.type == MatchEvent::Type::Ended) return &event;
-    return nullptr;
-  }
-  bool started() { return matches[0]->started() && matches[1]->started(); }
-
-  int64_t now = 0;
-  SimLink link;
-  std::unique_ptr<NetMatch> matches[2];
-  std::unique_ptr<ComputerInput> computers[2];
-  bool playing[2] = {true, true};
-  std::vector<MatchEvent> events[2];
-};
 
 // What a side keeps: its replay reads back, plays to the game the side shows at the end,
 // and agrees with its own digests all the way.
@@ -94,9 +39,8 @@ TEST(NetMatch, BothSidesEndAComputerGameAlikeAndKeepTheGameTheyShowed) {
   const LinkConditions links[] = {{0, 0, 0, 0, 0, 1}, {75, 20, 5, 2, 3, 2}};
   for (const LinkConditions& conditions : links) {
     SCOPED_TRACE("latency " + std::to_string(conditions.latencyMs));
-    int levels[2] = {5, 2};
-    Meeting meeting(conditions, levels);
-    ASSERT_TRUE(meeting.runUntil([&] { return meeting.bothFinished(); }));
+    Meeting meeting(conditions, {5, 2});
+    ASSERT_TRUE(meeting.runToTheEnd());
     const MatchEvent* ends[2] = {meeting.ending(0), meeting.ending(1)};
     ASSERT_TRUE(ends[0] && ends[1]);
     for (int side = 0; side < 2; ++side) {
@@ -124,7 +68,7 @@ TEST(NetMatch, TheOneWhoLeavesLosesAndTheOtherIsToldTheyWon) {
     Meeting meeting({40, 10, 3, 1, 1, static_cast<uint32_t>(7 + leaver)});
     ASSERT_TRUE(meeting.runUntil([&] { return meeting.matches[0]->tick() > 600; }));
     meeting.matches[leaver]->leave();
-    ASSERT_TRUE(meeting.runUntil([&] { return meeting.bothFinished(); }, 20000));
+    ASSERT_TRUE(meeting.runToTheEnd(20000));
     const MatchEvent* left = meeting.ending(leaver);
     const MatchEvent* stayed = meeting.ending(1 - leaver);
     ASSERT_TRUE(left && stayed);
@@ -158,8 +102,7 @@ TEST(NetMatch, AClosedLinkEndsAtOnceAndSilenceEndsAfterTheLimit) {
     ASSERT_TRUE(meeting.runUntil([&] { return meeting.matches[1]->tick() > 300; }));
     meeting.link.setCut(true);
     int64_t cutAt = meeting.now;
-    ASSERT_TRUE(
-        meeting.runUntil([&] { return meeting.bothFinished(); }, 2 * NetSession::LostAfterMs));
+    ASSERT_TRUE(meeting.runToTheEnd(2 * NetSession::LostAfterMs));
     for (int side = 0; side < 2; ++side) {
       SCOPED_TRACE(side);
       ASSERT_NE(meeting.ending(side), nullptr);
