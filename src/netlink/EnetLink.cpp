@@ -5,7 +5,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <charconv>
 #include <chrono>
 #include <cstddef>
 #include <cstring>
@@ -21,7 +20,6 @@ struct EnetLink::Knock {
 };
 
 namespace {
-constexpr uint32_t StampMarker = 0x50;  // 'P'
 constexpr size_t ChannelCount = 2;
 constexpr enet_uint8 UnreliableChannel = 0, ReliableChannel = 1;
 // Peers a host keeps room for: the player, a latecomer to turn away politely, and knocks
@@ -153,24 +151,6 @@ void dropStaleKnocks(ENetHost& host) {
   }
 }
 }  // namespace
-
-uint32_t versionStamp(const std::string& programVersion) {
-  unsigned major = 0, minor = 0;
-  const char* text = programVersion.c_str();
-  const char* end = text + programVersion.size();
-  auto first = std::from_chars(text, end, major);
-  if (first.ptr < end && *first.ptr == '.') std::from_chars(first.ptr + 1, end, minor);
-  return StampMarker << 24 | (major & 0xff) << 16 | (minor & 0xff) << 8 | NetProtocolVersion;
-}
-
-std::string stampVersion(uint32_t stamp) {
-  if (stamp >> 24 != StampMarker) return "";
-  std::string text = std::to_string(stamp >> 16 & 0xff) + "." + std::to_string(stamp >> 8 & 0xff);
-  // Two builds of one version that speak different protocols still differ to the player.
-  if ((stamp & 0xff) != NetProtocolVersion)
-    text += " (network protocol " + std::to_string(stamp & 0xff) + ")";
-  return text;
-}
 
 // A name looked up on a thread of its own, so a slow or dead name server never holds the
 // frame loop; the loop reads the answer when it is there, or gives up at its limit.

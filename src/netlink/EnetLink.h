@@ -8,16 +8,10 @@
 
 #include "NetAddress.h"
 #include "Transport.h"
+#include "VersionStamp.h"
 
 struct _ENetHost;
 struct _ENetPeer;
-
-// What travels in ENet's connect data, so that a stranger or another version is turned
-// away before any game message: a marker, the program's version (major, minor) and the
-// protocol of the sessions' messages.
-uint32_t versionStamp(const std::string& programVersion);
-// The program version a stamp names ("1.3"), or "" when the data is no stamp of ours.
-std::string stampVersion(uint32_t stamp);
 
 // One end of a network game's connection over ENet: the host listens for one player, the
 // joiner finds the host (the name looked up off the frame loop, within a bound) and
