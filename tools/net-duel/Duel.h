@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "NetMatch.h"
@@ -15,6 +16,15 @@ struct DuelOptions {
   int level = 3;          // of the computer at the keys
   uint32_t start = 1;     // of the rows (the host's) and of the computer's choices
   std::string version;    // the program's, unless playing another to be turned away
+  // Met through a Pigmora server at "HOST:PORT" instead: hosting with a code, joining with
+  // `code`, or a quick match; `relayed` skips the direct ways.
+  std::string server;
+  enum class Way { Host, Join, Quick } way = Way::Host;
+  std::string code;
+  bool relayed = false;
+  // Told the code as soon as it is known ("code: K7M-X2Q") and the way the game went
+  // ("path: direct"), each as one line.
+  std::function<void(const std::string& line)> say;
 };
 
 struct DuelResult {

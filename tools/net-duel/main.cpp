@@ -2,6 +2,9 @@
 // sockets: two of these (a host and a joiner) play a whole "2p Versus" game.
 //   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--start=S] [--replay=FILE]
 //            [--version=V]
+//   net-duel --server=HOST:PORT --host | --join=CODE | --quick  [--relayed] [...]
+// With --server the two meet through a Pigmora server: the host prints "code: K7M-X2Q" as
+// soon as it has one, and each side "path: direct" or "path: relayed" once connected.
 // --version plays as another version of the program would ("1.3"), to be turned away.
 // Prints the game's end lines (as --check-replay does) and, on standard error, how long
 // the connection and the first tick took and what the session measured (a benchmark's
@@ -25,23 +28,47 @@ bool value(const std::string& argument, const char* name, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string host, join, level = "3", start = "1", replayPath, version;
+  std::string host, join, level = "3", start = "1", replayPath, version, server;
+  bool hostFlag = false, quick = false, relayed = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (!value(a, "--host", host) && !value(a, "--join", join) && !value(a, "--level", level) &&
-        !value(a, "--start", start) && !value(a, "--replay", replayPath) &&
-        !value(a, "--version", version)) {
+    if (a == "--host" || a == "--quick" || a == "--relayed") {
+      (a == "--host" ? hostFlag : a == "--quick" ? quick : relayed) = true;
+      continue;
+    }
+    if (!value(a, "--server", server) && !value(a, "--host", host) && !value(a, "--join", join) &&
+        !value(a, "--level", level) && !value(a, "--start", start) &&
+        !value(a, "--replay", replayPath) && !value(a, "--version", version)) {
       std::fprintf(stderr,
                    "usage: net-duel --host=PORT | --join=HOST:PORT [--level=N] [--start=S] "
-                   "[--replay=FILE] [--version=V]\n");
+                   "[--replay=FILE] [--version=V]\n"
+                   "       net-duel --server=HOST:PORT --host | --join=CODE | --quick [--relayed] "
+                   "[...]\n");
       return 2;
     }
   }
-  if (host.empty() == join.empty()) {
+  DuelOptions options;
+  if (!server.empty()) {
+    if (int(hostFlag) + int(!join.empty()) + int(quick) != 1 || !host.empty()) {
+      std::fprintf(stderr, "net-duel: with --server give one of --host, --join=CODE and --quick\n");
+      return 2;
+    }
+    options.server = server;
+    options.way = hostFlag ? DuelOptions::Way::Host
+                  : quick  ? DuelOptions::Way::Quick
+                           : DuelOptions::Way::Join;
+    options.code = join;
+    options.relayed = relayed;
+    options.say = [](const std::string& line) {
+      std::printf("%s\n", line.c_str());
+      std::fflush(stdout);
+    };
+    join.clear();
+    host = "0";
+  } else if (host.empty() == join.empty()) {
     std::fprintf(stderr, "net-duel: give one of --host and --join\n");
     return 2;
   }
-  DuelOptions options;
   options.hostPort = static_cast<uint16_t>(std::atoi(host.c_str()));
   options.join = join;
   options.level = std::atoi(level.c_str());
