@@ -6,6 +6,8 @@
 #include <ostream>
 
 #include "ComputerLevel.h"
+#include "InviteCode.h"
+#include "LobbyWire.h"
 #include "NetAddress.h"
 #include "SystemSetup.h"
 
@@ -23,6 +25,17 @@ const std::vector<CommandLineOption> CommandLineOptions = {
      "2p Versus is a network game: join the game at HOST;\n"
      "                             with no HOST, look for one on this network",
      true},
+    {"--server", CommandLineOption::RequiredValue, "HOST[:PORT]",
+     "the Pigmora server that introduces players, remembered\n"
+     "                             from then on (port " +
+         std::to_string(DefaultServerPort) +
+         " if not given): --host also gets\n"
+         "                             an invite code, and --join=CODE joins by one (six\n"
+         "                             letters and digits, like K7M-X2Q; a host named like a\n"
+         "                             code is joined as HOST:PORT or HOST.)"},
+    {"--quick", CommandLineOption::NoValue, nullptr,
+     "2p Versus against whoever has waited longest on the\n"
+     "                             Pigmora server (Esc leaves the queue)"},
     {"--replay", CommandLineOption::OptionalValue, "FILE",
      "show a saved game in the window as it went, the newest\n"
      "                             in replays/ if no FILE (P pause, hold F fast, Esc leave)",
@@ -121,7 +134,12 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
   const std::string& join = commandLine.has("--join") ? commandLine.given["--join"] : "";
   NetAddress address;
   std::string why;
-  if (!join.empty() && !parseAddress(join, address, why))
+  std::string code;
+  if (commandLine.has("--server") && !parseAddress(commandLine.given["--server"], address, why))
+    return mistake(err, "option '--server' takes HOST or HOST:PORT: " + why);
+  if (commandLine.has("--quick") && (commandLine.has("--host") || commandLine.has("--join")))
+    return mistake(err, "option '--quick' cannot be given with '--host' or '--join'");
+  if (!join.empty() && !readCode(join, code) && !parseAddress(join, address, why))
     return mistake(err, "option '--join' takes HOST or HOST:PORT: " + why);
   if (commandLine.has("--help")) {
     showHelp(out);

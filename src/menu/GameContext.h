@@ -45,10 +45,13 @@ public:
 
   // Whether "2p Versus" is played over the network, and where.
   struct Network {
-    enum Role { Local, Host, Join };
+    enum Role { Local, Host, Join, Quick };
     Role role = Local;
     uint16_t port = DefaultGamePort;
     std::string address;  // the joiner's HOST[:PORT]; empty: look on the local network
+    // The Pigmora server's HOST[:PORT] ("" for none): a host also gets an invite code
+    // there, a joiner's address that reads as a code is one, and Quick waits there.
+    std::string server;
   };
   Network network;
   // Where finished games are kept; "" keeps none.

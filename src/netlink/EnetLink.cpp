@@ -368,8 +368,8 @@ bool EnetLink::dialled(const _ENetPeer* candidate) const {
   return std::find(tries.begin(), tries.end(), candidate) != tries.end();
 }
 
-bool EnetLink::open() {
-  if (!host(0)) return false;
+bool EnetLink::open(uint16_t port) {
+  if (!host(port)) return false;
   ENetAddress bound{};
   if (enet_socket_get_address(enet->socket, &bound) == 0) port_ = bound.port;
   state_ = State::Idle;

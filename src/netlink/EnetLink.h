@@ -76,7 +76,7 @@ public:
   // datagrams from elsewhere than ENet go to `foreign` first. Then either side's role:
   // `listen` for the other's knock, or `dial` the other at one address after another until
   // one answers (each knock lasts ConnectLimitMs from the last).
-  bool open();
+  bool open(uint16_t port = 0);
   void listen();
   void dial(uint32_t host, uint16_t port, int64_t now);  // host in network order
   // A datagram of the meeting's own on the game's socket; `ttl` other than 0 lets it die

@@ -53,8 +53,8 @@ void ServerMeeting::fail(const std::string& why) {
   link_.close();
 }
 
-void ServerMeeting::start(const std::string& server, Way how, const std::string& typed,
-                          int64_t now) {
+void ServerMeeting::start(const std::string& server, Way how, const std::string& typed, int64_t now,
+                          uint16_t port) {
   way = how;
   typedCode = typed;
   startedAt = now;
@@ -72,10 +72,11 @@ void ServerMeeting::start(const std::string& server, Way how, const std::string&
     fail("'" + typed + "' is no invite code: it has six letters and digits, like K7M-X2Q");
     return;
   }
-  if (!link_.open()) {
+  if (!link_.open(port)) {
     fail(link_.problem());
     return;
   }
+  if (way == Way::Host) link_.listen();
   link_.foreign = [this](uint32_t host, uint16_t port, const uint8_t* data, size_t size) {
     return take(host, port, data, size);
   };
@@ -147,6 +148,13 @@ void ServerMeeting::service(int64_t now) {
     provedAt = now;
   }
   link_.service(now);
+  if ((state_ == State::Asking || state_ == State::Waiting) &&
+      link_.state() == EnetLink::State::Connected) {
+    // Joined at the port, as without a server: the code is no longer wanted.
+    close();
+    state_ = State::Connected;
+    path_ = Path::Direct;
+  }
   if (state_ == State::Meeting && link_.state() == EnetLink::State::Connected) {
     state_ = State::Connected;
     path_ = link_.peerHost() == serverHost && link_.peerPort() == serverPort ? Path::Relayed
@@ -239,6 +247,7 @@ void ServerMeeting::close() {
     leave.type = LobbyType::Leave;
     leave.nonce = nonce;
     sendToServer(leave);
+    if (link_.state() == EnetLink::State::Connected) return;  // the game goes on without it
   }
   if (state_ != State::Failed && state_ != State::Connected) state_ = State::Failed;
   link_.close();

@@ -46,8 +46,11 @@ public:
   explicit ServerMeeting(std::string version, bool directWays = true);
   ~ServerMeeting() override;
 
-  // `server` is "HOST" or "HOST:PORT"; `code` (Join) as typed.
-  void start(const std::string& server, Way way, const std::string& code, int64_t now);
+  // `server` is "HOST" or "HOST:PORT"; `code` (Join) as typed. The game's socket takes
+  // `port` (0: one of the system's choosing); a host listens on it from the start, so a
+  // player on its own network may still join it at that port, as without a server.
+  void start(const std::string& server, Way way, const std::string& code, int64_t now,
+             uint16_t port = 0);
   void service(int64_t now) override;
   void close() override;
   void send(Channel channel, const uint8_t* data, size_t size) override;

@@ -16,6 +16,7 @@ int64_t nowMs() {
   return steadyNowMs();
 }
 constexpr int64_t ConnectLimitMs = 20000;
+constexpr int64_t MeetingLingerMs = 1000;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
 }  // namespace
 
@@ -60,6 +61,16 @@ DuelResult playDuel(const DuelOptions& options) {
     std::unique_ptr<ServerMeeting> meeting = meet(options, version, result.problem);
     if (!meeting) return result;
     result.connectMs = nowMs() - begun;
+    if (options.meetOnly) {
+      // Stays a moment, so that the other side hears the welcome before the goodbye.
+      for (int64_t until = nowMs() + MeetingLingerMs; nowMs() < until;) {
+        meeting->service(nowMs());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      meeting->close();
+      result.outcome = DuelResult::Outcome::GameOver;
+      return result;
+    }
     playOver(*meeting, meeting->link(), meeting->listens(), options, result);
     return result;
   }

@@ -22,6 +22,7 @@ struct DuelOptions {
   enum class Way { Host, Join, Quick } way = Way::Host;
   std::string code;
   bool relayed = false;
+  bool meetOnly = false;  // part once connected, with no game: for counting connections
   // Told the code as soon as it is known ("code: K7M-X2Q") and the way the game went
   // ("path: direct"), each as one line.
   std::function<void(const std::string& line)> say;

@@ -2,7 +2,7 @@
 // sockets: two of these (a host and a joiner) play a whole "2p Versus" game.
 //   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--start=S] [--replay=FILE]
 //            [--version=V]
-//   net-duel --server=HOST:PORT --host | --join=CODE | --quick  [--relayed] [...]
+//   net-duel --server=HOST:PORT --host | --join=CODE | --quick  [--relayed] [--meet-only] [...]
 // With --server the two meet through a Pigmora server: the host prints "code: K7M-X2Q" as
 // soon as it has one, and each side "path: direct" or "path: relayed" once connected.
 // --version plays as another version of the program would ("1.3"), to be turned away.
@@ -29,11 +29,14 @@ bool value(const std::string& argument, const char* name, std::string& out) {
 
 int main(int argc, char** argv) {
   std::string host, join, level = "3", start = "1", replayPath, version, server;
-  bool hostFlag = false, quick = false, relayed = false;
+  bool hostFlag = false, quick = false, relayed = false, meetOnly = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--host" || a == "--quick" || a == "--relayed") {
-      (a == "--host" ? hostFlag : a == "--quick" ? quick : relayed) = true;
+    if (a == "--host" || a == "--quick" || a == "--relayed" || a == "--meet-only") {
+      (a == "--host"      ? hostFlag
+       : a == "--quick"   ? quick
+       : a == "--relayed" ? relayed
+                          : meetOnly) = true;
       continue;
     }
     if (!value(a, "--server", server) && !value(a, "--host", host) && !value(a, "--join", join) &&
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
                    "usage: net-duel --host=PORT | --join=HOST:PORT [--level=N] [--start=S] "
                    "[--replay=FILE] [--version=V]\n"
                    "       net-duel --server=HOST:PORT --host | --join=CODE | --quick [--relayed] "
+                   "[--meet-only] "
                    "[...]\n");
       return 2;
     }
@@ -59,6 +63,7 @@ int main(int argc, char** argv) {
                            : DuelOptions::Way::Join;
     options.code = join;
     options.relayed = relayed;
+    options.meetOnly = meetOnly;
     options.say = [](const std::string& line) {
       std::printf("%s\n", line.c_str());
       std::fflush(stdout);
