@@ -163,7 +163,13 @@ bool meetThroughServer(Display& display, const GameContext::Network& network,
       return false;
     }
     std::string notice = meetingNotice(network, meeting);
-    if (notice != shown) display.showNotice(shown = notice);
+    if (notice != shown) {
+      // Said on the terminal as well, for a player who started the game from one.
+      if (meeting.state() == ServerMeeting::State::Waiting && !meeting.code().empty() &&
+          shown.find(meeting.code()) == std::string::npos)
+        std::fprintf(stderr, "Pigmora: invite code %s\n", meeting.code().c_str());
+      display.showNotice(shown = notice);
+    }
     SDL_Delay(IdleFrameMs);
   }
   how =

@@ -83,7 +83,7 @@ void carries(ServerMeeting& host, ServerMeeting& guest) {
 TEST(ServerMeeting, ByCodeTwoPlayersFindTheirDirectWay) {
   Server server(freePort());
   ServerMeeting host("1.1"), guest("1.1");
-  host.start(server.at(), Way::Host, "", steadyNowMs());
+  host.start(server.at(), Way::Host, "", steadyNowMs(), freePort());
   ASSERT_TRUE(until({&host}, [&] { return !host.code().empty(); })) << host.problem();
   EXPECT_EQ(host.state(), State::Waiting);
   std::string typed = host.code();
