@@ -109,7 +109,8 @@ cell quick cone cone 9
 matrix="cone-cone:1:2:code:direct cone-symmetric:3:4:code: symmetric-symmetric:5:6:code:relayed
 one-router:7:8:code:direct quick:9:10:quick:"
 
-ns inet "$build/src/server/pigmora-server" --listen=198.18.0.1 >server.out &
+# Started as a job of its own (not through a function, whose subshell would outlive a kill).
+ip netns exec "$p-inet" "$build/src/server/pigmora-server" --listen=198.18.0.1 >server.out &
 for _ in $(seq 100); do grep -q listening server.out && break; sleep 0.1; done
 server=198.18.0.1:24644
 limit=300  # a generous bound on one game played in real time, not a budget
