@@ -6,6 +6,8 @@
 #include <ostream>
 
 #include "ComputerLevel.h"
+#include "InviteCode.h"
+#include "LobbyWire.h"
 #include "NetAddress.h"
 #include "SystemSetup.h"
 #include "Watching.h"
@@ -32,6 +34,17 @@ const std::vector<CommandLineOption> CommandLineOptions = {
      "with --host: show watchers the game this much later\n"
      "                             (0 to " +
          std::to_string(WatchFeed::MostDelaySeconds) + ", 0 if not given)"},
+    {"--server", CommandLineOption::RequiredValue, "HOST[:PORT]",
+     "the Pigmora server that introduces players, remembered\n"
+     "                             from then on (port " +
+         std::to_string(DefaultServerPort) +
+         " if not given): --host also gets\n"
+         "                             an invite code, and --join=CODE joins by one (six\n"
+         "                             letters and digits, like K7M-X2Q; a host named like a\n"
+         "                             code is joined as HOST:PORT or HOST.)"},
+    {"--quick", CommandLineOption::NoValue, nullptr,
+     "2p Versus against whoever has waited longest on the\n"
+     "                             Pigmora server (Esc leaves the queue)"},
     {"--replay", CommandLineOption::OptionalValue, "FILE",
      "show a saved game in the window as it went, the newest\n"
      "                             in replays/ if no FILE (P pause, hold F fast, Esc leave)",
@@ -126,8 +139,9 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
     if (!port.empty() && !parsePort(port, commandLine.hostPort))
       return mistake(err, "option '--host' takes a port from 1 to 65535");
   }
-  if (commandLine.has("--watch") && (commandLine.has("--host") || commandLine.has("--join")))
-    return mistake(err, "option '--watch' cannot be given with '--host' or '--join'");
+  if (commandLine.has("--watch") &&
+      (commandLine.has("--host") || commandLine.has("--join") || commandLine.has("--quick")))
+    return mistake(err, "option '--watch' cannot be given with '--host', '--join' or '--quick'");
   if (commandLine.has("--watch-delay")) {
     const std::string& delay = commandLine.given["--watch-delay"];
     bool number = !delay.empty() && delay.size() <= 3 &&
@@ -148,7 +162,12 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
   const std::string& join = commandLine.has("--join") ? commandLine.given["--join"] : "";
   NetAddress address;
   std::string why;
-  if (!join.empty() && !parseAddress(join, address, why))
+  std::string code;
+  if (commandLine.has("--server") && !parseAddress(commandLine.given["--server"], address, why))
+    return mistake(err, "option '--server' takes HOST or HOST:PORT: " + why);
+  if (commandLine.has("--quick") && (commandLine.has("--host") || commandLine.has("--join")))
+    return mistake(err, "option '--quick' cannot be given with '--host' or '--join'");
+  if (!join.empty() && !readCode(join, code) && !parseAddress(join, address, why))
     return mistake(err, "option '--join' takes HOST or HOST:PORT: " + why);
   if (commandLine.has("--help")) {
     showHelp(out);

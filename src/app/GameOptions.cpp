@@ -1,7 +1,25 @@
 #include "GameOptions.h"
 
+#include <fstream>
+
 #include "CommandLine.h"
 #include "GameContext.h"
+#include "NetAddress.h"
+
+namespace {
+// The Pigmora server named once with --server, remembered in the player's folder beside
+// the settings, so that what Pigmora.ini holds stays as it was.
+constexpr char RememberedServerFile[] = "PigmoraServer.txt";
+
+std::string rememberedServer() {
+  std::ifstream file(RememberedServerFile);
+  std::string line, why;
+  NetAddress address;
+  // A file spoiled by hand names no server, and everything works as without one.
+  if (!std::getline(file, line) || !parseAddress(line, address, why)) return "";
+  return line;
+}
+}  // namespace
 
 void applyGameOptions(const CommandLine& commandLine, GameContext& context) {
   context.versusComputerLevel = commandLine.versusComputerLevel;
@@ -16,5 +34,13 @@ void applyGameOptions(const CommandLine& commandLine, GameContext& context) {
   } else if (commandLine.has("--watch")) {
     network.role = GameContext::Network::Watch;
     network.address = commandLine.given.at("--watch");
+  } else if (commandLine.has("--quick")) {
+    network.role = GameContext::Network::Quick;
+  }
+  if (commandLine.has("--server")) {
+    network.server = commandLine.given.at("--server");
+    std::ofstream(RememberedServerFile) << network.server << "\n";
+  } else {
+    network.server = rememberedServer();
   }
 }

@@ -52,11 +52,14 @@ public:
 
   // Whether "2p Versus" is played over the network, and where.
   struct Network {
-    enum Role { Local, Host, Join, Watch };
+    enum Role { Local, Host, Join, Quick, Watch };
     Role role = Local;
     uint16_t port = DefaultGamePort;
     std::string address;  // the joiner's HOST[:PORT]; empty: look on the local network
     int watchDelay = 0;   // seconds a host holds its watchers behind the players
+    // The Pigmora server's HOST[:PORT] ("" for none): a host also gets an invite code
+    // there, a joiner's address that reads as a code is one, and Quick waits there.
+    std::string server;
   };
   Network network;
   // A host's watchers, kept from one game to the next so that a rematch keeps them.

@@ -13,10 +13,12 @@
 #include "GameLoop.h"
 #include "GameOverWait.h"
 #include "InputPoller.h"
+#include "InviteCode.h"
 #include "LanSearch.h"
 #include "MatchView.h"
 #include "NetMatch.h"
 #include "QuitPassOn.h"
+#include "ServerMeeting.h"
 #include "SteadyClock.h"
 #include "Version.h"
 #include "WatchHost.h"
@@ -109,16 +111,92 @@ bool meet(Display& display, const GameContext::Network& network, EnetLink& link)
   link.close();
   return false;
 }
+// Whether the game is met through the Pigmora server: a quick match, a host while a
+// server is known, or a joiner whose address reads as an invite code.
+bool throughServer(const GameContext::Network& network) {
+  std::string code;
+  return network.role == GameContext::Network::Quick ||
+         (!network.server.empty() &&
+          (network.role == GameContext::Network::Host ||
+           (network.role == GameContext::Network::Join && readCode(network.address, code))));
+}
+
+// The waiting screen's words for where the meeting stands.
+std::string meetingNotice(const GameContext::Network& network, const ServerMeeting& meeting) {
+  const std::string& at = meeting.server();
+  switch (meeting.state()) {
+    case ServerMeeting::State::Resolving:
+    case ServerMeeting::State::Asking:
+      return "Asking the Pigmora server at " + at + "...\n\nEsc cancels";
+    case ServerMeeting::State::Waiting:
+      if (network.role == GameContext::Network::Quick)
+        return "Waiting for a player at " + at + "\nfor " +
+               std::to_string(meeting.waitedMs() / MsPerSecond) + " s\n\nEsc leaves the queue";
+      return "Waiting for another player\nInvite code: " + meeting.code() + "\non port " +
+             std::to_string(network.port) + "\n\nEsc cancels";
+    default:
+      return "Connecting to the other player...\n\nEsc cancels";
+  }
+}
+
+// Meets the other player through the server: connected (with how, in `how`), or false once
+// the player was told why not (or called it off).
+bool meetThroughServer(Display& display, const GameContext::Network& network,
+                       ServerMeeting& meeting, std::string& how) {
+  if (network.server.empty()) {
+    tellWhy(display, "No Pigmora server is known: name one once with --server=HOST");
+    return false;
+  }
+  ServerMeeting::Way way = network.role == GameContext::Network::Quick  ? ServerMeeting::Way::Quick
+                           : network.role == GameContext::Network::Host ? ServerMeeting::Way::Host
+                                                                        : ServerMeeting::Way::Join;
+  meeting.start(network.server, way, network.address, steadyNowMs(),
+                way == ServerMeeting::Way::Host ? network.port : 0);
+  std::string shown;
+  while (meeting.state() != ServerMeeting::State::Connected) {
+    if (pollQuitOrEscape() != Interruption::None) {
+      meeting.close();
+      return false;
+    }
+    meeting.service(steadyNowMs());
+    if (meeting.state() == ServerMeeting::State::Failed) {
+      tellWhy(display, meeting.problem());
+      return false;
+    }
+    std::string notice = meetingNotice(network, meeting);
+    if (notice != shown) {
+      // Said on the terminal as well, for a player who started the game from one.
+      if (meeting.state() == ServerMeeting::State::Waiting && !meeting.code().empty() &&
+          shown.find(meeting.code()) == std::string::npos)
+        std::fprintf(stderr, "Pigmora: invite code %s\n", meeting.code().c_str());
+      display.showNotice(shown = notice);
+    }
+    SDL_Delay(IdleFrameMs);
+  }
+  how =
+      std::string(meeting.path() == ServerMeeting::Path::Direct ? "Connected directly"
+                                                                : "Connected through the server") +
+      ", round trip " + std::to_string(meeting.roundTripMs()) + " ms";
+  std::fprintf(stderr, "Pigmora: %s\n", how.c_str());
+  return true;
+}
 }  // namespace
 
 bool GameContext::runNetworkGame() {
-  EnetLink link(PIGMORA_VERSION);
-  if (!meet(*display, network, link)) return false;
+  EnetLink direct(PIGMORA_VERSION);
+  ServerMeeting meeting(PIGMORA_VERSION);
+  std::string how;
+  bool served = throughServer(network);
+  if (served ? !meetThroughServer(*display, network, meeting, how)
+             : !meet(*display, network, direct))
+    return false;
+  Link& link = served ? static_cast<Link&>(meeting) : direct;
 
   // The host chooses where the rows and the banks' choices start; the guest plays what it
   // is sent.
   MatchConfig config;
-  config.host = network.role == Network::Host;
+  config.host =
+      served ? meeting.listens() || network.role == Network::Host : network.role == Network::Host;
   config.setup = newGameSetup(GameMode::Versus);
   config.program = PIGMORA_VERSION;
   NetMatch match(link, config, steadyNowMs());
@@ -171,7 +249,8 @@ bool GameContext::runNetworkGame() {
         std::fprintf(stderr, "Pigmora: connection lost after %lld s of silence: no winner\n",
                      static_cast<long long>(event.silentMs / MsPerSecond));
     }
-    view.notice = seen.notice;
+    // How the two met, until the game starts.
+    view.notice = match.started() || how.empty() ? seen.notice : how;
     layout.leaver = seen.leaver;
     layout.noWinner = seen.noWinner;
     view.game = match.game();

@@ -5,7 +5,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <charconv>
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstring>
@@ -15,13 +15,13 @@
 #include "NetMessage.h"
 
 struct EnetLink::Knock {
+  EnetLink* owner = nullptr;
   enet_uint32 connectID = 0;
   enet_uint32 since = 0;  // ENet's clock
   uint64_t order = 0;     // its place in the line of knocks; 0: none noted
 };
 
 namespace {
-constexpr uint32_t StampMarker = 0x50;  // 'P'
 constexpr size_t ChannelCount = 2;
 constexpr enet_uint8 UnreliableChannel = 0, ReliableChannel = 1;
 // Peers a host keeps room for: the player, a latecomer to turn away politely, and knocks
@@ -67,7 +67,7 @@ bool halfOpen(const ENetPeer& peer) {
 
 void giveUp(ENetPeer& peer) {
   enet_peer_reset(&peer);
-  knockIn(peer) = Knock();
+  knockIn(peer) = Knock{knockIn(peer).owner};
 }
 
 // Notes the knocks that came since last time, in the order they came.
@@ -77,7 +77,7 @@ void noteKnocks(ENetHost& host) {
     ENetPeer& peer = host.peers[i];
     Knock& knock = knockIn(peer);
     if (!halfOpen(peer)) {
-      knock = Knock();
+      knock = Knock{knock.owner};
     } else if (knock.order == 0 || knock.connectID != peer.connectID) {
       knock.connectID = peer.connectID;
       knock.since = host.serviceTime;
@@ -117,6 +117,11 @@ bool queueFull(const ENetPeer& peer, size_t most) {
 // dropped (ENet bounds only the bytes, and an empty packet has none); a knock that would
 // find every slot taken takes the oldest unfinished knock's (on a host).
 int ENET_CALLBACK screenDatagram(ENetHost* host, ENetEvent*) {
+  EnetLink* owner = host->peers[0].data ? knockIn(host->peers[0]).owner : nullptr;
+  if (owner && owner->foreign &&
+      owner->foreign(host->receivedAddress.host, host->receivedAddress.port, host->receivedData,
+                     host->receivedDataLength))
+    return 1;
   size_t peerID = 0, commandAt = 0;
   if (!readHeader(host->receivedData, host->receivedDataLength, peerID, commandAt)) return 0;
   if (peerID < host->peerCount)
@@ -154,32 +159,36 @@ void dropStaleKnocks(ENetHost& host) {
 }
 }  // namespace
 
-uint32_t versionStamp(const std::string& programVersion) {
-  unsigned major = 0, minor = 0;
-  const char* text = programVersion.c_str();
-  const char* end = text + programVersion.size();
-  auto first = std::from_chars(text, end, major);
-  if (first.ptr < end && *first.ptr == '.') std::from_chars(first.ptr + 1, end, minor);
-  return StampMarker << 24 | (major & 0xff) << 16 | (minor & 0xff) << 8 | NetProtocolVersion;
-}
-
-std::string stampVersion(uint32_t stamp) {
-  if (stamp >> 24 != StampMarker) return "";
-  std::string text = std::to_string(stamp >> 16 & 0xff) + "." + std::to_string(stamp >> 8 & 0xff);
-  // Two builds of one version that speak different protocols still differ to the player.
-  if ((stamp & 0xff) != NetProtocolVersion)
-    text += " (network protocol " + std::to_string(stamp & 0xff) + ")";
-  return text;
-}
-
-// A name looked up on a thread of its own, so a slow or dead name server never holds the
-// frame loop; the loop reads the answer when it is there, or gives up at its limit.
-struct EnetLink::Lookup {
+struct NameLookup::Answer {
   std::mutex lock;
   bool done = false;
   bool found = false;
   uint32_t host = 0;  // network order
 };
+
+void NameLookup::start(const std::string& name) {
+  // A lookup still running from before finishes on its own and is forgotten.
+  answer = std::make_shared<Answer>();
+  std::thread([answer = answer, name] {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    bool ok = getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0 && found;
+    std::lock_guard<std::mutex> hold(answer->lock);
+    if (ok) answer->host = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    if (found) freeaddrinfo(found);
+    answer->found = ok;
+    answer->done = true;
+  }).detach();
+}
+
+bool NameLookup::done(bool& found, uint32_t& host) const {
+  if (!answer) return false;
+  std::lock_guard<std::mutex> hold(answer->lock);
+  found = answer->found, host = answer->host;
+  return answer->done;
+}
 
 EnetLink::EnetLink(std::string version) : version(std::move(version)) {}
 
@@ -193,6 +202,8 @@ void EnetLink::fail(const std::string& why) {
   problem_ = why;
   if (peer) enet_peer_reset(peer);
   peer = nullptr;
+  for (ENetPeer* knock : tries) enet_peer_reset(knock);
+  tries.clear();
 }
 
 bool EnetLink::host(uint16_t port, bool loopbackOnly) {
@@ -209,7 +220,7 @@ bool EnetLink::host(uint16_t port, bool loopbackOnly) {
     return false;
   }
   bound(*enet);
-  knocks.resize(HostPeers);
+  knocks.assign(HostPeers, Knock{this});
   for (size_t i = 0; i < enet->peerCount; ++i) enet->peers[i].data = &knocks[i];
   port_ = port;
   state_ = State::Listening;
@@ -238,19 +249,7 @@ void EnetLink::join(const std::string& address, int64_t now) {
   bound(*enet);
   state_ = State::Resolving;
   knockedAt = now;
-  lookup = std::make_shared<Lookup>();
-  std::thread([answer = lookup, hostName] {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    bool ok = getaddrinfo(hostName.c_str(), nullptr, &hints, &found) == 0 && found;
-    std::lock_guard<std::mutex> hold(answer->lock);
-    if (ok) answer->host = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    if (found) freeaddrinfo(found);
-    answer->found = ok;
-    answer->done = true;
-  }).detach();
+  lookup.start(hostName);
 }
 
 void EnetLink::connectTo(uint32_t host, uint16_t port, int64_t now) {
@@ -269,23 +268,21 @@ void EnetLink::connectTo(uint32_t host, uint16_t port, int64_t now) {
 
 void EnetLink::service(int64_t now) {
   if (state_ == State::Resolving) {
-    bool done = false, found = false;
+    bool found = false;
     uint32_t host = 0;
-    {
-      std::lock_guard<std::mutex> hold(lookup->lock);
-      done = lookup->done, found = lookup->found, host = lookup->host;
-    }
+    bool done = lookup.done(found, host);
     if (done && found) {
       connectTo(host, port_, now);
     } else if (done || now - knockedAt > LookupLimitMs) {
-      lookup.reset();  // a lookup still running finishes on its own and is forgotten
+      lookup = NameLookup();
       fail("there is no machine called " + target_.substr(0, target_.rfind(':')));
       return;
     }
   }
   if (!enet) return;
   if (state_ == State::Connecting && now - knockedAt > ConnectLimitMs) {
-    fail("no game is waiting at " + target_);
+    fail(target_.empty() ? "the other player could not be reached"
+                         : "no game is waiting at " + target_);
     return;
   }
   if (!knocks.empty()) dropStaleKnocks(*enet);
@@ -293,7 +290,7 @@ void EnetLink::service(int64_t now) {
   for (int n = 0; n < MostEventsPerService && enet && enet_host_service(enet, &event, 0) > 0; ++n) {
     switch (event.type) {
       case ENET_EVENT_TYPE_CONNECT:
-        if (state_ == State::Connecting && event.peer == peer) {
+        if (state_ == State::Connecting && (event.peer == peer || dialled(event.peer))) {
           break;  // taken only when the welcome comes
         } else if (state_ == State::Listening && event.data == versionStamp(version)) {
           peer = event.peer;
@@ -319,12 +316,18 @@ void EnetLink::service(int64_t now) {
         }
         break;
       case ENET_EVENT_TYPE_RECEIVE:
-        if (event.peer == peer && state_ == State::Connecting) {
+        if ((event.peer == peer || dialled(event.peer)) && state_ == State::Connecting) {
           if (event.channelID == ReliableChannel &&
               std::vector<uint8_t>(event.packet->data,
                                    event.packet->data + event.packet->dataLength) ==
-                  welcome(versionStamp(version)))
+                  welcome(versionStamp(version))) {
             state_ = State::Connected;
+            // The first way through wins; the other knocks are called off.
+            peer = event.peer;
+            for (ENetPeer* other : tries)
+              if (other != peer) enet_peer_reset(other);
+            tries.clear();
+          }
         } else if (event.peer == peer && state_ == State::Connected &&
                    waiting.size() < WaitingRoom &&
                    waitingBytes + event.packet->dataLength <= WaitingRoomBytes) {
@@ -334,6 +337,16 @@ void EnetLink::service(int64_t now) {
         enet_packet_destroy(event.packet);
         break;
       case ENET_EVENT_TYPE_DISCONNECT:
+        if (dialled(event.peer)) {
+          // One way failed; the others, and those still to be dialled, may yet answer.
+          tries.erase(std::find(tries.begin(), tries.end(), event.peer));
+          if (!stampVersion(event.data).empty() && event.data != versionStamp(version)) {
+            state_ = State::Refused;
+            problem_ = "The other player has Pigmora " + stampVersion(event.data) + "; you have " +
+                       version;
+          }
+          break;
+        }
         if (event.peer != peer) break;
         peer = nullptr;
         if (!stampVersion(event.data).empty() && event.data != versionStamp(version)) {
@@ -351,12 +364,68 @@ void EnetLink::service(int64_t now) {
   }
 }
 
+bool EnetLink::dialled(const _ENetPeer* candidate) const {
+  return std::find(tries.begin(), tries.end(), candidate) != tries.end();
+}
+
+bool EnetLink::open(uint16_t port) {
+  if (!host(port)) return false;
+  ENetAddress bound{};
+  if (enet_socket_get_address(enet->socket, &bound) == 0) port_ = bound.port;
+  state_ = State::Idle;
+  return true;
+}
+
+void EnetLink::listen() {
+  if (enet && state_ == State::Idle) state_ = State::Listening;
+}
+
+void EnetLink::dial(uint32_t host, uint16_t port, int64_t now) {
+  if (!enet || (state_ != State::Idle && state_ != State::Connecting)) return;
+  ENetAddress address{};
+  address.host = host;
+  address.port = port;
+  ENetPeer* knock = enet_host_connect(enet, &address, ChannelCount, versionStamp(version));
+  if (!knock) return;  // every slot knocking already: the ones under way go on
+  enet_peer_timeout(knock, 0, PeerTimeoutMs, PeerTimeoutMs);
+  tries.push_back(knock);
+  state_ = State::Connecting;
+  knockedAt = now;
+}
+
+void EnetLink::sendRaw(uint32_t host, uint16_t port, const uint8_t* data, size_t size, int ttl) {
+  if (!enet) return;
+  ENetAddress address{};
+  address.host = host;
+  address.port = port;
+  ENetBuffer buffer{};
+  buffer.data = const_cast<uint8_t*>(data);
+  buffer.dataLength = size;
+  int usual = 0;
+  socklen_t usualSize = sizeof usual;
+  bool shortLived = ttl > 0 &&
+                    getsockopt(enet->socket, IPPROTO_IP, IP_TTL, &usual, &usualSize) == 0 &&
+                    setsockopt(enet->socket, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) == 0;
+  enet_socket_send(enet->socket, &address, &buffer, 1);
+  if (shortLived) setsockopt(enet->socket, IPPROTO_IP, IP_TTL, &usual, sizeof usual);
+}
+
+uint32_t EnetLink::peerHost() const {
+  return peer && state_ == State::Connected ? peer->address.host : 0;
+}
+
+uint16_t EnetLink::peerPort() const {
+  return peer && state_ == State::Connected ? peer->address.port : 0;
+}
+
 void EnetLink::close() {
   if (peer && enet) {
     enet_peer_disconnect(peer, versionStamp(version));
     enet_host_flush(enet);
   }
   peer = nullptr;
+  for (ENetPeer* knock : tries) enet_peer_reset(knock);
+  tries.clear();
   if (state_ == State::Connected || state_ == State::Connecting || state_ == State::Listening)
     state_ = State::Idle;
 }

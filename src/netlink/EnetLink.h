@@ -2,22 +2,30 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "NetAddress.h"
 #include "Transport.h"
+#include "VersionStamp.h"
 
 struct _ENetHost;
 struct _ENetPeer;
 
-// What travels in ENet's connect data, so that a stranger or another version is turned
-// away before any game message: a marker, the program's version (major, minor) and the
-// protocol of the sessions' messages.
-uint32_t versionStamp(const std::string& programVersion);
-// The program version a stamp names ("1.3"), or "" when the data is no stamp of ours.
-std::string stampVersion(uint32_t stamp);
+// A host name looked up on a thread of its own, so a slow or dead name server never holds
+// the frame loop; the loop asks for the answer when it likes, and gives up when it likes.
+class NameLookup {
+public:
+  void start(const std::string& name);
+  // Whether the answer is in; then `found`, and the IPv4 address (network order).
+  bool done(bool& found, uint32_t& host) const;
+
+private:
+  struct Answer;
+  std::shared_ptr<Answer> answer;
+};
 
 // One end of a network game's connection over ENet: the host listens for one player, the
 // joiner finds the host (the name looked up off the frame loop, within a bound) and
@@ -63,6 +71,22 @@ public:
   bool host(uint16_t port, bool loopbackOnly = false);
   // Starts finding the host: "name", "name:port" or "1.2.3.4:port" (ENet speaks IPv4).
   void join(const std::string& address, int64_t now);
+
+  // For a meeting arranged by a server: a socket on a port of the system's choosing, whose
+  // datagrams from elsewhere than ENet go to `foreign` first. Then either side's role:
+  // `listen` for the other's knock, or `dial` the other at one address after another until
+  // one answers (each knock lasts ConnectLimitMs from the last).
+  bool open(uint16_t port = 0);
+  void listen();
+  void dial(uint32_t host, uint16_t port, int64_t now);  // host in network order
+  // A datagram of the meeting's own on the game's socket; `ttl` other than 0 lets it die
+  // that many routers away.
+  void sendRaw(uint32_t host, uint16_t port, const uint8_t* data, size_t size, int ttl = 0);
+  // Sees each datagram ENet did not make (host in network order); true when it took it.
+  std::function<bool(uint32_t host, uint16_t port, const uint8_t* data, size_t size)> foreign;
+  // Where the other side is reached once connected (network order), 0 before.
+  uint32_t peerHost() const;
+  uint16_t peerPort() const;
   // Takes what arrived and moves the connection on; call every frame.
   void service(int64_t now) override;
   // Says goodbye to the other side (it learns at once rather than by silence).
@@ -89,8 +113,8 @@ public:
   const std::string& lastRefusal() const { return lastRefusal_; }
 
 private:
-  struct Lookup;
   void fail(const std::string& why);
+  bool dialled(const _ENetPeer* candidate) const;
   void connectTo(uint32_t host, uint16_t port, int64_t now);
 
   std::string version;
@@ -103,7 +127,8 @@ private:
   int64_t knockedAt = 0;
   _ENetHost* enet = nullptr;
   _ENetPeer* peer = nullptr;
-  std::shared_ptr<Lookup> lookup;
+  NameLookup lookup;
+  std::vector<_ENetPeer*> tries;  // dialled, not yet answered
   std::deque<std::vector<uint8_t>> waiting;
   size_t waitingBytes = 0;
   std::vector<Knock> knocks;  // host: one for each of ENet's peer slots

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -91,6 +93,7 @@ TEST(CommandLine, EveryValueTheHelpPromisesIsTakenAndEveryOtherRefused) {
       {{"--host=-1"}, nullptr},
       {{"--host", "--join"}, nullptr},
       {{"--watch", "--join"}, nullptr},
+      {{"--watch", "--quick"}, nullptr},
       {{"--watch=host:0"}, nullptr},
       {{"--watch-delay=5"}, nullptr},  // only a host holds its watchers back
       {{"--host", "--watch-delay=121"}, nullptr},
@@ -193,4 +196,33 @@ TEST(CommandLine, TheGamesGetWhatTheLineAsked) {
     EXPECT_EQ(context.network.port, c.port);
     EXPECT_EQ(context.network.address, c.address);
   }
+}
+
+TEST(CommandLine, AServerNamedOnceIsRememberedBesideTheSettingsWhichStayAsTheyWere) {
+  TempDir folder(true);
+  auto apply = [](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "pigmora");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    CommandLine line;
+    std::ostringstream out, err;
+    EXPECT_EQ(readCommandLine(int(argv.size()), argv.data(), line, out, err), GoOnAndPlay);
+    auto context = std::make_unique<GameContext>(nullptr, nullptr);
+    applyGameOptions(line, *context);
+    return context;
+  };
+  EXPECT_EQ(apply({"--join=k7m-x2q"})->network.server, "") << "no server until one is named";
+  EXPECT_EQ(apply({"--server=lobby.example.org:9000", "--host"})->network.server,
+            "lobby.example.org:9000");
+  auto quick = apply({"--quick"});
+  EXPECT_EQ(quick->network.role, GameContext::Network::Quick);
+  EXPECT_EQ(quick->network.server, "lobby.example.org:9000");
+  EXPECT_FALSE(std::ifstream(folder.file("Pigmora.ini")).good()) << "the settings are not touched";
+  folder.write("PigmoraServer.txt", "not a server!\n");
+  EXPECT_EQ(apply({"--host"})->network.server, "") << "a spoiled file names none";
+  for (std::vector<std::string> wrong : {std::vector<std::string>{"--server=lobby:0"},
+                                         {"--server"},
+                                         {"--quick", "--join=K7M-X2Q"},
+                                         {"--quick", "--host"}})
+    EXPECT_EQ(run(wrong).status, Refused) << wrong[0];
 }

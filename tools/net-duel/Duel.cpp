@@ -8,6 +8,7 @@
 #include "NetAddress.h"
 #include "NetMatch.h"
 #include "NetSession.h"
+#include "ServerMeeting.h"
 #include "SteadyClock.h"
 #include "Version.h"
 #include "WatchHost.h"
@@ -17,6 +18,7 @@ int64_t nowMs() {
   return steadyNowMs();
 }
 constexpr int64_t ConnectLimitMs = 20000;
+constexpr int64_t MeetingLingerMs = 1000;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
 constexpr int64_t PollMs = 1;
 void pause() {
@@ -24,9 +26,60 @@ void pause() {
 }
 }  // namespace
 
+void playOver(Link& link, EnetLink& wire, bool hosting, Audience* audience,
+              const DuelOptions& options, DuelResult& result);
+
+namespace {
+// Meets the other side through a server: the link, or none with the reason in `problem`.
+std::unique_ptr<ServerMeeting> meet(const DuelOptions& options, const std::string& version,
+                                    std::string& problem) {
+  auto meeting = std::make_unique<ServerMeeting>(version, !options.relayed);
+  ServerMeeting::Way way = options.way == DuelOptions::Way::Host   ? ServerMeeting::Way::Host
+                           : options.way == DuelOptions::Way::Join ? ServerMeeting::Way::Join
+                                                                   : ServerMeeting::Way::Quick;
+  int64_t begun = nowMs();
+  meeting->start(options.server, way, options.code, begun);
+  bool told = false;
+  while (meeting->state() != ServerMeeting::State::Connected &&
+         meeting->state() != ServerMeeting::State::Failed && nowMs() - begun < ConnectLimitMs) {
+    meeting->service(nowMs());
+    if (!told && !meeting->code().empty() && options.say) {
+      options.say("code: " + meeting->code());
+      told = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (meeting->state() != ServerMeeting::State::Connected) {
+    problem = meeting->problem().empty() ? "nobody came" : meeting->problem();
+    return nullptr;
+  }
+  if (options.say)
+    options.say(meeting->path() == ServerMeeting::Path::Direct ? "path: direct" : "path: relayed");
+  return meeting;
+}
+}  // namespace
+
 DuelResult playDuel(const DuelOptions& options) {
   DuelResult result;
   std::string version = options.version.empty() ? PIGMORA_VERSION : options.version;
+  if (!options.server.empty()) {
+    int64_t begun = nowMs();
+    std::unique_ptr<ServerMeeting> meeting = meet(options, version, result.problem);
+    if (!meeting) return result;
+    result.connectMs = nowMs() - begun;
+    if (options.meetOnly) {
+      // Stays a moment, so that the other side hears the welcome before the goodbye.
+      for (int64_t until = nowMs() + MeetingLingerMs; nowMs() < until;) {
+        meeting->service(nowMs());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      meeting->close();
+      result.outcome = DuelResult::Outcome::GameOver;
+      return result;
+    }
+    playOver(*meeting, meeting->link(), meeting->listens(), nullptr, options, result);
+    return result;
+  }
   bool hosting = options.join.empty();
   auto knocker = std::make_unique<EnetLink>(version);
   int64_t begun = nowMs();
@@ -57,9 +110,14 @@ DuelResult playDuel(const DuelOptions& options) {
     result.problem = link.problem().empty() ? "nobody came" : link.problem();
     return result;
   }
-  int64_t connected = nowMs();
-  result.connectMs = connected - begun;
+  result.connectMs = nowMs() - begun;
+  playOver(link, link, hosting, audience.get(), options, result);
+  return result;
+}
 
+void playOver(Link& link, EnetLink& wire, bool hosting, Audience* audience,
+              const DuelOptions& options, DuelResult& result) {
+  int64_t connected = nowMs();
   MatchConfig config;
   config.host = hosting;
   config.setup.startFrom(options.start, 77);
@@ -80,7 +138,7 @@ DuelResult playDuel(const DuelOptions& options) {
     if (audience) audience->serve(nowMs());
     pause();
   }
-  result.wireBytesSent = link.bytesSentOnTheWire();
+  result.wireBytesSent = wire.bytesSentOnTheWire();
   link.close();
   for (int i = 0; i < 20; ++i) link.service(nowMs());
   if (audience) {
@@ -97,7 +155,6 @@ DuelResult playDuel(const DuelOptions& options) {
   result.replay = match.replay();
   result.replayParting = match.replayParting();
   result.endLines = endLines(match.game());
-  return result;
 }
 
 WatchResult watchDuel(const std::string& address, const std::string& givenVersion) {

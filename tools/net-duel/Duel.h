@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "NetMatch.h"
@@ -17,6 +18,16 @@ struct DuelOptions {
   uint32_t start = 1;     // of the rows (the host's) and of the computer's choices
   std::string version;    // the program's, unless playing another to be turned away
   int watchDelay = 0;     // the host holds its watchers this many seconds behind
+  // Met through a Pigmora server at "HOST:PORT" instead: hosting with a code, joining with
+  // `code`, or a quick match; `relayed` skips the direct ways.
+  std::string server;
+  enum class Way { Host, Join, Quick } way = Way::Host;
+  std::string code;
+  bool relayed = false;
+  bool meetOnly = false;  // part once connected, with no game: for counting connections
+  // Told the code as soon as it is known ("code: K7M-X2Q") and the way the game went
+  // ("path: direct"), each as one line.
+  std::function<void(const std::string& line)> say;
 };
 
 // A watcher of a net-duel pair: connects to the host's port for watchers at "HOST:PORT" (the

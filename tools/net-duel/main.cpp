@@ -2,7 +2,10 @@
 // sockets: two of these (a host and a joiner) play a whole "2p Versus" game.
 //   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--start=S] [--replay=FILE]
 //            [--version=V] [--watch-delay=SECONDS]
+//   net-duel --server=HOST:PORT --host | --join=CODE | --quick  [--relayed] [--meet-only] [...]
 //   net-duel --watch=HOST:PORT [--replay=FILE]
+// With --server the two meet through a Pigmora server: the host prints "code: K7M-X2Q" as
+// soon as it has one, and each side "path: direct" or "path: relayed" once connected.
 // A host also serves watchers, on the port after its own. A watcher follows the pair at
 // HOST:PORT to the end of their connection, prints the last game's end lines, and on standard
 // error how soon it was live and how fast it caught up.
@@ -60,26 +63,54 @@ int watchPair(const std::string& address, const std::string& replayPath,
 }
 
 int main(int argc, char** argv) {
-  std::string host, join, level = "3", start = "1", replayPath, version, watch, delay = "0";
+  std::string host, join, level = "3", start = "1", replayPath, version, server, watch, delay = "0";
+  bool hostFlag = false, quick = false, relayed = false, meetOnly = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (!value(a, "--host", host) && !value(a, "--join", join) && !value(a, "--level", level) &&
-        !value(a, "--start", start) && !value(a, "--replay", replayPath) &&
-        !value(a, "--version", version) && !value(a, "--watch", watch) &&
-        !value(a, "--watch-delay", delay)) {
+    if (a == "--host" || a == "--quick" || a == "--relayed" || a == "--meet-only") {
+      (a == "--host"      ? hostFlag
+       : a == "--quick"   ? quick
+       : a == "--relayed" ? relayed
+                          : meetOnly) = true;
+      continue;
+    }
+    if (!value(a, "--server", server) && !value(a, "--host", host) && !value(a, "--join", join) &&
+        !value(a, "--level", level) && !value(a, "--start", start) &&
+        !value(a, "--replay", replayPath) && !value(a, "--version", version) &&
+        !value(a, "--watch", watch) && !value(a, "--watch-delay", delay)) {
       std::fprintf(stderr,
                    "usage: net-duel --host=PORT | --join=HOST:PORT [--level=N] [--start=S] "
                    "[--replay=FILE] [--version=V] [--watch-delay=SECONDS]\n"
+                   "       net-duel --server=HOST:PORT --host | --join=CODE | --quick [--relayed] "
+                   "[--meet-only] [...]\n"
                    "       net-duel --watch=HOST:PORT [--replay=FILE]\n");
       return 2;
     }
   }
   if (!watch.empty()) return watchPair(watch, replayPath, version);
-  if (host.empty() == join.empty()) {
+  DuelOptions options;
+  if (!server.empty()) {
+    if (int(hostFlag) + int(!join.empty()) + int(quick) != 1 || !host.empty()) {
+      std::fprintf(stderr, "net-duel: with --server give one of --host, --join=CODE and --quick\n");
+      return 2;
+    }
+    options.server = server;
+    options.way = hostFlag ? DuelOptions::Way::Host
+                  : quick  ? DuelOptions::Way::Quick
+                           : DuelOptions::Way::Join;
+    options.code = join;
+    options.relayed = relayed;
+    options.meetOnly = meetOnly;
+    options.say = [](const std::string& line) {
+      std::printf("%s\n", line.c_str());
+      std::fflush(stdout);
+    };
+    join.clear();
+    host = "0";
+  } else if (host.empty() == join.empty()) {
     std::fprintf(stderr, "net-duel: give one of --host and --join\n");
     return 2;
   }
-  DuelOptions options;
   options.hostPort = static_cast<uint16_t>(std::atoi(host.c_str()));
   options.join = join;
   options.level = std::atoi(level.c_str());
