@@ -168,6 +168,7 @@ TEST(CommandLine, TheGamesGetWhatTheLineAsked) {
       {{"--host"}, 0, GameContext::Network::Host, DefaultGamePort, ""},
       {{"--host=3000"}, 0, GameContext::Network::Host, 3000, ""},
       {{"--join"}, 0, GameContext::Network::Join, DefaultGamePort, ""},
+      {{"--quick"}, 0, GameContext::Network::Quick, DefaultGamePort, ""},
       {{"--watch"}, 0, GameContext::Network::Watch, DefaultGamePort, ""},
       {{"--watch=watch.example.org:9"},
        0,
@@ -225,4 +226,24 @@ TEST(CommandLine, AServerNamedOnceIsRememberedBesideTheSettingsWhichStayAsTheyWe
                                          {"--quick", "--join=K7M-X2Q"},
                                          {"--quick", "--host"}})
     EXPECT_EQ(run(wrong).status, Refused) << wrong[0];
+}
+
+// What the desktop offers (the entry and each of its actions) starts the program with a line
+// it takes.
+TEST(CommandLine, EveryDesktopActionIsALineTheProgramTakes) {
+  std::ifstream desktop(PIGMORA_DESKTOP_FILE);
+  int offered = 0;
+  for (std::string line; std::getline(desktop, line);) {
+    if (line.rfind("Exec=", 0) != 0) continue;
+    SCOPED_TRACE(line);
+    std::istringstream words(line.substr(5));
+    std::vector<std::string> arguments;
+    for (std::string word; words >> word;) arguments.push_back(word);
+    ASSERT_EQ(arguments.at(0), "pigmora");
+    arguments.erase(arguments.begin());
+    Answer answer = run(arguments);
+    EXPECT_EQ(answer.status, GoOnAndPlay) << answer.err;
+    ++offered;
+  }
+  EXPECT_GE(offered, 5) << "the entry and its actions";
 }
