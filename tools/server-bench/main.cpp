@@ -172,10 +172,17 @@ int relayBench(pid_t server, int matches, int seconds) {
   int64_t start = nowUs(), end = start + int64_t(seconds) * 1000000, next = start;
   uint64_t sent = 0;
   while (nowUs() < end) {
+    // Games are not in step with each other: each side sends at its own moment of the
+    // interval, so the server sees an even stream rather than every match at once.
+    uint64_t due = uint64_t(nowUs() - start) * fds.size() / SendEveryUs;
+    for (; sent < due; ++sent) {
+      int64_t t = nowUs();
+      std::memcpy(packet.data() + 1, &t, sizeof t);
+      sendTo(fds[sent % fds.size()], packet);
+    }
     if (nowUs() >= next) {
       int64_t t = nowUs();
       std::memcpy(packet.data() + 1, &t, sizeof t);
-      for (int fd : fds) sendTo(fd, packet), ++sent;
       packet[9] = 1;
       sendTo(directA, packet, Loopback | 1, ntohs(b.sin_port));
       sendTo(directB, packet, Loopback | 1, ntohs(a.sin_port));
