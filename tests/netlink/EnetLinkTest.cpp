@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "EnetLink.h"
+#include "FreePort.h"
 #include "SteadyClock.h"
 
 namespace {
@@ -31,19 +32,6 @@ bool until(std::initializer_list<EnetLink*> links, const std::function<bool()>& 
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return false;
-}
-
-// A free port on the loopback address, as the kernel hands one out.
-uint16_t freePort() {
-  int s = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t n = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-  close(s);
-  return ntohs(a.sin_port);
 }
 
 using State = EnetLink::State;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <thread>
 
+#include "FreePort.h"
 #include "ServerLoop.h"
 #include "ServerMeeting.h"
 #include "SteadyClock.h"
@@ -35,19 +36,6 @@ struct Server {
   }
   std::string at() const { return "127.0.0.1:" + std::to_string(port); }
 };
-
-// A free port on the loopback address, as the kernel hands one out.
-uint16_t freePort() {
-  int s = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t n = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-  close(s);
-  return ntohs(a.sin_port);
-}
 
 bool until(std::initializer_list<ServerMeeting*> sides, const std::function<bool()>& done,
            int64_t limitMs = 10000) {
