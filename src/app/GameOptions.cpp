@@ -1,9 +1,10 @@
 #include "GameOptions.h"
 
-#include <fstream>
+#include <cstdio>
 
 #include "CommandLine.h"
 #include "GameContext.h"
+#include "IniFile.h"
 #include "NetAddress.h"
 
 namespace {
@@ -12,12 +13,26 @@ namespace {
 constexpr char RememberedServerFile[] = "PigmoraServer.txt";
 
 std::string rememberedServer() {
-  std::ifstream file(RememberedServerFile);
-  std::string line, why;
+  // Read as the settings are: a FIFO or a device in its place cannot block the start, nor
+  // a huge file fill the memory.
+  IniFile file;
+  int read = file.readFile(RememberedServerFile);
+  if (read == IniFile::Unusable)
+    std::fprintf(stderr, "%s: %s\n", RememberedServerFile, file.problem.c_str());
+  if (read != IniFile::Read) return "";
+  std::string line = file.text.substr(0, file.text.find('\n')), why;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   NetAddress address;
   // A file spoiled by hand names no server, and everything works as without one.
-  if (!std::getline(file, line) || !parseAddress(line, address, why)) return "";
-  return line;
+  return parseAddress(line, address, why) ? line : "";
+}
+
+void rememberServer(const std::string& server) {
+  IniFile file;
+  file.text = server + "\n";
+  if (file.writeFile(RememberedServerFile) != 0)
+    std::fprintf(stderr, "%s: the Pigmora server was not remembered: %s\n", RememberedServerFile,
+                 file.problem.c_str());
 }
 }  // namespace
 
@@ -39,7 +54,7 @@ void applyGameOptions(const CommandLine& commandLine, GameContext& context) {
   }
   if (commandLine.has("--server")) {
     network.server = commandLine.given.at("--server");
-    std::ofstream(RememberedServerFile) << network.server << "\n";
+    rememberServer(network.server);
   } else {
     network.server = rememberedServer();
   }

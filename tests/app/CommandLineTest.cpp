@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -221,6 +224,19 @@ TEST(CommandLine, AServerNamedOnceIsRememberedBesideTheSettingsWhichStayAsTheyWe
   EXPECT_FALSE(std::ifstream(folder.file("Pigmora.ini")).good()) << "the settings are not touched";
   folder.write("PigmoraServer.txt", "not a server!\n");
   EXPECT_EQ(apply({"--host"})->network.server, "") << "a spoiled file names none";
+  // Neither a FIFO in its place nor a huge file may hold up the start (the alarm ends a
+  // start that blocks) or fill the memory; a server named then cannot be written there.
+  alarm(10);
+  std::filesystem::remove("PigmoraServer.txt");
+  mkfifo("PigmoraServer.txt", 0600);
+  EXPECT_EQ(apply({"--host"})->network.server, "");
+  EXPECT_EQ(apply({"--server=lobby.example.org", "--host"})->network.server, "lobby.example.org");
+  EXPECT_TRUE(std::filesystem::is_fifo("PigmoraServer.txt")) << "a FIFO was written over";
+  std::filesystem::remove("PigmoraServer.txt");
+  std::ofstream("PigmoraServer.txt");
+  std::filesystem::resize_file("PigmoraServer.txt", 64ull << 30);
+  EXPECT_EQ(apply({"--host"})->network.server, "");
+  alarm(0);
   for (std::vector<std::string> wrong : {std::vector<std::string>{"--server=lobby:0"},
                                          {"--server"},
                                          {"--quick", "--join=K7M-X2Q"},
