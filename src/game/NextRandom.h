@@ -9,6 +9,6 @@
 // libraries: a replay must play the same wherever the game runs, on a desktop or in a web page.
 int nextRandom(uint32_t& state);
 
-// The classic generator's first output after it is seeded with `seed`: as srand(seed)
-// followed by rand() with Debian's C library.
-int firstClassicRandom(uint32_t seed);
+// The classic generator's first output when started from `state`: what srand(state) and
+// then rand() give with Debian's C library.
+int firstClassicRandom(uint32_t state);

@@ -100,14 +100,14 @@ TEST_F(Survival, RefusedOwedRowEndsThePlayerWithItsBonusesEvenWhileItsTopReacts)
 
 // Rows come from our own copy of the classic generator, so that a replay plays the same in a
 // web page as on the desktop; on the desktop it must still give what Debian's C library gives,
-// or every replay kept so far would play otherwise. Seeds at the edges of its arithmetic too.
-TEST(RowGenerator, GivesWhatTheDesktopsCLibraryGivesForAnySeed) {
-  std::mt19937 seeds(31);
+// or every replay kept so far would play otherwise. States at the edges of its arithmetic too.
+TEST(RowGenerator, GivesWhatTheDesktopsCLibraryGivesFromAnyState) {
+  std::mt19937 states(31);
   std::vector<uint32_t> tried = {0,           1,           4242,        2147483646u,
                                  2147483647u, 2147483648u, 2147483649u, 4294967295u};
-  for (int i = 0; i < 2000; ++i) tried.push_back(static_cast<uint32_t>(seeds()));
-  for (uint32_t seed : tried) {
-    std::srand(seed);
-    ASSERT_EQ(firstClassicRandom(seed), std::rand()) << "seed " << seed;
+  for (int i = 0; i < 2000; ++i) tried.push_back(static_cast<uint32_t>(states()));
+  for (uint32_t state : tried) {
+    std::srand(state);
+    ASSERT_EQ(firstClassicRandom(state), std::rand()) << "state " << state;
   }
 }
