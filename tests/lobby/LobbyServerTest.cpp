@@ -15,7 +15,7 @@ const uint32_t Newer = versionStamp("1.2");
 const Endpoint Alice{0xC6336401, 5000}, Bob{0xCB007102, 6000}, Carol{0xCB007103, 7000};
 constexpr int64_t Minute = 60 * 1000;
 
-// A server with its datagrams caught, per address, and a seeded source of bytes.
+// A server with its datagrams caught, per address, and a repeatable source of bytes.
 struct Lobby {
   std::map<uint64_t, std::deque<std::vector<uint8_t>>> sent;
   std::vector<std::string> lines;
