@@ -13,8 +13,6 @@
 
 #include "Error.h"
 #include "MessageBus.h"
-#include "MixFigures.h"
-#include "MusicCapture.h"
 #include "Settings.h"
 #include "SoundManager.h"
 #include "TempDir.h"
@@ -119,48 +117,6 @@ TEST_F(Sound, MusicLoopsUntilSomethingElseIsPlayed) {
   EXPECT_GE(mixedBytes, LongerThanAnyModule) << "the mixer stopped delivering sound";
   EXPECT_TRUE(Mix_PlayingMusic());
   manager.reset();
-}
-
-TEST_F(Sound, TheMusicIsAsLoudFromAStereoDeviceAsFromAMonoOne) {
-  FastMixer fast;
-  double levels[2];
-  for (int stereo : {0, 1}) {
-    settings.Stereo = stereo;
-    SoundManager& sound = start();
-    std::string error;
-    std::vector<int16_t> heard = listenToMixer(
-        10, [&] { return sound.playMusic("2pMusic") == 0; }, error);
-    ASSERT_EQ(error, "");
-    levels[stereo] = mixFigures(heard.data(), heard.size(), settings.Frequency).rmsDb;
-    manager.reset();
-  }
-  EXPECT_NEAR(levels[1], levels[0], MixTarget::ModesSpreadDb)
-      << "stereo " << levels[1] << " dBFS, mono " << levels[0] << " dBFS";
-}
-
-TEST_F(Sound, EffectsStruckTogetherOverTheMusicNeverReachFullScale) {
-  FastMixer fast;
-  SoundManager& sound = start();
-  // A reaction, a laser's hit and a row coming in as pieces land, struck together.
-  std::string error;
-  std::vector<int16_t> heard = listenToMixer(
-      1,
-      [&] {
-        sound.playMusic("2pMusic");
-        for (const char* effect : {"R6", "Explode", "Slide", "Drop"}) sound.playEffect(effect);
-        return true;
-      },
-      error);
-  ASSERT_EQ(error, "");
-  const MixFigures f = mixFigures(heard.data(), heard.size(), settings.Frequency);
-  EXPECT_FALSE(f.clipped) << "peak " << f.peakDb << " dBFS";
-  EXPECT_GT(f.peakDb, -6.0) << "the effects sounded";
-  // A sum the mixer saturated stays flat-topped, however it is scaled afterwards.
-  constexpr int Loud = 16384;
-  size_t flat = 0;
-  for (size_t i = 2; i < heard.size(); ++i)
-    flat += std::abs(heard[i]) > Loud && heard[i] == heard[i - 1] && heard[i] == heard[i - 2];
-  EXPECT_EQ(flat, 0u);
 }
 
 TEST_F(Sound, BothBoardsPullingInARowAtOnceSoundOneSlideNotOneTwiceAsLoud) {
