@@ -38,14 +38,30 @@ struct Answer {
   std::string told, out, err;
 };
 
-Answer run(std::vector<std::string> arguments) {
+// Reads the line as the program does; its status, and the line as read.
+int readLine(std::vector<std::string> arguments, CommandLine& line, std::ostream& out,
+             std::ostream& err) {
   arguments.insert(arguments.begin(), "pigmora");
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
+  return readCommandLine(int(argv.size()), argv.data(), line, out, err);
+}
+
+Answer run(const std::vector<std::string>& arguments) {
   CommandLine line;
   std::ostringstream out, err;
-  int status = readCommandLine(int(argv.size()), argv.data(), line, out, err);
+  int status = readLine(arguments, line, out, err);
   return {status, understood(line), out.str(), err.str()};
+}
+
+// What the games are told by a line the program takes.
+std::unique_ptr<GameContext> applied(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  std::ostringstream out, err;
+  EXPECT_EQ(readLine(arguments, line, out, err), GoOnAndPlay) << err.str();
+  auto context = std::make_unique<GameContext>(nullptr, nullptr);
+  applyGameOptions(line, *context);
+  return context;
 }
 
 }  // namespace
@@ -157,85 +173,59 @@ TEST(CommandLine, CheckReplayEndsWithTheStatusTheHelpNames) {
 }
 
 TEST(CommandLine, TheGamesGetWhatTheLineAsked) {
+  using Role = GameContext::Network::Role;
   const struct {
     std::vector<std::string> arguments;
     int level;
-    GameContext::Network::Role role;
+    Role role;
     uint16_t port;
     const char* address;
   } cases[] = {
-      {{}, 0, GameContext::Network::Local, DefaultGamePort, ""},
-      {{"--versus-computer"}, 3, GameContext::Network::Local, DefaultGamePort, ""},
-      {{"--versus-computer=1"}, 1, GameContext::Network::Local, DefaultGamePort, ""},
-      {{"--versus-computer=5"}, 5, GameContext::Network::Local, DefaultGamePort, ""},
-      {{"--host"}, 0, GameContext::Network::Host, DefaultGamePort, ""},
-      {{"--host=3000"}, 0, GameContext::Network::Host, 3000, ""},
-      {{"--join"}, 0, GameContext::Network::Join, DefaultGamePort, ""},
-      {{"--quick"}, 0, GameContext::Network::Quick, DefaultGamePort, ""},
-      {{"--watch"}, 0, GameContext::Network::Watch, DefaultGamePort, ""},
-      {{"--watch=watch.example.org:9"},
-       0,
-       GameContext::Network::Watch,
-       DefaultGamePort,
-       "watch.example.org:9"},
-      {{"--join=game.example.org:7"},
-       0,
-       GameContext::Network::Join,
-       DefaultGamePort,
-       "game.example.org:7"},
+      {{}, 0, Role::Local, DefaultGamePort, ""},
+      {{"--versus-computer"}, 3, Role::Local, DefaultGamePort, ""},
+      {{"--versus-computer=1"}, 1, Role::Local, DefaultGamePort, ""},
+      {{"--versus-computer=5"}, 5, Role::Local, DefaultGamePort, ""},
+      {{"--host"}, 0, Role::Host, DefaultGamePort, ""},
+      {{"--host=3000"}, 0, Role::Host, 3000, ""},
+      {{"--join"}, 0, Role::Join, DefaultGamePort, ""},
+      {{"--quick"}, 0, Role::Quick, DefaultGamePort, ""},
+      {{"--watch"}, 0, Role::Watch, DefaultGamePort, ""},
+      {{"--watch=watch.example.org:9"}, 0, Role::Watch, DefaultGamePort, "watch.example.org:9"},
+      {{"--join=game.example.org:7"}, 0, Role::Join, DefaultGamePort, "game.example.org:7"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> arguments = c.arguments;
-    arguments.insert(arguments.begin(), "pigmora");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    SCOPED_TRACE(arguments.back());
-    CommandLine line;
-    std::ostringstream out, err;
-    ASSERT_EQ(readCommandLine(int(argv.size()), argv.data(), line, out, err), GoOnAndPlay);
-    GameContext context(nullptr, nullptr);
-    applyGameOptions(line, context);
-    EXPECT_EQ(context.versusComputerLevel, c.level);
-    EXPECT_EQ(context.network.role, c.role);
-    EXPECT_EQ(context.network.port, c.port);
-    EXPECT_EQ(context.network.address, c.address);
+    SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments.back());
+    auto context = applied(c.arguments);
+    EXPECT_EQ(context->versusComputerLevel, c.level);
+    EXPECT_EQ(context->network.role, c.role);
+    EXPECT_EQ(context->network.port, c.port);
+    EXPECT_EQ(context->network.address, c.address);
   }
 }
 
 TEST(CommandLine, AServerNamedOnceIsRememberedBesideTheSettingsWhichStayAsTheyWere) {
   TempDir folder(true);
-  auto apply = [](std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "pigmora");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    CommandLine line;
-    std::ostringstream out, err;
-    EXPECT_EQ(readCommandLine(int(argv.size()), argv.data(), line, out, err), GoOnAndPlay);
-    auto context = std::make_unique<GameContext>(nullptr, nullptr);
-    applyGameOptions(line, *context);
-    return context;
-  };
-  EXPECT_EQ(apply({"--join=k7m-x2q"})->network.server, "") << "no server until one is named";
-  EXPECT_EQ(apply({"--server=lobby.example.org:9000", "--host"})->network.server,
+  EXPECT_EQ(applied({"--join=k7m-x2q"})->network.server, "") << "no server until one is named";
+  EXPECT_EQ(applied({"--server=lobby.example.org:9000", "--host"})->network.server,
             "lobby.example.org:9000");
-  auto quick = apply({"--quick"});
+  auto quick = applied({"--quick"});
   EXPECT_EQ(quick->network.role, GameContext::Network::Quick);
   EXPECT_EQ(quick->network.server, "lobby.example.org:9000");
   EXPECT_FALSE(std::ifstream(folder.file("Pigmora.ini")).good()) << "the settings are not touched";
   folder.write("PigmoraServer.txt", "not a server!\n");
-  EXPECT_EQ(apply({"--host"})->network.server, "") << "a spoiled file names none";
+  EXPECT_EQ(applied({"--host"})->network.server, "") << "a spoiled file names none";
   // Neither a FIFO in its place nor a huge file may hold up the start (the alarm ends a
   // start that blocks) or fill the memory; a server named then cannot be written there.
   alarm(10);
   std::filesystem::remove("PigmoraServer.txt");
   mkfifo("PigmoraServer.txt", 0600);
-  EXPECT_EQ(apply({"--host"})->network.server, "");
-  EXPECT_EQ(apply({"--server=lobby.example.org", "--host"})->network.server, "lobby.example.org");
+  EXPECT_EQ(applied({"--host"})->network.server, "");
+  EXPECT_EQ(applied({"--server=lobby.example.org", "--host"})->network.server, "lobby.example.org");
   EXPECT_TRUE(std::filesystem::is_fifo("PigmoraServer.txt")) << "a FIFO was written over";
   std::filesystem::remove("PigmoraServer.txt");
   std::ofstream("PigmoraServer.txt");
   std::filesystem::resize_file("PigmoraServer.txt", 64ull << 30);
-  EXPECT_EQ(apply({"--host"})->network.server, "");
+  EXPECT_EQ(applied({"--host"})->network.server, "");
   alarm(0);
   for (std::vector<std::string> wrong : {std::vector<std::string>{"--server=lobby:0"},
                                          {"--server"},
