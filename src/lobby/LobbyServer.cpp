@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "VersionStamp.h"
+#include "Watching.h"
 
 namespace {
 constexpr double MsPerSecond = 1000.0;
@@ -20,6 +21,11 @@ size_t LobbyServer::TokenHash::operator()(const RelayToken& t) const {
 
 LobbyServer::LobbyServer(const ServerBounds& bounds, Send send, Log log, RandomBytes random)
     : bounds(bounds), send(std::move(send)), log(std::move(log)), random(std::move(random)) {}
+
+// The shows' relays hold their streams' links: they go first.
+LobbyServer::~LobbyServer() {
+  shows_.clear();
+}
 
 void LobbyServer::answer(const Endpoint& to, const LobbyMessage& message, size_t askedWith) {
   std::vector<uint8_t> bytes = encode(message);
@@ -58,8 +64,8 @@ void LobbyServer::receive(const Endpoint& from, const uint8_t* data, size_t size
     case Decoded::Ok:
       break;
   }
-  bool asksForGame =
-      m.type == LobbyType::Host || m.type == LobbyType::Join || m.type == LobbyType::Quick;
+  bool asksForGame = m.type == LobbyType::Host || m.type == LobbyType::Join ||
+                     m.type == LobbyType::Quick || m.type == LobbyType::Watch;
   if (asksForGame && stampVersion(m.stamp).empty()) {
     ++counts_.dropped;
     return;
@@ -79,6 +85,15 @@ void LobbyServer::receive(const Endpoint& from, const uint8_t* data, size_t size
       break;
     case LobbyType::Relay:
       bindRelay(from, m, now);
+      break;
+    case LobbyType::Show:
+      show(from, m, size, now);
+      break;
+    case LobbyType::Watch:
+      watch(from, m, size, now);
+      break;
+    case LobbyType::Stream:
+      stream(from, m, now);
       break;
     default:
       ++counts_.dropped;  // an answer sent to the server
@@ -158,6 +173,22 @@ bool LobbyServer::guessedTooOften(uint32_t ip, int64_t now) {
   return found != guesses.end() && found->second.bannedUntil > now;
 }
 
+void LobbyServer::wrongCode(const Endpoint& from, uint64_t nonce, size_t size, int64_t now) {
+  ++counts_.wrongCodes;
+  if (!guesses.count(from.ip) && guesses.size() >= bounds.trackedAddresses) {
+    // Too many guessers to follow each: every new one waits, as a banned one does.
+    refuse(from, nonce, Refusal::TooManyWrongCodes, size);
+    return;
+  }
+  Guesses& g = guesses[from.ip];
+  if (now - g.windowStart >= bounds.wrongCodeWindowMs) g.windowStart = now, g.count = 0;
+  if (++g.count > bounds.wrongCodesPerMinute) {
+    g.bannedUntil = now + bounds.wrongCodeBanMs;
+    log("an address guessed too many codes: refused for a minute");
+  }
+  refuse(from, nonce, Refusal::UnknownCode, size);
+}
+
 void LobbyServer::join(const Endpoint& from, const LobbyMessage& m, size_t size, int64_t now) {
   Client client{from, m.nonce};
   if (introduced(client, size)) return;
@@ -167,19 +198,7 @@ void LobbyServer::join(const Endpoint& from, const LobbyMessage& m, size_t size,
   }
   auto found = hosts.find(m.code);
   if (found == hosts.end()) {
-    ++counts_.wrongCodes;
-    if (!guesses.count(from.ip) && guesses.size() >= bounds.trackedAddresses) {
-      // Too many guessers to follow each: every new one waits, as a banned one does.
-      refuse(from, m.nonce, Refusal::TooManyWrongCodes, size);
-      return;
-    }
-    Guesses& g = guesses[from.ip];
-    if (now - g.windowStart >= bounds.wrongCodeWindowMs) g.windowStart = now, g.count = 0;
-    if (++g.count > bounds.wrongCodesPerMinute) {
-      g.bannedUntil = now + bounds.wrongCodeBanMs;
-      log("an address guessed too many codes: refused for a minute");
-    }
-    refuse(from, m.nonce, Refusal::UnknownCode, size);
+    wrongCode(from, m.nonce, size, now);
     return;
   }
   const Waiting& waiting = found->second;
@@ -194,6 +213,9 @@ void LobbyServer::join(const Endpoint& from, const LobbyMessage& m, size_t size,
   Waiting host = waiting;
   dropWaiting(host.client);
   introduce(host, client, m.locals, size, now);
+  Match& made = matches_.at(introductions.at(client));
+  made.code = host.code;
+  made.stamp = host.stamp;
   log("code taken: match made (" + std::to_string(matches_.size()) + " matches, " +
       std::to_string(hosts.size()) + " hosts waiting)");
 }
@@ -369,11 +391,182 @@ void LobbyServer::tick(int64_t now) {
   if (!idle.empty())
     log(std::to_string(idle.size()) + " matches ended (" + std::to_string(matches_.size()) +
         " left)");
+  tickShows(now);
   for (auto g = guesses.begin(); g != guesses.end();)
     if (now - g->second.windowStart >= bounds.wrongCodeWindowMs && g->second.bannedUntil <= now)
       g = guesses.erase(g);
     else
       ++g;
+}
+
+// ---- shows: games made by a code, passed on to their watchers
+
+size_t LobbyServer::watchers() const {
+  size_t all = 0;
+  for (const auto& [code, show] : shows_) all += show.watchers;
+  return all;
+}
+
+bool LobbyServer::reopened(const Client& client, size_t askedWith) {
+  auto found = streams.find(client.at);
+  if (found == streams.end() || !(found->second.client == client)) return false;
+  LobbyMessage m;
+  m.type = LobbyType::Opened;
+  m.nonce = client.nonce;
+  m.token = found->second.link->token();
+  answer(client.at, m, askedWith);
+  return true;
+}
+
+// One stream an address: a program that asks anew from where a live one is waits until the
+// old one falls silent.
+bool LobbyServer::streamRoom(const Client& client, size_t askedWith) {
+  auto found = streams.find(client.at);
+  if (found == streams.end()) return true;
+  if (found->second.link->gone() || !found->second.proven) {
+    dropStream(client.at);
+    if (!streams.count(client.at)) return true;
+  }
+  refuse(client.at, client.nonce, Refusal::TooManyFromAddress, askedWith);
+  return false;
+}
+
+LobbyServer::StreamEnd& LobbyServer::openStream(const Client& client, const std::string& show,
+                                                bool host, int64_t now) {
+  RelayToken token{};
+  random(token.data(), token.size());
+  Endpoint to = client.at;
+  auto sendPart = [this, to](const std::vector<uint8_t>& datagram) {
+    send(to, datagram.data(), datagram.size());
+  };
+  StreamEnd& end = streams[client.at];
+  end.client = client;
+  end.link = std::make_unique<StreamLink>(token, sendPart, now);
+  end.show = show;
+  end.host = host;
+  end.openedAt = now;
+  return end;
+}
+
+void LobbyServer::show(const Endpoint& from, const LobbyMessage& m, size_t size, int64_t now) {
+  Client client{from, m.nonce};
+  if (reopened(client, size)) return;
+  auto side = tokens.find(m.token);
+  if (side == tokens.end()) {
+    ++counts_.dropped;
+    return;
+  }
+  if (!streamRoom(client, size)) return;
+  const Match& match = matches_.at(side->second.match);
+  if (side->second.side != 0 || match.code.empty() || shows_.count(match.code)) {
+    refuse(from, m.nonce, Refusal::NotShown, size);
+    return;
+  }
+  if (!taking || shows_.size() >= bounds.shows) {
+    refuse(from, m.nonce, taking ? Refusal::Full : Refusal::Closing, size);
+    return;
+  }
+  StreamEnd& end = openStream(client, match.code, true, now);
+  Show& shown = shows_[match.code];
+  shown.stamp = match.stamp;
+  shown.host = from;
+  shown.relay = std::make_unique<FeedRelay>(*end.link, bounds.watchersPerShow, bounds.showTicks);
+  ++counts_.showsOpened;
+  log("a game is shown (" + std::to_string(shows_.size()) + " shows)");
+  reopened(client, size);
+}
+
+void LobbyServer::watch(const Endpoint& from, const LobbyMessage& m, size_t size, int64_t now) {
+  Client client{from, m.nonce};
+  if (reopened(client, size)) return;
+  if (guessedTooOften(from.ip, now)) {
+    refuse(from, m.nonce, Refusal::TooManyWrongCodes, size);
+    return;
+  }
+  if (!streamRoom(client, size)) return;
+  auto found = shows_.find(m.code);
+  if (found == shows_.end()) {
+    wrongCode(from, m.nonce, size, now);
+    return;
+  }
+  Show& shown = found->second;
+  if (shown.stamp != m.stamp) {
+    refuse(from, m.nonce, Refusal::OtherVersion, size, shown.stamp);
+    return;
+  }
+  if (!taking || shown.watchers >= bounds.watchersPerShow || shown.relay->hostGone() ||
+      from == shown.host) {
+    refuse(from, m.nonce,
+           !taking                                    ? Refusal::Closing
+           : shown.watchers >= bounds.watchersPerShow ? Refusal::WatchersFull
+                                                      : Refusal::NotShown,
+           size);
+    return;
+  }
+  openStream(client, m.code, false, now);
+  ++shown.watchers;
+  reopened(client, size);
+}
+
+void LobbyServer::stream(const Endpoint& from, const LobbyMessage& m, int64_t now) {
+  auto found = streams.find(from);
+  if (found == streams.end() || found->second.link->token() != m.token) {
+    ++counts_.dropped;
+    return;
+  }
+  StreamEnd& end = found->second;
+  if (!end.proven) {
+    // It has the token, so it heard the answer where it asked: it may be sent more now.
+    end.proven = true;
+    if (!end.host) {
+      ++counts_.watchersTaken;
+      shows_.at(end.show).relay->feed.add(*end.link, now);
+    }
+  }
+  end.link->take(m.part, now);
+}
+
+void LobbyServer::dropStream(const Endpoint& at) {
+  auto found = streams.find(at);
+  if (found == streams.end()) return;
+  StreamEnd& end = found->second;
+  auto shown = shows_.find(end.show);
+  if (shown != shows_.end()) {
+    if (end.host) {
+      // Its relay holds the link: the show goes first.
+      shows_.erase(shown);
+    } else if (shown->second.relay->feed.serves(*end.link)) {
+      // Still a place in its show's feed: it waits until the feed lets go.
+      end.link->close();
+      return;
+    } else {
+      --shown->second.watchers;
+    }
+  }
+  streams.erase(found);
+}
+
+void LobbyServer::tickShows(int64_t now) {
+  for (auto& [at, end] : streams)
+    if (end.proven) end.link->service(now);
+  std::vector<std::string> over;
+  for (auto& [code, shown] : shows_) {
+    shown.relay->poll(now);
+    if (shown.relay->done()) over.push_back(code);
+  }
+  for (const std::string& code : over) {
+    shows_.erase(code);
+    log("a show ended (" + std::to_string(shows_.size()) + " shows)");
+  }
+  std::vector<Endpoint> gone;
+  for (auto& [at, end] : streams) {
+    auto shown = shows_.find(end.show);
+    bool unproven = !end.proven && now - end.openedAt >= bounds.unprovenStreamMs;
+    if (shown == shows_.end() || unproven ||
+        (!end.host && end.link->gone() && !shown->second.relay->feed.serves(*end.link)))
+      gone.push_back(at);
+  }
+  for (const Endpoint& at : gone) dropStream(at);
 }
 
 void LobbyServer::stopTaking() {

@@ -3,12 +3,16 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "InviteCode.h"
 #include "LobbyWire.h"
+#include "StreamLink.h"
+
+class FeedRelay;
 
 // Every limit of a Pigmora server, in one place: whatever a client sends, the server holds
 // no more than these allow.
@@ -33,6 +37,14 @@ struct ServerBounds {
   // A match nothing was relayed for this long is forgotten (one played directly too).
   int64_t matchIdleMs = 30 * 1000;
   size_t largestDatagram = 1500;
+  // Games made by a code that are shown to watchers through the server, at once; the
+  // watchers of each; the longest game a show holds (half an hour of ticks, about 1 MB).
+  size_t shows = 64;
+  size_t watchersPerShow = 100;
+  uint32_t showTicks = 30 * 60 * 60;
+  // A stream opened for an address that never proved it asked is forgotten after this;
+  // until it proves it, nothing but the answer to its question goes there.
+  int64_t unprovenStreamMs = 5 * 1000;
 };
 
 // What the server has done, for its log and its tests.
@@ -41,6 +53,7 @@ struct ServerCounts {
   uint64_t relayedPackets = 0, relayedBytes = 0, overRate = 0;
   uint64_t dropped = 0;  // garbage, half-valid, unknown senders of relay traffic
   uint64_t wrongCodes = 0, refused = 0;
+  uint64_t showsOpened = 0, watchersTaken = 0;
 };
 
 // A Pigmora server without its socket: what comes in, what goes out, and the clock.
@@ -50,6 +63,7 @@ public:
   using Log = std::function<void(const std::string& line)>;
 
   LobbyServer(const ServerBounds& bounds, Send send, Log log, RandomBytes random);
+  ~LobbyServer();
 
   void receive(const Endpoint& from, const uint8_t* data, size_t size, int64_t now);
   // Forgets what lapsed or fell silent; call a few times a second.
@@ -61,6 +75,8 @@ public:
   size_t waitingHosts() const { return hosts.size(); }
   size_t queued() const { return queue.size(); }
   size_t matches() const { return matches_.size(); }
+  size_t shows() const { return shows_.size(); }
+  size_t watchers() const;
 
 private:
   struct Client {
@@ -89,7 +105,9 @@ private:
     int64_t refilled = 0;
   };
   struct Match {
-    Side sides[2];  // 0 listens, 1 knocks
+    Side sides[2];     // 0 listens, 1 knocks
+    std::string code;  // the code it was made by ("" for a quick match)
+    uint32_t stamp = 0;
     int64_t lastUsed = 0;
     bool relayed = false;
   };
@@ -104,6 +122,22 @@ private:
   struct SideRef {
     uint64_t match = 0;
     int side = 0;
+  };
+
+  // A stream with a game: the host of a show, or one of its watchers.
+  struct StreamEnd {
+    Client client;
+    std::unique_ptr<StreamLink> link;
+    std::string show;
+    bool host = false;
+    bool proven = false;  // heard from under its token, at its address
+    int64_t openedAt = 0;
+  };
+  struct Show {
+    uint32_t stamp = 0;
+    Endpoint host;
+    std::unique_ptr<FeedRelay> relay;
+    size_t watchers = 0;
   };
 
   void answer(const Endpoint& to, const LobbyMessage& message, size_t askedWith);
@@ -123,6 +157,16 @@ private:
                  size_t askedWith, int64_t now);
   bool guessedTooOften(uint32_t ip, int64_t now);
   void forget(uint64_t id);
+  void show(const Endpoint& from, const LobbyMessage& m, size_t size, int64_t now);
+  void watch(const Endpoint& from, const LobbyMessage& m, size_t size, int64_t now);
+  void stream(const Endpoint& from, const LobbyMessage& m, int64_t now);
+  bool reopened(const Client& client, size_t askedWith);
+  bool streamRoom(const Client& client, size_t askedWith);
+  StreamEnd& openStream(const Client& client, const std::string& show, bool host, int64_t now);
+  void tickShows(int64_t now);
+  void dropStream(const Endpoint& at);
+  // Counts a wrong code from `from` and tells it so; false when it may still guess.
+  void wrongCode(const Endpoint& from, uint64_t nonce, size_t askedWith, int64_t now);
   void dropWaiting(const Client& client);
 
   ServerBounds bounds;
@@ -143,4 +187,6 @@ private:
   std::unordered_map<Endpoint, SideRef, EndpointHash> relayed;
   std::unordered_map<RelayToken, SideRef, TokenHash> tokens;
   std::unordered_map<uint32_t, Guesses> guesses;
+  std::unordered_map<std::string, Show> shows_;  // by code
+  std::unordered_map<Endpoint, StreamEnd, EndpointHash> streams;
 };

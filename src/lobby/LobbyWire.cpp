@@ -6,7 +6,8 @@
 namespace {
 constexpr uint8_t Marker[] = {0xff, 'P', 'g', 'L'};
 constexpr size_t MarkerBytes = sizeof(Marker);
-constexpr size_t NonceBytes = 8, StampBytes = 4, IpBytes = 4, PortBytes = 2, MsBytes = 4;
+constexpr size_t NonceBytes = 8, StampBytes = 4, IpBytes = 4, PortBytes = 2, MsBytes = 4,
+                 SeqBytes = 4;
 
 void putEndpoint(std::vector<uint8_t>& out, const Endpoint& e) {
   putLittleEndian(out, e.ip, IpBytes);
@@ -72,7 +73,8 @@ bool hasLobbyMarker(const uint8_t* data, size_t size) {
 
 bool isRequest(LobbyType type) {
   return type == LobbyType::Host || type == LobbyType::Join || type == LobbyType::Quick ||
-         type == LobbyType::Leave || type == LobbyType::Relay;
+         type == LobbyType::Leave || type == LobbyType::Relay || type == LobbyType::Show ||
+         type == LobbyType::Watch;
 }
 
 std::vector<uint8_t> encode(const LobbyMessage& m) {
@@ -91,10 +93,23 @@ std::vector<uint8_t> encode(const LobbyMessage& m) {
       putCode(out, m.code);
       putLocals(out, m.locals);
       break;
+    case LobbyType::Watch:
+      putLittleEndian(out, m.stamp, StampBytes);
+      putCode(out, m.code);
+      break;
     case LobbyType::Leave:
       break;
     case LobbyType::Relay:
+    case LobbyType::Show:
+    case LobbyType::Opened:
       putToken(out, m.token);
+      break;
+    case LobbyType::Stream:
+      putToken(out, m.token);
+      putLittleEndian(out, m.part.ack, SeqBytes);
+      putLittleEndian(out, m.part.seq, SeqBytes);
+      out.push_back(m.part.flags);
+      out.insert(out.end(), m.part.data.begin(), m.part.data.end());
       break;
     case LobbyType::Code:
       putCode(out, m.code);
@@ -139,10 +154,25 @@ Decoded decode(const uint8_t* data, size_t size, LobbyMessage& m) {
       read.code = takeCode(in);
       read.locals = takeLocals(in);
       break;
+    case LobbyType::Watch:
+      read.stamp = static_cast<uint32_t>(in.take(StampBytes));
+      read.code = takeCode(in);
+      break;
     case LobbyType::Leave:
       break;
     case LobbyType::Relay:
+    case LobbyType::Show:
+    case LobbyType::Opened:
       read.token = takeToken(in);
+      break;
+    case LobbyType::Stream:
+      read.token = takeToken(in);
+      read.part.ack = static_cast<uint32_t>(in.take(SeqBytes));
+      read.part.seq = static_cast<uint32_t>(in.take(SeqBytes));
+      read.part.flags = static_cast<uint8_t>(in.take(1));
+      if (in.left() > MostStreamData) in.fail();
+      read.part.data.assign(in.here(), in.here() + in.left());
+      in.skip(in.left());
       break;
     case LobbyType::Code:
       read.code = takeCode(in);
@@ -160,7 +190,7 @@ Decoded decode(const uint8_t* data, size_t size, LobbyMessage& m) {
     case LobbyType::Refused: {
       uint8_t why = static_cast<uint8_t>(in.take(1));
       if (why < static_cast<uint8_t>(Refusal::UnknownCode) ||
-          why > static_cast<uint8_t>(Refusal::Closing))
+          why > static_cast<uint8_t>(Refusal::NotShown))
         in.fail();
       read.refusal = static_cast<Refusal>(why);
       read.stamp = static_cast<uint32_t>(in.take(StampBytes));

@@ -47,11 +47,16 @@ enum class LobbyType : uint8_t {
   Quick,     // introduce me to whoever has waited longest, or let me wait
   Leave,     // forget my waiting
   Relay,     // I am this side of a match (its token): forward to me here from now on
+  Show,      // host of a match (its token): open a stream for its watchers' feed
+  Watch,     // open me a stream of the game shown with this code
+  // Either way once a stream is open: a part of it, under the stream's token.
+  Stream = 0x20,
   // Answered by the server.
   Code = 0x41,  // your code
   Queued,       // you wait, this long so far
   Meet,         // the other side: where it is seen, its own addresses, your token
   Refused,      // why not
+  Opened,       // a stream is open under this token: prove it from where you asked
 };
 
 enum class Refusal : uint8_t {
@@ -62,17 +67,35 @@ enum class Refusal : uint8_t {
   TooManyFromAddress,
   OtherProtocol,  // the server speaks another version of these messages
   Closing,        // the server is shutting down
+  WatchersFull,   // the game shown with that code has all the watchers it can take
+  NotShown,       // the match is not shown (not made by a code, or forgotten)
 };
+
+// A stream's part: `seq` numbers the parts that carry data, `ack` is the next one this side
+// waits for from the other.
+struct StreamPart {
+  uint32_t ack = 0;
+  uint32_t seq = 0;
+  uint8_t flags = 0;
+  std::vector<uint8_t> data;
+};
+// The flags of a part.
+constexpr uint8_t StreamCarries = 1;  // `data` is part `seq` (else only `ack` counts)
+constexpr uint8_t StreamBye = 2;      // the sender is done with the stream
+// The most a part carries: a feed's packet of ticks and its header, with room to spare.
+constexpr size_t MostStreamData = 1200;
 
 struct LobbyMessage {
   LobbyType type = LobbyType::Host;
   uint64_t nonce = 0;  // the asker's, so that an answer is known for its question
-  uint32_t stamp = 0;  // Host, Join, Quick: the asker's version stamp; Refused: the host's
-  std::string code;    // Join, Code: six symbols as stored
+  // Host, Join, Quick, Watch: the asker's version stamp; Refused: the host's
+  uint32_t stamp = 0;
+  std::string code;              // Join, Watch, Code: six symbols as stored
   std::vector<Endpoint> locals;  // Host, Join, Quick: the asker's own; Meet: the other's
   Endpoint other;                // Meet: the other side, as the server sees it
   bool listen = false;           // Meet: this side waits for the other's knock
-  RelayToken token{};            // Meet, Relay
+  RelayToken token{};            // Meet, Relay, Show, Opened, Stream
+  StreamPart part;               // Stream
   uint32_t ms = 0;               // Code: until it lapses; Queued: waited so far
   Refusal refusal = Refusal::Full;
 };

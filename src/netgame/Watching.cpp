@@ -96,6 +96,57 @@ bool decodeTicks(LittleEndianReader& in, std::deque<TickInputs>& held, size_t ro
   return in.ok();
 }
 
+// One message of a feed as read from its packet; which fields count goes by `type`.
+struct FeedMessage {
+  FeedType type = FeedType::Game;
+  uint32_t game = 0;
+  uint32_t available = 0;  // Game, Ticks: ticks the sender had for watchers
+  int delay = 0;           // Game
+  std::vector<uint8_t> setup;
+  uint32_t first = 0;  // Ticks
+  std::deque<TickInputs> ticks;
+  WatchedEnd end;
+};
+
+// False for anything malformed, or ticks past `room`.
+bool readFeed(const std::vector<uint8_t>& packet, FeedMessage& m, size_t room) {
+  LittleEndianReader in(packet.data(), packet.size());
+  if (in.take(1) != WatchMarker) return false;
+  m.type = static_cast<FeedType>(in.take(1));
+  m.game = static_cast<uint32_t>(in.take(4));
+  switch (m.type) {
+    case FeedType::Game: {
+      m.available = static_cast<uint32_t>(in.take(4));
+      m.delay = static_cast<int>(in.take(1));
+      GameSetup setup;
+      if (!in.ok() || !NetGame::readSetup(in.here(), in.left(), setup)) return false;
+      m.setup.assign(in.here(), in.here() + in.left());
+      return true;
+    }
+    case FeedType::Ticks: {
+      m.first = static_cast<uint32_t>(in.take(4));
+      m.available = static_cast<uint32_t>(in.take(4));
+      uint32_t count = 0;
+      return in.ok() && decodeTicks(in, m.ticks, room, count);
+    }
+    case FeedType::End: {
+      WatchedEnd& told = m.end;
+      told.end = static_cast<MatchEnd>(in.take(1));
+      told.passes = static_cast<uint32_t>(in.take(4));
+      told.tick = static_cast<uint32_t>(in.take(4));
+      told.winner = static_cast<int>(in.take(1)) - 1;
+      told.leaver = static_cast<int>(in.take(1)) - 1;
+      return in.atEnd() && told.end <= MatchEnd::BadSetup && told.winner <= 1 && told.leaver <= 1;
+    }
+    case FeedType::Closed:
+    case FeedType::Full:
+      return in.ok();
+    case FeedType::Seen:
+      break;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string finishNetReplay(Replay& replay, uint32_t passes, Game& game) {
@@ -116,6 +167,7 @@ std::string finishNetReplay(Replay& replay, uint32_t passes, Game& game) {
 
 struct WatchFeed::Served {
   std::vector<uint8_t> setup;
+  int toldDelay = 0;  // seconds, as the watchers are told
   std::vector<TickInputs> ticks;
   bool ended = false;
   WatchedEnd end;
@@ -137,8 +189,8 @@ struct WatchFeed::Place {
   int64_t sentAt = -BatchMs;
 };
 
-WatchFeed::WatchFeed(int delaySeconds)
-    : delayMs(std::clamp(delaySeconds, 0, MostDelaySeconds) * MsPerSecond) {}
+WatchFeed::WatchFeed(int delaySeconds, size_t most)
+    : delayMs(std::clamp(delaySeconds, 0, MostDelaySeconds) * MsPerSecond), most(most) {}
 
 WatchFeed::~WatchFeed() = default;
 
@@ -161,14 +213,14 @@ bool WatchFeed::toldAll() const {
 }
 
 void WatchFeed::add(Link& link, int64_t time) {
-  if (watchers() >= MostWatchers) {
+  if (watchers() >= most) {
     ++stats_.turnedAway;
     std::string why = WatchersFullText;
     std::vector<uint8_t> full = message(FeedType::Full, 0);
     full.insert(full.end(), why.begin(), why.end());
     link.send(Channel::Reliable, full.data(), full.size());
     stats_.bytesSent += full.size();
-    if (places.size() >= MostPlaces) {
+    if (places.size() >= 2 * most) {
       link.close();
       return;
     }
@@ -182,8 +234,13 @@ void WatchFeed::add(Link& link, int64_t time) {
 }
 
 void WatchFeed::beginGame(const GameSetup& setup) {
+  beginGame(NetGame::setupBytes(setup), static_cast<int>(delayMs / MsPerSecond));
+}
+
+void WatchFeed::beginGame(const std::vector<uint8_t>& setup, int toldDelaySeconds) {
   Served game;
-  game.setup = NetGame::setupBytes(setup);
+  game.setup = setup;
+  game.toldDelay = toldDelaySeconds;
   games.push_back(std::move(game));
   forgetOldGames();
 }
@@ -289,7 +346,7 @@ void WatchFeed::serve(Place& place, int64_t time) {
     if (!place.told) {
       std::vector<uint8_t> out = message(FeedType::Game, place.game);
       putLittleEndian(out, released(game, time), 4);
-      out.push_back(static_cast<uint8_t>(delayMs / MsPerSecond));
+      out.push_back(static_cast<uint8_t>(game.toldDelay));
       out.insert(out.end(), game.setup.begin(), game.setup.end());
       send(place, out);
       place.told = true;
@@ -386,25 +443,19 @@ void Watcher::poll(int64_t now, bool following) {
 }
 
 void Watcher::take(const std::vector<uint8_t>& packet) {
-  LittleEndianReader in(packet.data(), packet.size());
-  if (in.take(1) != WatchMarker) {
+  FeedMessage m;
+  if (!readFeed(packet, m, MostHeldTicks - held.size())) {
     ++refused;
     return;
   }
-  FeedType type = static_cast<FeedType>(in.take(1));
-  uint32_t game = static_cast<uint32_t>(in.take(4));
-  switch (type) {
-    case FeedType::Game: {
+  switch (m.type) {
+    case FeedType::Game:
       if (inGame && !endHeard) break;  // a host that skips an end is not followed
-      uint32_t available = static_cast<uint32_t>(in.take(4));
-      int delay = static_cast<int>(in.take(1));
-      GameSetup setup;
-      if (!NetGame::readSetup(in.here(), in.left(), setup)) break;
-      stepHeld(true);  // the last game is finished before the next one starts
-      netGame.begin(in.here(), in.left());
-      gameNumber = game;
-      edge = available;
-      delay_ = delay;
+      stepHeld(true);                  // the last game is finished before the next one starts
+      netGame.begin(m.setup.data(), m.setup.size());
+      gameNumber = m.game;
+      edge = m.available;
+      delay_ = m.delay;
       inGame = true;
       endHeard = false;
       live = false;
@@ -417,33 +468,17 @@ void Watcher::take(const std::vector<uint8_t>& packet) {
       started_ = true;
       events.push_back(WatchEvent{WatchEvent::Type::Started, {}});
       return;
-    }
-    case FeedType::Ticks: {
-      uint32_t first = static_cast<uint32_t>(in.take(4));
-      uint32_t available = static_cast<uint32_t>(in.take(4));
-      uint32_t count = 0;
-      if (!inGame || endHeard || game != gameNumber || first != received) break;
-      std::deque<TickInputs> more;
-      if (!decodeTicks(in, more, MostHeldTicks - held.size(), count)) break;
-      held.insert(held.end(), more.begin(), more.end());
-      received += count;
-      edge = std::max(edge, available);
+    case FeedType::Ticks:
+      if (!inGame || endHeard || m.game != gameNumber || m.first != received) break;
+      received += static_cast<uint32_t>(m.ticks.size());
+      held.insert(held.end(), m.ticks.begin(), m.ticks.end());
+      edge = std::max(edge, m.available);
       return;
-    }
-    case FeedType::End: {
-      WatchedEnd told;
-      told.end = static_cast<MatchEnd>(in.take(1));
-      told.passes = static_cast<uint32_t>(in.take(4));
-      told.tick = static_cast<uint32_t>(in.take(4));
-      told.winner = static_cast<int>(in.take(1)) - 1;
-      told.leaver = static_cast<int>(in.take(1)) - 1;
-      if (!in.atEnd() || !inGame || endHeard || game != gameNumber ||
-          told.end > MatchEnd::BadSetup || told.winner > 1 || told.leaver > 1)
-        break;
-      end = told;
+    case FeedType::End:
+      if (!inGame || endHeard || m.game != gameNumber) break;
+      end = m.end;
       endHeard = true;
       return;
-    }
     case FeedType::Closed:
       stepHeld(true);
       done_ = true;
@@ -487,4 +522,66 @@ void Watcher::finishGame() {
   netGame.game = ended;
   WatchEvent event{WatchEvent::Type::Ended, end};
   events.push_back(event);
+}
+
+// ---- the server's side
+
+FeedRelay::FeedRelay(Link& host, size_t most, uint32_t mostTicks)
+    : feed(0, most), host(host), mostTicks(mostTicks) {}
+
+void FeedRelay::poll(int64_t now) {
+  std::vector<uint8_t> packet;
+  while (!hostLeft && host.receive(packet))
+    if (!take(packet)) {
+      // A host that breaks its feed is shown no longer: its watchers see the end as if
+      // the players' connection had ended.
+      host.close();
+      hostLeft = true;
+    }
+  if (!hostLeft && host.gone()) hostLeft = true;
+  if (hostLeft) feed.close();
+  // As a watcher says it, so that the host sends on.
+  bool due = now - reportedAt >= ReportEveryMs || received - reported >= CatchUpReport ||
+             endHeard || reported == UINT32_MAX;
+  if (!hostLeft && inGame && received != reported && due) {
+    reportedAt = now;
+    std::vector<uint8_t> out = message(FeedType::Seen, gameNumber);
+    putLittleEndian(out, received, 4);
+    host.send(Channel::Reliable, out.data(), out.size());
+    reported = received;
+  }
+  feed.poll(now);
+}
+
+bool FeedRelay::take(const std::vector<uint8_t>& packet) {
+  FeedMessage m;
+  if (!readFeed(packet, m, mostTicks - received)) return false;
+  switch (m.type) {
+    case FeedType::Game:
+      if (inGame && !endHeard) return false;
+      feed.beginGame(m.setup, m.delay);
+      gameNumber = m.game;
+      inGame = true;
+      endHeard = false;
+      received = 0;
+      reported = UINT32_MAX;
+      return true;
+    case FeedType::Ticks:
+      if (!inGame || endHeard || m.game != gameNumber || m.first != received) return false;
+      for (const TickInputs& inputs : m.ticks) feed.confirmed(received++, inputs);
+      return true;
+    case FeedType::End:
+      if (!inGame || endHeard || m.game != gameNumber) return false;
+      feed.endGame(m.end);
+      endHeard = true;
+      return true;
+    case FeedType::Closed:
+      host.close();
+      hostLeft = true;
+      return true;
+    case FeedType::Full:
+    case FeedType::Seen:
+      break;
+  }
+  return false;
 }

@@ -53,19 +53,21 @@ public:
   static constexpr int MostDelaySeconds = 120;
   // A watcher told all, or turned away, has this long to hang up before the feed does.
   static constexpr int64_t PartingMs = 3000;
-  // Places kept, those on their way out among them.
-  static constexpr size_t MostPlaces = 2 * MostWatchers;
 
-  explicit WatchFeed(int delaySeconds = 0);
+  // `most` watchers are served at once: MostWatchers by a host, more by a server.
+  explicit WatchFeed(int delaySeconds = 0, size_t most = MostWatchers);
   ~WatchFeed();
   WatchFeed(const WatchFeed&) = delete;
   WatchFeed& operator=(const WatchFeed&) = delete;
 
   // A watcher came over `link`, which must outlive its place here (see serves). Turned away
-  // with WatchersFullText when every place is taken.
+  // with WatchersFullText when every place is taken; past twice as many places (those on
+  // their way out among them), closed at once.
   void add(Link& link, int64_t now);
   // The match tells these (NetMatch::feed): a game began, one more tick was agreed, it ended.
   void beginGame(const GameSetup& setup);
+  // A game passed on from another feed: its setup as sent, and the hold-back that feed keeps.
+  void beginGame(const std::vector<uint8_t>& setup, int toldDelaySeconds);
   void confirmed(uint32_t tick, const TickInputs& inputs);
   void endGame(const WatchedEnd& end);
   // The players' connection ended: watchers are told once they have all the games.
@@ -92,6 +94,7 @@ private:
   void forgetOldGames();
 
   int64_t delayMs;
+  size_t most;
   int64_t now = 0;
   std::deque<Served> games;
   uint32_t firstGame = 0;  // the number of games.front()
@@ -112,6 +115,34 @@ struct WatchEvent {
   };
   Type type = Type::Started;
   WatchedEnd end;
+};
+
+// A server's part in watching: reads one host's feed over `host` (as a watcher does, without
+// playing it) and passes it on to up to `most` watchers of its own, so that the host sends
+// its games once however many watch. Whatever the host sends beyond a game of `mostTicks`
+// or out of turn ends the show.
+class FeedRelay {
+public:
+  FeedRelay(Link& host, size_t most, uint32_t mostTicks);
+  // Reads the host's feed and serves the watchers; call every frame (the links are serviced
+  // by their owner).
+  void poll(int64_t now);
+  // The host's link is gone and every watcher has been told all (or let go).
+  bool done() const { return hostLeft && feed.idle(); }
+  bool hostGone() const { return hostLeft; }
+  WatchFeed feed;
+
+private:
+  bool take(const std::vector<uint8_t>& packet);
+  Link& host;
+  uint32_t mostTicks;
+  uint32_t gameNumber = 0;
+  bool inGame = false;
+  bool endHeard = false;
+  uint32_t received = 0;
+  uint32_t reported = UINT32_MAX;
+  int64_t reportedAt = 0;
+  bool hostLeft = false;
 };
 
 // The watcher's side: follows the games the host serves, keeps each as a replay.

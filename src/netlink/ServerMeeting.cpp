@@ -197,6 +197,7 @@ bool ServerMeeting::take(uint32_t host, uint16_t port, const uint8_t* data, size
 
 void ServerMeeting::meet(const LobbyMessage& m, int64_t now) {
   introduction = m;
+  introduced = true;
   metAt = now;
   provedAt = now;  // the server already relays for where it saw this side
   state_ = State::Meeting;
@@ -237,6 +238,10 @@ void ServerMeeting::refused(const LobbyMessage& m) {
       break;
     case Refusal::Closing:
       fail(at + " is shutting down");
+      break;
+    case Refusal::WatchersFull:  // answers to watchers only
+    case Refusal::NotShown:
+      fail(at + " answered what was not asked");
       break;
   }
 }

@@ -68,6 +68,12 @@ public:
   bool listens() const { return introduction.listen; }
   int roundTripMs() const { return link_.roundTripMs(); }
   EnetLink& link() { return link_; }
+  // The host of a match the server made by its code may show it there to watchers: under
+  // this token, at this server (network order).
+  bool showable() const { return introduced && way == Way::Host && introduction.listen; }
+  const RelayToken& token() const { return introduction.token; }
+  uint32_t serverHostAddress() const { return serverHost; }
+  uint16_t serverPortNumber() const { return serverPort; }
   const std::string& server() const { return serverText; }
 
 private:
@@ -94,7 +100,7 @@ private:
   int64_t startedAt = 0, askedAt = 0, answeredAt = 0, metAt = 0, provedAt = 0;
   int64_t waitedMs_ = 0;
   LobbyMessage introduction;
-  bool punched = false, relaying = false;
+  bool punched = false, relaying = false, introduced = false;
   Path path_ = Path::None;
   int64_t now_ = 0;
 };

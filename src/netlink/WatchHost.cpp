@@ -9,6 +9,7 @@
 
 #include "EnetLink.h"
 #include "LittleEndian.h"
+#include "ServerStream.h"
 
 namespace {
 constexpr size_t ChannelCount = 2;
@@ -130,15 +131,30 @@ void WatchHost::service(const std::function<void(Link&)>& arrived,
 
 Audience::Audience(const std::string& version, uint16_t gamePort, int delaySeconds,
                    bool loopbackOnly)
-    : port(version), feed(delaySeconds) {
+    : port(version), feed(delaySeconds), version(version) {
   listening_ = port.listen(static_cast<uint16_t>(gamePort + WatchPortOffset), loopbackOnly);
 }
 
+void Audience::showAt(uint32_t host, uint16_t serverPort, const RelayToken& token, int64_t now) {
+  for (const auto& show : shows)
+    if (!show->gone()) return;
+  shows.push_back(std::make_unique<ServerStream>(version));
+  shows.back()->show(host, serverPort, token, now);
+  // The server is one watcher more, whatever the number it serves.
+  feed.add(*shows.back(), now);
+}
+
 void Audience::serve(int64_t now) {
-  if (!listening_) return;
-  port.service([&](Link& link) { feed.add(link, now); },
-               [&](const Link& link) { return feed.serves(link); });
+  if (listening_)
+    port.service([&](Link& link) { feed.add(link, now); },
+                 [&](const Link& link) { return feed.serves(link); });
+  for (auto& show : shows) show->service(now);
   feed.poll(now);
+  for (size_t i = 0; i < shows.size();)
+    if (shows[i]->gone() && !feed.serves(*shows[i]))
+      shows.erase(shows.begin() + static_cast<std::ptrdiff_t>(i));
+    else
+      ++i;
 }
 
 Audience::~Audience() {
@@ -156,7 +172,7 @@ void Audience::serveWhile(const std::function<bool()>& more, const std::function
                           const std::function<bool()>& stop) {
   int64_t began = now();
   int64_t limit = feed.delaySeconds() * int64_t{1000} + LingerMs;
-  while (listening_ && more() && now() - began < limit && !stop()) {
+  while (serving() && more() && now() - began < limit && !stop()) {
     serve(now());
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }

@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "LobbyWire.h"
 #include "Transport.h"
 #include "Watching.h"
+
+class ServerStream;
 
 struct _ENetHost;
 
@@ -58,6 +61,11 @@ public:
   Audience(const Audience&) = delete;
   Audience& operator=(const Audience&) = delete;
   bool listening() const { return listening_; }
+  // Also shows the game to watchers through a Pigmora server, the match's `token` naming it
+  // there (host in network order). One show at a time: the one open carries the rematches.
+  void showAt(uint32_t host, uint16_t port, const RelayToken& token, int64_t now);
+  // Watchers are served here, through a server, or both.
+  bool serving() const { return listening_ || !shows.empty(); }
   // Takes who came, serves everyone; call every frame.
   void serve(int64_t now);
   // The players' connection ended: serves the watchers to the end, `now` telling the time
@@ -73,4 +81,6 @@ private:
   void serveWhile(const std::function<bool()>& more, const std::function<int64_t()>& now,
                   const std::function<bool()>& stop);
   bool listening_ = false;
+  std::string version;
+  std::vector<std::unique_ptr<ServerStream>> shows;
 };

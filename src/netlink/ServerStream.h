@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "EnetLink.h"
+#include "LobbyWire.h"
+#include "StreamLink.h"
+
+// A stream to a Pigmora server on a socket of its own: a watcher's, of the game shown with a
+// code, or a host's, carrying its watchers' feed up once for the server to pass on to them
+// all. Asks until the server opens the stream (or says why not), proves it from where it
+// asked, then is a link like any other.
+class ServerStream : public Link {
+public:
+  enum class State { Resolving, Asking, Open, Failed };
+  // The server must answer within this, or it "does not answer".
+  static constexpr int64_t AnswerLimitMs = 5000;
+  static constexpr int64_t AskAgainMs = 250;
+
+  explicit ServerStream(std::string version);
+  ~ServerStream() override;
+  ServerStream(const ServerStream&) = delete;
+  ServerStream& operator=(const ServerStream&) = delete;
+
+  // Watches the game shown with `code` (as typed) at `server`, "HOST" or "HOST:PORT".
+  void watch(const std::string& server, const std::string& code, int64_t now);
+  // Shows the match the server introduced under `token` (host in network order).
+  void show(uint32_t host, uint16_t port, const RelayToken& token, int64_t now);
+
+  void service(int64_t now) override;
+  void send(Channel channel, const uint8_t* data, size_t size) override;
+  bool receive(std::vector<uint8_t>& packet) override;
+  bool gone() const override;
+  void close() override;
+
+  State state() const { return state_; }
+  // Why it failed, in words for the player.
+  const std::string& problem() const { return problem_; }
+  const std::string& server() const { return serverText; }
+  uint64_t bytesReceived() const { return bytesIn; }
+
+private:
+  bool openSocket();
+  void ask(int64_t now);
+  void take(const uint8_t* data, size_t size, int64_t now);
+  void fail(const std::string& why);
+
+  std::string version;
+  State state_ = State::Failed;
+  std::string problem_;
+  std::string serverText;
+  LobbyMessage question;
+  NameLookup lookup;
+  int fd = -1;
+  uint32_t serverHost = 0;  // network order
+  uint16_t serverPort = 0;
+  int64_t startedAt = 0, askedAt = 0;
+  std::unique_ptr<StreamLink> stream;
+  uint64_t bytesIn = 0;
+};
