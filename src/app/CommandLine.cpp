@@ -28,7 +28,8 @@ const std::vector<CommandLineOption> CommandLineOptions = {
      true},
     {"--watch", CommandLineOption::OptionalValue, "HOST[:PORT]",
      "watch the network game at HOST as it is played; with no\n"
-     "                             HOST, the first one on this network (P pause, Esc leave)",
+     "                             HOST, the first one on this network; with a CODE and a\n"
+     "                             server, the game it started there (P pause, Esc leave)",
      true},
     {"--watch-delay", CommandLineOption::RequiredValue, "SECONDS",
      "with --host: show watchers the game this much later\n"
@@ -156,7 +157,8 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine, std::ostrea
   const std::string& watch = commandLine.has("--watch") ? commandLine.given["--watch"] : "";
   NetAddress watched;
   std::string wrong;
-  if (!watch.empty() && !parseAddress(watch, watched, wrong))
+  std::string watchedCode;
+  if (!watch.empty() && !readCode(watch, watchedCode) && !parseAddress(watch, watched, wrong))
     return mistake(err, "option '--watch' takes HOST or HOST:PORT: " + wrong);
   // A joiner's address is read here, so a mistake in it is told before any window opens.
   const std::string& join = commandLine.has("--join") ? commandLine.given["--join"] : "";

@@ -205,8 +205,12 @@ bool GameContext::runNetworkGame() {
   if (config.host) {
     if (!audience)
       audience = std::make_shared<Audience>(PIGMORA_VERSION, network.port, network.watchDelay);
+    // A game made by its code is shown on the server too, for watchers who have the code.
+    if (served && meeting.showable())
+      audience->showAt(meeting.serverHostAddress(), meeting.serverPortNumber(), meeting.token(),
+                       steadyNowMs());
+    if (audience->serving()) match.feed = &audience->feed;
     if (audience->listening()) {
-      match.feed = &audience->feed;
       uint16_t watchPort = static_cast<uint16_t>(network.port + WatchPortOffset);
       watchBeacon = std::make_unique<LanBeacon>(versionStamp(PIGMORA_VERSION), watchPort,
                                                 LanSearchPort + WatchPortOffset);
@@ -257,7 +261,7 @@ bool GameContext::runNetworkGame() {
     view.bus.post<RenderFrame>(&view);
     if (match.feed) {
       audience->serve(steadyNowMs());
-      watchBeacon->service();
+      if (watchBeacon) watchBeacon->service();
     }
   }
   link.close();

@@ -13,8 +13,10 @@
 #include "GameLayout.h"
 #include "GameLoop.h"
 #include "GameOverWait.h"
+#include "InviteCode.h"
 #include "LanSearch.h"
 #include "QuitPassOn.h"
+#include "ServerStream.h"
 #include "SteadyClock.h"
 #include "Version.h"
 #include "Watching.h"
@@ -63,34 +65,64 @@ std::string endingText(const WatchedEnd& end) {
   }
   return "";
 }
-}  // namespace
 
-bool GameContext::runWatch() {
-  std::string address = watchAddress(*display, network.address);
-  if (address.empty()) return false;
+// The feed of a game shown on the Pigmora server with the code the options name, or null
+// once the watcher was told why there is none.
+std::unique_ptr<Link> watchThroughServer(Display& display, const GameContext::Network& network) {
+  auto stream = std::make_unique<ServerStream>(PIGMORA_VERSION);
+  stream->watch(network.server, network.address, steadyNowMs());
+  display.showNotice("Asking " + stream->server() + " for the game " + network.address +
+                     "...\n\nEsc cancels");
+  while (stream->state() != ServerStream::State::Open) {
+    if (pollQuitOrEscape() != Interruption::None) return nullptr;
+    stream->service(steadyNowMs());
+    if (stream->state() == ServerStream::State::Failed) {
+      tellWhy(display, stream->problem());
+      return nullptr;
+    }
+    SDL_Delay(IdleFrameMs);
+  }
+  return stream;
+}
+
+// The feed of the game the host at the options' address (or found on this network) serves
+// its watchers, or null once the watcher was told why there is none.
+std::unique_ptr<Link> watchAtHost(Display& display, const GameContext::Network& network) {
+  std::string address = watchAddress(display, network.address);
+  if (address.empty()) return nullptr;
   auto knocker = std::make_unique<EnetLink>(PIGMORA_VERSION);
   knocker->join(address, steadyNowMs());
-  display->showNotice("Connecting to " + address + " to watch...\n\nEsc cancels");
+  display.showNotice("Connecting to " + address + " to watch...\n\nEsc cancels");
   while (knocker->state() != EnetLink::State::Connected) {
-    if (pollQuitOrEscape() != Interruption::None) return false;
+    if (pollQuitOrEscape() != Interruption::None) return nullptr;
     knocker->service(steadyNowMs());
     if (knocker->state() == EnetLink::State::Refused) {
-      tellWhy(*display, knocker->problem());
-      return false;
+      tellWhy(display, knocker->problem());
+      return nullptr;
     }
     if (knocker->state() == EnetLink::State::Failed) {
       // A host whose game has not begun serves no watchers yet: knock again until it does.
       if (knocker->problem().rfind("no game is waiting", 0) != 0) {
-        tellWhy(*display, "No game to watch: " + knocker->problem());
-        return false;
+        tellWhy(display, "No game to watch: " + knocker->problem());
+        return nullptr;
       }
-      display->showNotice("Waiting for the game at " + address + " to begin...\n\nEsc cancels");
+      display.showNotice("Waiting for the game at " + address + " to begin...\n\nEsc cancels");
       knocker = std::make_unique<EnetLink>(PIGMORA_VERSION);
       knocker->join(address, steadyNowMs());
     }
     SDL_Delay(IdleFrameMs);
   }
-  EnetLink& link = *knocker;
+  return knocker;
+}
+}  // namespace
+
+bool GameContext::runWatch() {
+  std::string code;
+  bool served = !network.server.empty() && readCode(network.address, code);
+  std::unique_ptr<Link> feed =
+      served ? watchThroughServer(*display, network) : watchAtHost(*display, network);
+  if (!feed) return false;
+  Link& link = *feed;
 
   Watcher watcher(link, PIGMORA_VERSION);
   GameLayout layout(GameMode::Versus);

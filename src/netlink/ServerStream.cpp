@@ -153,7 +153,8 @@ void ServerStream::take(const uint8_t* data, size_t size, int64_t now) {
   if (m.type != LobbyType::Refused) return;
   switch (m.refusal) {
     case Refusal::UnknownCode:
-      fail("No game is shown with the code " + shownCode(question.code));
+      fail("No game is shown with the code " + shownCode(question.code) +
+           ": a game is shown once both players are in");
       break;
     case Refusal::WatchersFull:
       fail(WatchersFullText);

@@ -132,7 +132,10 @@ void WatchHost::service(const std::function<void(Link&)>& arrived,
 Audience::Audience(const std::string& version, uint16_t gamePort, int delaySeconds,
                    bool loopbackOnly)
     : port(version), feed(delaySeconds), version(version) {
-  listening_ = port.listen(static_cast<uint16_t>(gamePort + WatchPortOffset), loopbackOnly);
+  // A game met through a server on a port of the system's choosing has no port beside it
+  // for watchers; it may still show them the game through the server.
+  if (gamePort != 0)
+    listening_ = port.listen(static_cast<uint16_t>(gamePort + WatchPortOffset), loopbackOnly);
 }
 
 void Audience::showAt(uint32_t host, uint16_t serverPort, const RelayToken& token, int64_t now) {

@@ -51,6 +51,7 @@ private:
 // A host's watchers: their port beside the game's, and the feed that serves them.
 class Audience {
 public:
+  // `gamePort` 0: no port for watchers, only shows through a server.
   // After the players' game, watchers are served at most this much longer than the hold-back.
   static constexpr int64_t LingerMs = WatchFeed::StallLimitMs + 2 * WatchFeed::PartingMs;
 

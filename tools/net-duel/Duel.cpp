@@ -9,6 +9,7 @@
 #include "NetMatch.h"
 #include "NetSession.h"
 #include "ServerMeeting.h"
+#include "ServerStream.h"
 #include "SteadyClock.h"
 #include "Version.h"
 #include "WatchHost.h"
@@ -77,7 +78,14 @@ DuelResult playDuel(const DuelOptions& options) {
       result.outcome = DuelResult::Outcome::GameOver;
       return result;
     }
-    playOver(*meeting, meeting->link(), meeting->listens(), nullptr, options, result);
+    // A host met by its code shows the game on the server for watchers who have the code.
+    std::unique_ptr<Audience> shown;
+    if (meeting->showable()) {
+      shown = std::make_unique<Audience>(version, 0, options.watchDelay, true);
+      shown->showAt(meeting->serverHostAddress(), meeting->serverPortNumber(), meeting->token(),
+                    nowMs());
+    }
+    playOver(*meeting, meeting->link(), meeting->listens(), shown.get(), options, result);
     return result;
   }
   bool hosting = options.join.empty();
@@ -157,14 +165,15 @@ void playOver(Link& link, EnetLink& wire, bool hosting, Audience* audience,
   result.endLines = endLines(match.game());
 }
 
-WatchResult watchDuel(const std::string& address, const std::string& givenVersion) {
-  WatchResult result;
-  std::string version = givenVersion.empty() ? PIGMORA_VERSION : givenVersion;
+namespace {
+// The host's port for watchers beside the game's at `address`, once it answers.
+std::unique_ptr<Link> watchAtHost(const std::string& address, const std::string& version,
+                                  std::string& problem) {
   NetAddress where;
   std::string why;
   if (!parseAddress(address, where, why)) {
-    result.problem = "'" + address + "' is not HOST:PORT: " + why;
-    return result;
+    problem = "'" + address + "' is not HOST:PORT: " + why;
+    return nullptr;
   }
   where.port = static_cast<uint16_t>(where.port + WatchPortOffset);
   std::string watchAt = where.host + ":" + std::to_string(where.port);
@@ -182,9 +191,39 @@ WatchResult watchDuel(const std::string& address, const std::string& givenVersio
     pause();
   }
   if (link->state() != EnetLink::State::Connected) {
-    result.problem = link->problem().empty() ? "no game to watch" : link->problem();
-    return result;
+    problem = link->problem().empty() ? "no game to watch" : link->problem();
+    return nullptr;
   }
+  return link;
+}
+
+// The game shown with `code` on the Pigmora server at `server`, once the server opened it.
+std::unique_ptr<Link> watchThroughServer(const std::string& server, const std::string& code,
+                                         const std::string& version, std::string& problem) {
+  auto stream = std::make_unique<ServerStream>(version);
+  stream->watch(server, code, nowMs());
+  while (stream->state() != ServerStream::State::Open &&
+         stream->state() != ServerStream::State::Failed) {
+    stream->service(nowMs());
+    pause();
+  }
+  if (stream->state() != ServerStream::State::Open) {
+    problem = stream->problem();
+    return nullptr;
+  }
+  return stream;
+}
+}  // namespace
+
+WatchResult watchDuel(const std::string& address, const std::string& givenVersion,
+                      const std::string& server) {
+  WatchResult result;
+  std::string version = givenVersion.empty() ? PIGMORA_VERSION : givenVersion;
+  int64_t begun = nowMs();
+  std::unique_ptr<Link> link = server.empty()
+                                   ? watchAtHost(address, version, result.problem)
+                                   : watchThroughServer(server, address, version, result.problem);
+  if (!link) return result;
   int64_t connected = nowMs();
   result.connectMs = connected - begun;
   Watcher watcher(*link, PIGMORA_VERSION);

@@ -31,7 +31,8 @@ struct DuelOptions {
 };
 
 // A watcher of a net-duel pair: connects to the host's port for watchers at "HOST:PORT" (the
-// game's port), follows every game to the players' end and keeps the last one's replay.
+// game's port), or with `server` asks that Pigmora server for the game shown with the code
+// `address`; follows every game to the players' end and keeps the last one's replay.
 struct WatchResult {
   std::string problem;  // why nothing was watched
   bool turnedAway = false;
@@ -49,7 +50,8 @@ struct WatchResult {
   Replay replay;
 };
 
-WatchResult watchDuel(const std::string& address, const std::string& version = "");
+WatchResult watchDuel(const std::string& address, const std::string& version = "",
+                      const std::string& server = "");
 
 struct DuelResult {
   enum class Outcome { NoGame, GameOver, OtherEnd } outcome = Outcome::NoGame;

@@ -3,7 +3,7 @@
 //   net-duel --host=PORT | --join=HOST:PORT  [--level=N] [--start=S] [--replay=FILE]
 //            [--version=V] [--watch-delay=SECONDS]
 //   net-duel --server=HOST:PORT --host | --join=CODE | --quick  [--relayed] [--meet-only] [...]
-//   net-duel --watch=HOST:PORT [--replay=FILE]
+//   net-duel --watch=HOST:PORT | --server=HOST:PORT --watch=CODE  [--replay=FILE]
 // With --server the two meet through a Pigmora server: the host prints "code: K7M-X2Q" as
 // soon as it has one, and each side "path: direct" or "path: relayed" once connected.
 // A host also serves watchers, on the port after its own. A watcher follows the pair at
@@ -34,9 +34,9 @@ bool value(const std::string& argument, const char* name, std::string& out) {
 
 // Watches the pair whose host is at `address`: 0 when the last game watched ended by the
 // rules, 1 when otherwise, 3 when nothing could be watched.
-int watchPair(const std::string& address, const std::string& replayPath,
-              const std::string& version) {
-  WatchResult result = watchDuel(address, version);
+int watchPair(const std::string& address, const std::string& replayPath, const std::string& version,
+              const std::string& server) {
+  WatchResult result = watchDuel(address, version, server);
   if (result.turnedAway) {
     std::fprintf(stderr, "net-duel: %s\n", WatchersFullText);
     return 3;
@@ -83,11 +83,12 @@ int main(int argc, char** argv) {
                    "[--replay=FILE] [--version=V] [--watch-delay=SECONDS]\n"
                    "       net-duel --server=HOST:PORT --host | --join=CODE | --quick [--relayed] "
                    "[--meet-only] [...]\n"
-                   "       net-duel --watch=HOST:PORT [--replay=FILE]\n");
+                   "       net-duel --watch=HOST:PORT | --server=HOST:PORT --watch=CODE "
+                   "[--replay=FILE]\n");
       return 2;
     }
   }
-  if (!watch.empty()) return watchPair(watch, replayPath, version);
+  if (!watch.empty()) return watchPair(watch, replayPath, version, server);
   DuelOptions options;
   if (!server.empty()) {
     if (int(hostFlag) + int(!join.empty()) + int(quick) != 1 || !host.empty()) {
