@@ -36,17 +36,37 @@ void StreamLink::take(const StreamPart& part, int64_t now) {
     return;
   }
   // An acknowledgement of parts never sent is a lie: it acknowledges nothing.
-  if (!before(nextSeq, part.ack))
+  if (!before(nextSeq, part.ack)) {
     while (!unacknowledged.empty() && before(unacknowledged.front().seq, part.ack))
       unacknowledged.pop_front();
+    // The same wait told again and again, for nothing but to say so: the part it waits for
+    // was lost, and those after it came.
+    bool told = part.flags == 0 && part.ack == lastAck && !unacknowledged.empty();
+    repeats = told ? repeats + 1 : 0;
+    lastAck = part.ack;
+    if (repeats >= RepeatsForResend && now - unacknowledged.front().sentAt >= ResendAgainMs) {
+      Outgoing& lost = unacknowledged.front();
+      lost.sentAt = now;
+      sendPart(StreamCarries, lost.seq, lost.data, now);
+      repeats = 0;
+    }
+  }
   if (!(part.flags & StreamCarries)) return;
-  // Only the part waited for is taken, and only while there is room to keep it: the other
-  // end sends it again until it is acknowledged, which is all the holding back it needs.
-  if (part.seq == expected && waiting.size() < MostWaiting) {
-    waiting.push_back(part.data);
+  // A part is kept while there is room for it: the other end sends it again until it is
+  // acknowledged, which is all the holding back it needs.
+  ackDue = true;
+  if (before(part.seq, expected) || waiting.size() + ahead.size() >= MostWaiting) return;
+  if (part.seq != expected) {
+    if (part.seq - expected < MostWaiting) ahead.emplace(part.seq, part.data);
+    return;
+  }
+  waiting.push_back(part.data);
+  ++expected;
+  for (auto next = ahead.find(expected); next != ahead.end(); next = ahead.find(expected)) {
+    waiting.push_back(std::move(next->second));
+    ahead.erase(next);
     ++expected;
   }
-  ackDue = true;
 }
 
 void StreamLink::service(int64_t now) {

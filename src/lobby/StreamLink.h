@@ -3,16 +3,18 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "LobbyWire.h"
 #include "Transport.h"
 
 // One end of a stream between the server and a game: packets that arrive once each and in
-// order, carried as lobby datagrams under a token the server gave out. Parts not acknowledged
-// in time go again from the first one missing; the receiver takes only the part it waits for,
-// so nothing is held out of order. What a watch feed needs: a few packets a second, in order,
-// that may be late but never lost. A stream that hears nothing for SilenceMs is gone.
+// order, carried as lobby datagrams under a token the server gave out. The receiver keeps
+// parts that overtook a missing one (within its room) and says at once which it waits for;
+// the sender sends that one again when told twice, and any not acknowledged in time again
+// from the first. What a watch feed needs: a few packets a second, in order, late at worst,
+// never lost. A stream that hears nothing for SilenceMs is gone.
 class StreamLink : public Link {
 public:
   using SendPart = std::function<void(const std::vector<uint8_t>& datagram)>;
@@ -20,8 +22,12 @@ public:
   // Parts sent and not yet acknowledged, at most; a sender that would go past this is
   // closed (the other end stopped reading): the feed over it keeps far fewer on their way.
   static constexpr size_t MostUnacknowledged = 512;
-  // Packets received and not yet read.
+  // Packets received and not yet read, those held for a missing one before them among them.
   static constexpr size_t MostWaiting = 512;
+  // Told this many times more that the other end waits for a part, the sender sends it again,
+  // though not sooner than ResendAgainMs after it last did (a round trip on a good day).
+  static constexpr int RepeatsForResend = 2;
+  static constexpr int64_t ResendAgainMs = 50;
   // Unacknowledged parts go again this long after they were last sent.
   static constexpr int64_t ResendMs = 300;
   // Parts sent again at once, from the first missing, so that a lost one costs one burst.
@@ -61,6 +67,9 @@ private:
   SendPart sendPart_;
   std::deque<Outgoing> unacknowledged;
   std::deque<std::vector<uint8_t>> waiting;
+  std::map<uint32_t, std::vector<uint8_t>> ahead;  // came before one still missing
+  uint32_t lastAck = 0;
+  int repeats = 0;
   uint32_t nextSeq = 0;   // the next part of ours
   uint32_t expected = 0;  // the next part of theirs
   bool ackDue = false;

@@ -27,9 +27,22 @@ ServerStream::~ServerStream() {
 }
 
 void ServerStream::fail(const std::string& why) {
-  if (state_ == State::Failed && !problem_.empty()) return;
-  state_ = State::Failed;
-  problem_ = why;
+  if (problem_.empty()) problem_ = why;
+  resolving = false;
+}
+
+ServerStream::State ServerStream::state() const {
+  if (!problem_.empty()) return State::Failed;
+  if (resolving) return State::Resolving;
+  if (!client) return State::Failed;
+  switch (client->state()) {
+    case StreamClient::State::Asking:
+      return State::Asking;
+    case StreamClient::State::Open:
+      return State::Open;
+    default:
+      return State::Failed;
+  }
 }
 
 bool ServerStream::openSocket() {
@@ -62,46 +75,45 @@ void ServerStream::watch(const std::string& server, const std::string& typed, in
   }
   if (!openSocket()) return;
   lookup.start(where.host);
-  state_ = State::Resolving;
+  resolving = true;
 }
 
 void ServerStream::show(uint32_t host, uint16_t port, const RelayToken& token, int64_t now) {
-  startedAt = now;
   serverHost = host;
   serverPort = port;
   in_addr shown{host};
   serverText = std::string(inet_ntoa(shown)) + ":" + std::to_string(port);
   question.type = LobbyType::Show;
   question.token = token;
-  if (!openSocket()) return;
-  state_ = State::Asking;
-  ask(now);
+  if (openSocket()) begin(question, now);
 }
 
-void ServerStream::ask(int64_t now) {
-  std::vector<uint8_t> bytes = encode(question);
+void ServerStream::begin(const LobbyMessage& asked, int64_t now) {
   sockaddr_in there{};
   there.sin_family = AF_INET;
   there.sin_addr.s_addr = serverHost;
   there.sin_port = htons(serverPort);
-  sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&there), sizeof there);
-  askedAt = now;
+  int socket = fd;
+  client = std::make_unique<StreamClient>(asked, [socket, there](const std::vector<uint8_t>& d) {
+    sendto(socket, d.data(), d.size(), 0, reinterpret_cast<const sockaddr*>(&there), sizeof there);
+  });
+  client->start(now);
 }
 
 void ServerStream::service(int64_t now) {
-  if (state_ == State::Resolving) {
+  if (resolving) {
     bool found = false;
     uint32_t host = 0;
     if (lookup.done(found, host) && found) {
       serverHost = host;
-      state_ = State::Asking;
-      ask(now);
+      resolving = false;
+      begin(question, now);
     } else if (lookup.done(found, host) || now - startedAt > EnetLink::LookupLimitMs) {
       fail("There is no machine called " + serverText.substr(0, serverText.rfind(':')));
-      return;
     }
+    return;
   }
-  if (fd < 0 || (state_ == State::Failed && !stream)) return;
+  if (!client) return;
   std::vector<uint8_t> room(ReadRoom);
   for (int n = 0; n < MostReadsPerService; ++n) {
     sockaddr_in from{};
@@ -110,90 +122,62 @@ void ServerStream::service(int64_t now) {
         recvfrom(fd, room.data(), room.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromSize);
     if (got < 0) break;
     // Only the server's datagrams count: anyone else's are dropped unread.
-    if (from.sin_addr.s_addr != serverHost || ntohs(from.sin_port) != serverPort) continue;
-    bytesIn += static_cast<uint64_t>(got);
-    take(room.data(), static_cast<size_t>(got), now);
+    if (from.sin_addr.s_addr == serverHost && ntohs(from.sin_port) == serverPort)
+      client->take(room.data(), static_cast<size_t>(got), now);
   }
-  if (state_ == State::Asking && now - askedAt >= AskAgainMs) ask(now);
-  if (state_ == State::Asking && now - startedAt > AnswerLimitMs)
-    fail("The Pigmora server at " + serverText + " does not answer");
-  if (stream) stream->service(now);
+  client->service(now);
+  if (client->state() != StreamClient::State::Asking &&
+      client->state() != StreamClient::State::Open)
+    fail(whyRefused());
 }
 
-void ServerStream::take(const uint8_t* data, size_t size, int64_t now) {
-  LobbyMessage m;
-  Decoded read = decode(data, size, m);
-  if (read == Decoded::OtherProtocol && state_ == State::Asking) {
-    fail("The Pigmora server at " + serverText + " runs another version of the server");
-    return;
-  }
-  if (read != Decoded::Ok) return;
-  if (m.type == LobbyType::Stream) {
-    if (stream && m.token == stream->token()) stream->take(m.part, now);
-    return;
-  }
-  if (state_ != State::Asking || m.nonce != question.nonce) return;
+std::string ServerStream::whyRefused() const {
   std::string at = "The Pigmora server at " + serverText;
-  if (m.type == LobbyType::Opened) {
-    int socket = fd;
-    sockaddr_in there{};
-    there.sin_family = AF_INET;
-    there.sin_addr.s_addr = serverHost;
-    there.sin_port = htons(serverPort);
-    auto sendPart = [socket, there](const std::vector<uint8_t>& datagram) {
-      sendto(socket, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&there),
-             sizeof there);
-    };
-    stream = std::make_unique<StreamLink>(m.token, sendPart, now);
-    // The first word under the token proves this side asked from here.
-    stream->sayHello();
-    state_ = State::Open;
-    return;
+  switch (client->state()) {
+    case StreamClient::State::Silent:
+      return at + " does not answer";
+    case StreamClient::State::OtherProtocol:
+      return at + " runs another version of the server";
+    default:
+      break;
   }
-  if (m.type != LobbyType::Refused) return;
-  switch (m.refusal) {
+  switch (client->refusal()) {
     case Refusal::UnknownCode:
-      fail("No game is shown with the code " + shownCode(question.code) +
-           ": a game is shown once both players are in");
-      break;
+      return "No game is shown with the code " + shownCode(question.code) +
+             ": a game is shown once both players are in";
     case Refusal::WatchersFull:
-      fail(WatchersFullText);
-      break;
+      return WatchersFullText;
     case Refusal::OtherVersion:
-      fail("The players have Pigmora " + stampVersion(m.stamp) + "; you have " + version);
-      break;
+      return "The players have Pigmora " + stampVersion(client->refusedStamp()) + "; you have " +
+             version;
     case Refusal::TooManyWrongCodes:
-      fail(at + " takes no more codes from here for a minute: too many were wrong");
-      break;
+      return at + " takes no more codes from here for a minute: too many were wrong";
     case Refusal::Full:
     case Refusal::TooManyFromAddress:
-      fail(at + " is full: try again later");
-      break;
+      return at + " is full: try again later";
     case Refusal::OtherProtocol:
-      fail(at + " runs another version of the server");
-      break;
+      return at + " runs another version of the server";
     case Refusal::Closing:
-      fail(at + " is shutting down");
-      break;
+      return at + " is shutting down";
     case Refusal::NotShown:
-      fail(at + " does not show this game");
-      break;
+      return at + " does not show this game";
   }
+  return at + " refused";
 }
 
 void ServerStream::send(Channel channel, const uint8_t* data, size_t size) {
-  if (stream) stream->send(channel, data, size);
+  if (client) client->send(channel, data, size);
 }
 
 bool ServerStream::receive(std::vector<uint8_t>& packet) {
-  return stream && stream->receive(packet);
+  return client && client->receive(packet);
 }
 
 bool ServerStream::gone() const {
-  return stream ? stream->gone() : state_ == State::Failed;
+  return !problem_.empty() || (client && client->gone());
 }
 
 void ServerStream::close() {
-  if (stream) stream->close();
-  if (state_ != State::Open) fail("closed");
+  if (client) client->close();
+  if (!client && problem_.empty()) problem_ = "closed";
 }

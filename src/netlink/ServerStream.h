@@ -5,19 +5,14 @@
 #include <string>
 
 #include "EnetLink.h"
-#include "LobbyWire.h"
-#include "StreamLink.h"
+#include "StreamClient.h"
 
 // A stream to a Pigmora server on a socket of its own: a watcher's, of the game shown with a
 // code, or a host's, carrying its watchers' feed up once for the server to pass on to them
-// all. Asks until the server opens the stream (or says why not), proves it from where it
-// asked, then is a link like any other.
+// all. Once open it is a link like any other.
 class ServerStream : public Link {
 public:
   enum class State { Resolving, Asking, Open, Failed };
-  // The server must answer within this, or it "does not answer".
-  static constexpr int64_t AnswerLimitMs = 5000;
-  static constexpr int64_t AskAgainMs = 250;
 
   explicit ServerStream(std::string version);
   ~ServerStream() override;
@@ -35,28 +30,27 @@ public:
   bool gone() const override;
   void close() override;
 
-  State state() const { return state_; }
+  State state() const;
   // Why it failed, in words for the player.
   const std::string& problem() const { return problem_; }
   const std::string& server() const { return serverText; }
-  uint64_t bytesReceived() const { return bytesIn; }
 
 private:
   bool openSocket();
-  void ask(int64_t now);
-  void take(const uint8_t* data, size_t size, int64_t now);
+  void begin(const LobbyMessage& question, int64_t now);
   void fail(const std::string& why);
+  std::string whyRefused() const;
 
   std::string version;
-  State state_ = State::Failed;
+  bool resolving = false;
   std::string problem_;
   std::string serverText;
-  LobbyMessage question;
+  std::string code;
   NameLookup lookup;
+  LobbyMessage question;
   int fd = -1;
   uint32_t serverHost = 0;  // network order
   uint16_t serverPort = 0;
-  int64_t startedAt = 0, askedAt = 0;
-  std::unique_ptr<StreamLink> stream;
-  uint64_t bytesIn = 0;
+  int64_t startedAt = 0;
+  std::unique_ptr<StreamClient> client;
 };
