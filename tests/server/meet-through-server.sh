@@ -2,8 +2,9 @@
 # meet-through-server.sh BUILD_DIR: a Pigmora server on the loopback address and two pairs
 # of net-duel players with the computer at the keys: one pair meets by invite code and finds
 # its direct way, the other meets by quick match and plays through the server's relay. Each
-# pair plays a whole game to the same end lines, with replays that check; then the server
-# stops within 2 s of SIGTERM.
+# pair plays a whole game to the same end lines, with replays that check; two watchers with
+# the code (one asking before the game is shown) follow the first pair through the server to
+# the same end; then the server stops within 2 s of SIGTERM.
 set -uo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
@@ -25,7 +26,10 @@ run() { timeout -k 2 "$limit" "$duel" --server=127.0.0.1:"$port" "$@"; }
 run --host --start=42 --level=5 --replay=code-host.txt >code-host.out 2>code-host.err &
 await code-host.out '^code: [2-9A-HJKMNP-Z]\{3\}-[2-9A-HJKMNP-Z]\{3\}$' || fail "the host was given no code"
 code=$(sed -n 's/^code: //p' code-host.out | tr 'A-Z' 'a-z' | tr -d -)
+run --watch="$code" --replay=early-watch.txt >early-watch.out 2>early-watch.err &
 run --join="$code" --start=42 --level=1 --replay=code-join.txt >code-join.out 2>code-join.err &
+await server.out 'a game is shown' || fail "the host did not show its game"
+run --watch="$code" --replay=watch.txt >watch.out 2>watch.err &
 run --quick --relayed --start=9 --level=5 --replay=quick-host.txt >quick-host.out 2>quick-host.err &
 await server.out 'waits for a quick match' || fail "the quick waiter did not get in line"
 run --quick --relayed --start=9 --level=1 --replay=quick-join.txt >quick-join.out 2>quick-join.err &
@@ -40,6 +44,11 @@ for pair in code:direct quick:relayed; do
   done
   [ -s $name-host.end ] || fail "the $name pair's game has no end"
   cmp -s $name-host.end $name-join.end || fail "the $name pair ended on different lines"
+done
+for watcher in early-watch watch; do
+  grep -q '^net-duel: live after [0-9]* ms$' $watcher.err || fail "the $watcher did not go live"
+  cmp -s $watcher.out code-host.end || fail "the $watcher did not see the host's end"
+  "$build/pigmora" --check-replay $watcher.txt >/dev/null || fail "the $watcher's replay does not check"
 done
 kill -TERM $server
 for _ in $(seq 20); do kill -0 $server 2>/dev/null || break; sleep 0.1; done

@@ -20,6 +20,8 @@ int64_t nowMs() {
 }
 constexpr int64_t ConnectLimitMs = 20000;
 constexpr int64_t MeetingLingerMs = 1000;
+// Ten wrong codes a minute shut an address out: a watcher waiting for a show asks less often.
+constexpr int64_t AskShowAgainMs = 2500;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
 constexpr int64_t PollMs = 1;
 void pause() {
@@ -198,20 +200,28 @@ std::unique_ptr<Link> watchAtHost(const std::string& address, const std::string&
 }
 
 // The game shown with `code` on the Pigmora server at `server`, once the server opened it.
+// A watcher that came before the game was shown asks again until the limit, slowly enough
+// not to be taken for a guesser of codes.
 std::unique_ptr<Link> watchThroughServer(const std::string& server, const std::string& code,
                                          const std::string& version, std::string& problem) {
-  auto stream = std::make_unique<ServerStream>(version);
-  stream->watch(server, code, nowMs());
-  while (stream->state() != ServerStream::State::Open &&
-         stream->state() != ServerStream::State::Failed) {
-    stream->service(nowMs());
-    pause();
-  }
-  if (stream->state() != ServerStream::State::Open) {
+  int64_t begun = nowMs();
+  for (;;) {
+    auto stream = std::make_unique<ServerStream>(version);
+    stream->watch(server, code, nowMs());
+    while (stream->state() != ServerStream::State::Open &&
+           stream->state() != ServerStream::State::Failed) {
+      stream->service(nowMs());
+      pause();
+    }
+    if (stream->state() == ServerStream::State::Open) {
+      problem.clear();
+      return stream;
+    }
     problem = stream->problem();
-    return nullptr;
+    if (problem.rfind("No game is shown", 0) != 0 || nowMs() - begun > ConnectLimitMs)
+      return nullptr;
+    for (int64_t again = nowMs() + AskShowAgainMs; nowMs() < again;) pause();
   }
-  return stream;
 }
 }  // namespace
 
