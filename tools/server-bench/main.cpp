@@ -5,6 +5,11 @@
 //     second through the relay for S seconds (5); prints packets a second relayed, the time
 //     a packet takes through the relay against a direct pair's (p50, p99), the server's CPU
 //     per 100 matches, its memory per match, and the new codes it gives a second.
+//   server-bench --server-program=PATH --watchers=W [--seconds=S]
+//     One match made by code whose host shows its game (two computers playing it here) and
+//     W watchers (at most the server's 100) following it through the server for S seconds;
+//     prints the host's upload, the server's upload in all and per watcher, its CPU and
+//     memory, and how far behind the host the watchers were at the end.
 //   server-bench --server-program=PATH --flood=S
 //     S seconds (at most 30) of random and half-valid datagrams from many addresses, no more
 //     than FloodMostPackets in all; then the server must still run, hold less than
@@ -30,9 +35,14 @@
 #include <thread>
 #include <vector>
 
+#include "HeadlessGame.h"
 #include "InviteCode.h"
+#include "LobbyServer.h"
 #include "LobbyWire.h"
+#include "NetGame.h"
+#include "StreamClient.h"
 #include "VersionStamp.h"
+#include "Watching.h"
 
 namespace {
 constexpr int64_t SendEveryUs = 30000;  // about 33 packets a second, as a game sends
@@ -100,14 +110,17 @@ bool await(int fd, LobbyType type, LobbyMessage& m, const std::vector<uint8_t>& 
   return false;
 }
 
-// Two sockets the server introduced by code: [0] the host, [1] the joiner.
-bool meetByCode(int host, int joiner, uint64_t nonce) {
+// Two sockets the server introduced by code: [0] the host, [1] the joiner. `met` is what
+// the host was told, `code` the code.
+bool meetByCode(int host, int joiner, uint64_t nonce, LobbyMessage* met = nullptr,
+                std::string* code = nullptr) {
   LobbyMessage ask, answer;
   ask.type = LobbyType::Host, ask.nonce = nonce, ask.stamp = Stamp;
   if (!await(host, LobbyType::Code, answer, encode(ask))) return false;
+  if (code) *code = answer.code;
   ask.type = LobbyType::Join, ask.code = answer.code;
   if (!await(joiner, LobbyType::Meet, answer, encode(ask))) return false;
-  return await(host, LobbyType::Meet, answer);
+  return await(host, LobbyType::Meet, met ? *met : answer);
 }
 
 struct Usage {
@@ -247,6 +260,104 @@ int relayBench(pid_t server, int matches, int seconds) {
   return 0;
 }
 
+int64_t nowMs() {
+  return nowUs() / 1000;
+}
+
+// A stream to the server on a socket of its own, counting what crosses it.
+struct Streamer {
+  Streamer(uint32_t ip, const LobbyMessage& question)
+      : fd(openAt(ip)), client(question, [this](const std::vector<uint8_t>& d) {
+          sendTo(fd, d);
+          sentBytes += d.size();
+        }) {
+    client.start(nowMs());
+  }
+  void service(std::vector<uint8_t>& room) {
+    ssize_t got;
+    while ((got = recv(fd, room.data(), room.size(), 0)) > 0) {
+      receivedBytes += uint64_t(got);
+      client.take(room.data(), size_t(got), nowMs());
+    }
+    client.service(nowMs());
+  }
+  int fd;
+  StreamClient client;
+  uint64_t sentBytes = 0, receivedBytes = 0;
+};
+
+int watchBench(pid_t server, int watchers, int seconds) {
+  Usage idle = usageOf(server);
+  int host = openAt(clientAddress(0)), joiner = openAt(clientAddress(1));
+  LobbyMessage met;
+  std::string code;
+  if (!meetByCode(host, joiner, 1, &met, &code)) {
+    std::fprintf(stderr, "server-bench: the match was not made\n");
+    return 1;
+  }
+  // The players' game, its agreed ticks made here by two computers at the keys.
+  GameSetup setup = HeadlessGame::setupFor(GameMode::Versus, 77);
+  NetGame game;
+  std::vector<uint8_t> setupBytes = NetGame::setupBytes(setup);
+  game.begin(setupBytes.data(), setupBytes.size());
+  ComputerInput players[2] = {{0, 3, 1}, {1, 3, 2}};
+  WatchFeed feed;
+  LobbyMessage show;
+  show.type = LobbyType::Show, show.nonce = 2, show.token = met.token;
+  Streamer upload(clientAddress(2), show);
+  feed.add(upload.client, nowMs());
+  feed.beginGame(setup);
+
+  std::vector<std::unique_ptr<Streamer>> seats;
+  std::vector<std::unique_ptr<Watcher>> followers;
+  LobbyMessage watch;
+  watch.type = LobbyType::Watch, watch.stamp = Stamp, watch.code = code;
+  std::vector<uint8_t> room(2048);
+  int64_t start = nowMs(), end = start + int64_t(seconds) * 1000;
+  uint32_t ticks = 0;
+  while (nowMs() < end) {
+    // The watchers come once the host is seen showing, one every few milliseconds.
+    if (upload.client.state() == StreamClient::State::Open && int(seats.size()) < watchers &&
+        nowMs() - start >= int64_t(seats.size()) * 5) {
+      watch.nonce = 100 + seats.size();
+      seats.push_back(std::make_unique<Streamer>(clientAddress(3 + int(seats.size())), watch));
+      followers.push_back(std::make_unique<Watcher>(seats.back()->client, "bench"));
+    }
+    for (; int64_t(tickStart(ticks)) <= nowMs() - start && game.game.state != Over; ++ticks) {
+      TickInputs inputs;
+      for (int side = 0; side < 2; ++side) inputs.side[side] = players[side].next(game.game);
+      game.step(ticks, inputs, true);
+      feed.confirmed(ticks, inputs);
+    }
+    upload.service(room);
+    feed.poll(nowMs());
+    for (size_t i = 0; i < seats.size(); ++i) {
+      seats[i]->service(room);
+      followers[i]->poll(nowMs());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  Usage busy = usageOf(server);
+  double watched = seconds - 0.005 * watchers / 2.0;
+  uint64_t down = 0, behindMost = 0, open = 0;
+  for (size_t i = 0; i < seats.size(); ++i) {
+    down += seats[i]->receivedBytes;
+    open += seats[i]->client.state() == StreamClient::State::Open;
+    behindMost = std::max<uint64_t>(behindMost, ticks - followers[i]->tick());
+  }
+  std::printf("watchers: %d asked, %llu followed the game, %u ticks in %d s\n", watchers,
+              static_cast<unsigned long long>(open), ticks, seconds);
+  std::printf("host's upload: %.0f B/s to the server (every watcher's feed, once)\n",
+              double(upload.sentBytes) / seconds);
+  std::printf("server's upload to the watchers: %.0f B/s in all, %.0f B/s a watcher\n",
+              double(down) / watched, double(down) / watched / std::max(1, watchers));
+  std::printf("server CPU: %.1f%% of a core; memory: %ld kB idle, %ld kB showing\n",
+              100 * (busy.cpuSeconds - idle.cpuSeconds) / seconds, idle.rssKb, busy.rssKb);
+  std::printf("the watchers were at most %llu ticks behind the host at the end\n",
+              static_cast<unsigned long long>(behindMost));
+  return open == uint64_t(watchers) ? 0 : 1;
+}
+
 int flood(pid_t server, int seconds) {
   std::mt19937 random(2718);
   std::vector<int> senders;
@@ -314,20 +425,22 @@ bool value(const std::string& a, const char* name, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string program, matches = "100", seconds = "5", floodSeconds;
+  std::string program, matches = "100", seconds = "5", floodSeconds, watchers;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (!value(a, "--server-program", program) && !value(a, "--matches", matches) &&
-        !value(a, "--seconds", seconds) && !value(a, "--flood", floodSeconds)) {
+        !value(a, "--seconds", seconds) && !value(a, "--flood", floodSeconds) &&
+        !value(a, "--watchers", watchers)) {
       std::fprintf(stderr,
                    "usage: server-bench --server-program=PATH [--matches=N] [--seconds=S] | "
-                   "[--flood=S]\n");
+                   "[--watchers=W] | [--flood=S]\n");
       return 2;
     }
   }
   int n = std::atoi(matches.c_str()), s = std::atoi(seconds.c_str()),
-      f = std::atoi(floodSeconds.c_str());
-  if (program.empty() || n < 1 || s < 1 || f < 0 || f > FloodMostSeconds) {
+      f = std::atoi(floodSeconds.c_str()), w = std::atoi(watchers.c_str());
+  if (program.empty() || n < 1 || s < 1 || f < 0 || f > FloodMostSeconds || w < 0 ||
+      size_t(w) > ServerBounds().watchersPerShow) {
     std::fprintf(stderr, "server-bench: give --server-program, and numbers in range\n");
     return 2;
   }
@@ -353,7 +466,7 @@ int main(int argc, char** argv) {
   if (!await(probe, LobbyType::Queued, answer, encode(ask))) {
     std::fprintf(stderr, "server-bench: the server does not answer\n");
   } else {
-    status = f > 0 ? flood(server, f) : relayBench(server, n, s);
+    status = f > 0 ? flood(server, f) : w > 0 ? watchBench(server, w, s) : relayBench(server, n, s);
   }
   kill(server, SIGTERM);
   waitpid(server, nullptr, 0);
