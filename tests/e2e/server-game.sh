@@ -2,16 +2,17 @@
 # server-game.sh BUILD_DIR: two copies of the real program meet by invite code through a
 # Pigmora server on the loopback address, in one private X server: the host's waiting
 # screen has the code, the joiner starts with it, both say how they are connected, they
-# play a few seconds by keys, the joiner leaves; both return to their menus, exit 0, and
-# keep replays that check and end on the same lines. The server named once is remembered
-# in the player's folder, and Pigmora.ini says nothing of it.
+# play a few seconds by keys, watched through the server by a third copy given the code;
+# the joiner leaves; all three return to their menus, exit 0, and keep replays that check
+# and end on the same lines. The server named once is remembered in the player's folder,
+# and Pigmora.ini says nothing of it.
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 use_shots "$build/e2e-server-game-screens"
-start_xvfb 1400x600
+start_xvfb 2100x600
 export SDL_AUDIODRIVER=dummy
 
 free_port() { python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
@@ -22,19 +23,18 @@ game_port=$(free_port)
 server_pid=$!
 versus_points=(5 470 635 470)
 playing() { shows "$1" looks_like "$data/Backgrounds/ocean2p.jpg" "${versus_points[@]}"; }
-as() {
-  if [ "$1" = host ]; then game_pid=$host_pid window=$host_window; else game_pid=$join_pid window=$join_window; fi
-}
+as() { eval "game_pid=\$${1}_pid window=\$${1}_window"; }
 remember() {
-  if [ "$1" = host ]; then host_pid=$game_pid host_window=$window; else join_pid=$game_pid join_window=$window; fi
+  eval "${1}_pid=$game_pid ${1}_window=$window"
   game_pid=""
 }
-stop_all() { for pid in ${host_pid:-} ${join_pid:-} $server_pid; do kill -9 "$pid" 2>/dev/null; done; }
-keep_logs() { cp "$host_dir/stderr" "$shots/host-stderr.txt"; cp "$join_dir/stderr" "$shots/join-stderr.txt"; cp "$scratch/server.out" "$shots/server.txt"; } 2>/dev/null
+stop_all() { for pid in ${host_pid:-} ${join_pid:-} ${watch_pid:-} $server_pid; do kill -9 "$pid" 2>/dev/null; done; }
+keep_logs() { for side in host join watch; do eval "cp \"\$${side}_dir/stderr\" \"$shots/$side-stderr.txt\""; done; cp "$scratch/server.out" "$shots/server.txt"; } 2>/dev/null
 trap 'stop_all; keep_logs; cleanup' EXIT
 
 host_dir=$(new_folder)
 join_dir=$(new_folder)
+watch_dir=$(new_folder)
 GAME_ARGS=(--server=127.0.0.1:"$server_port" --host="$game_port")
 if start_game "$host_dir" env SDL_VIDEO_WINDOW_POS=0,0 && wait_for_menu 01-host-menu 30; then remember host; else fail "the host reaches its menu"; exit 1; fi
 as host; press Down Down Return   # 2p Versus: the host registers and waits
@@ -58,24 +58,34 @@ for side in host join; do
   dir=$host_dir; [ $side = join ] && dir=$join_dir
   check "the $side says it is connected directly" grep -q "Connected directly, round trip [0-9]* ms" "$dir/stderr"
 done
-press Down Left Left Up
+# A third copy watches through the server with the code, from a folder that knows no server.
+GAME_ARGS=(--server=127.0.0.1:"$server_port" --watch="$code")
+game_pid=""  # the players play on
+if start_game "$watch_dir" env SDL_VIDEO_WINDOW_POS=1400,0; then remember watch; else fail "the watcher's window opens"; fi
+GAME_ARGS=()
+as watch; check "the watcher by code shows both boards" poll 20 playing 06-watching
+as host; press Down Left Left Up
 as join; press Escape             # the joiner leaves: the host wins
-as host; check "the host goes back to its menu" back_to_menu 06-host-menu 20
-as join; check "the joiner goes back to its menu" back_to_menu 07-join-menu 20
-for side in host join; do
+as host; check "the host goes back to its menu" back_to_menu 07-host-menu 20
+as join; check "the joiner goes back to its menu" back_to_menu 08-join-menu 20
+as watch; check "the watcher sees the end and its menu comes back" back_to_menu 09-watch-menu 30
+for side in host join watch; do
   as $side
-  press Up Up Up Return
+  # The players quit from where their menus came back; the watcher's came back at the top.
+  if [ $side = watch ]; then close_window; else press Up Up Up Return; fi
   wait_for_exit 15
   check "the $side leaves with 0" [ "$exit_code" = 0 ]
 done
 host_replay=$(ls "$host_dir"/replays/*_versus.txt 2>/dev/null | head -1)
 join_replay=$(ls "$join_dir"/replays/*_versus.txt 2>/dev/null | head -1)
-check "both keep the game as a replay" test -s "$host_replay" -a -s "$join_replay"
-for replay in "$host_replay" "$join_replay"; do
+watch_replay=$(ls "$watch_dir"/replays/*_versus.txt 2>/dev/null | head -1)
+check "all three keep the game as a replay" test -s "$host_replay" -a -s "$join_replay" -a -s "$watch_replay"
+for replay in "$host_replay" "$join_replay" "$watch_replay"; do
   (cd "$scratch" && timeout -k 2 60 "$game" --check-replay "$replay" >"$replay.end" 2>&1)
   check "... $(basename "$(dirname "$(dirname "$replay")")")'s checks" [ $? = 0 ]
 done
-check "... and both end on the same lines" cmp -s "$host_replay.end" "$join_replay.end"
+check "... and all end on the same lines" bash -c "cmp -s '$host_replay.end' '$join_replay.end' && cmp -s '$host_replay.end' '$watch_replay.end'"
+
 check "Pigmora.ini names no server" bash -c "! grep -qi '127.0.0.1\|server' '$host_dir/Pigmora.ini'"
 echo "server-game: $passed passed, $failed failed"
 [ "$failed" = 0 ]
