@@ -252,3 +252,46 @@ TEST(Watching, AWatcherRefusesWhatNoHostWouldSendAndFollowsTheGameAfterAll) {
   ASSERT_TRUE(stage.runUntil([&] { return seat.watcher.done(); }, 10000));
   expectFollowed(stage, seat, 0);
 }
+
+TEST(Watching, ARelayPassesTheHostsGamesOnAndEndsTheShowWhenTheHostBreaksItsFeedOrItsBound) {
+  constexpr uint32_t MostTicks = 600;
+  for (bool overTheBound : {false, true}) {
+    SCOPED_TRACE(overTheBound ? "past its bound" : "out of turn");
+    SimLink up({5, 0, 0, 0, 0, 1}), down({5, 0, 0, 0, 0, 2});
+    WatchFeed host;
+    FeedRelay relay(up.end(1), 4, MostTicks);
+    Watcher watcher(down.end(1), "9.9");
+    host.add(up.end(0), 0);
+    relay.feed.add(down.end(0), 0);
+    host.beginGame(HeadlessGame::setupFor(GameMode::Versus, 77));
+    TickInputs press;
+    press.side[1].add(Command::Left);
+    uint32_t ticks = 0;
+    bool closed = false;
+    auto run = [&](int64_t from, int64_t to, uint32_t until) {
+      for (int64_t now = from; now < to; ++now) {
+        up.setTime(now), down.setTime(now);
+        for (; ticks < until && tickStart(ticks) <= uint64_t(now); ++ticks)
+          host.confirmed(ticks, ticks % 7 ? TickInputs() : press);
+        host.poll(now);
+        relay.poll(now);
+        watcher.poll(now);
+        for (WatchEvent event; watcher.nextEvent(event);)
+          closed = closed || event.type == WatchEvent::Type::Closed;
+      }
+    };
+    run(0, 6000, 300);
+    EXPECT_EQ(watcher.tick(), 300u) << "the relay passes on what the host sends";
+    EXPECT_FALSE(relay.hostGone());
+    if (overTheBound) {
+      run(6000, 30000, MostTicks + 60);
+    } else {
+      // Ticks that do not follow on from the last: no host sends them.
+      up.deliver(1, {0xB5, 2, 0, 0, 0, 0, 0x90, 0x01, 0, 0, 0x90, 0x01, 0, 0, 0x80});
+      run(6000, 12000, 300);
+    }
+    EXPECT_TRUE(relay.hostGone());
+    EXPECT_TRUE(closed) << "its watchers are told the show is over";
+    EXPECT_LE(watcher.tick(), MostTicks);
+  }
+}
