@@ -68,15 +68,26 @@ std::string endingText(const WatchedEnd& end) {
 
 // The feed of a game shown on the Pigmora server with the code the options name, or null
 // once the watcher was told why there is none.
+// A game not shown yet (its players not both in) is asked for again until it is.
 std::unique_ptr<Link> watchThroughServer(Display& display, const GameContext::Network& network) {
   auto stream = std::make_unique<ServerStream>(PIGMORA_VERSION);
   stream->watch(network.server, network.address, steadyNowMs());
   display.showNotice("Asking " + stream->server() + " for the game " + network.address +
                      "...\n\nEsc cancels");
+  int64_t askAgainAt = -1;
   while (stream->state() != ServerStream::State::Open) {
     if (pollQuitOrEscape() != Interruption::None) return nullptr;
+    if (askAgainAt >= 0 && steadyNowMs() >= askAgainAt) {
+      stream = std::make_unique<ServerStream>(PIGMORA_VERSION);
+      stream->watch(network.server, network.address, steadyNowMs());
+      askAgainAt = -1;
+    }
     stream->service(steadyNowMs());
-    if (stream->state() == ServerStream::State::Failed) {
+    if (askAgainAt < 0 && stream->notShownYet()) {
+      display.showNotice("Waiting for the game " + network.address + " to begin on " +
+                         stream->server() + "...\n\nEsc cancels");
+      askAgainAt = steadyNowMs() + ServerStream::AskShowAgainMs;
+    } else if (askAgainAt < 0 && stream->state() == ServerStream::State::Failed) {
       tellWhy(display, stream->problem());
       return nullptr;
     }

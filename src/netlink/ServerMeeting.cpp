@@ -38,6 +38,20 @@ uint64_t newNonce() {
 }
 }  // namespace
 
+bool readServerAddress(const std::string& server, NetAddress& where, std::string& problem) {
+  std::string why;
+  if (!parseAddress(server, where, why)) {
+    problem = "'" + server + "' is no server's address (HOST or HOST:PORT): " + why;
+    return false;
+  }
+  if (server.find(':') == std::string::npos) where.port = DefaultServerPort;
+  return true;
+}
+
+std::string notACodeText(const std::string& typed) {
+  return "'" + typed + "' is no invite code: it has six letters and digits, like K7M-X2Q";
+}
+
 ServerMeeting::ServerMeeting(std::string version, bool directWays)
     : version(version), directWays(directWays), link_(version), nonce(newNonce()) {}
 
@@ -59,17 +73,15 @@ void ServerMeeting::start(const std::string& server, Way how, const std::string&
   typedCode = typed;
   startedAt = now;
   NetAddress where;
-  where.port = DefaultServerPort;
   std::string why;
-  if (!parseAddress(server, where, why)) {
-    fail("'" + server + "' is no server's address (HOST or HOST:PORT): " + why);
+  if (!readServerAddress(server, where, why)) {
+    fail(why);
     return;
   }
-  if (server.find(':') == std::string::npos) where.port = DefaultServerPort;
   serverText = addressText(where);
   serverPort = where.port;
   if (way == Way::Join && !readCode(typed, code_)) {
-    fail("'" + typed + "' is no invite code: it has six letters and digits, like K7M-X2Q");
+    fail(notACodeText(typed));
     return;
   }
   if (!link_.open(port)) {

@@ -7,6 +7,12 @@
 #include "EnetLink.h"
 #include "LobbyWire.h"
 
+// Reads a Pigmora server's "HOST" or "HOST:PORT" (DefaultServerPort unless given); false
+// with the words for the player in `problem`.
+bool readServerAddress(const std::string& server, NetAddress& where, std::string& problem);
+// The words for a typed invite code that is none.
+std::string notACodeText(const std::string& typed);
+
 // A network game's connection arranged by a Pigmora server: register and wait with a code,
 // join by a code, or wait for a quick match; then the server tells each side where the
 // other is, the two try the direct ways (the other's own network first, then through both

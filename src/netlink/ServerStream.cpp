@@ -7,6 +7,7 @@
 
 #include "InviteCode.h"
 #include "NetAddress.h"
+#include "ServerMeeting.h"
 #include "VersionStamp.h"
 #include "Watching.h"
 
@@ -60,17 +61,16 @@ void ServerStream::watch(const std::string& server, const std::string& typed, in
   startedAt = now;
   NetAddress where;
   std::string why;
-  if (!parseAddress(server, where, why)) {
-    fail("'" + server + "' is no server's address (HOST or HOST:PORT): " + why);
+  if (!readServerAddress(server, where, why)) {
+    fail(why);
     return;
   }
-  if (server.find(':') == std::string::npos) where.port = DefaultServerPort;
   serverText = addressText(where);
   serverPort = where.port;
   question.type = LobbyType::Watch;
   question.stamp = versionStamp(version);
   if (!readCode(typed, question.code)) {
-    fail("'" + typed + "' is no invite code: it has six letters and digits, like K7M-X2Q");
+    fail(notACodeText(typed));
     return;
   }
   if (!openSocket()) return;
@@ -163,6 +163,11 @@ std::string ServerStream::whyRefused() const {
       return at + " does not show this game";
   }
   return at + " refused";
+}
+
+bool ServerStream::notShownYet() const {
+  return client && client->state() == StreamClient::State::Refused &&
+         client->refusal() == Refusal::UnknownCode;
 }
 
 void ServerStream::send(Channel channel, const uint8_t* data, size_t size) {

@@ -13,6 +13,9 @@
 class ServerStream : public Link {
 public:
   enum class State { Resolving, Asking, Open, Failed };
+  // A watcher waiting for its game to be shown asks again this often: slower than ten a
+  // minute, past which the server takes its address for a guesser of codes.
+  static constexpr int64_t AskShowAgainMs = 7000;
 
   explicit ServerStream(std::string version);
   ~ServerStream() override;
@@ -34,6 +37,8 @@ public:
   // Why it failed, in words for the player.
   const std::string& problem() const { return problem_; }
   const std::string& server() const { return serverText; }
+  // Failed only because no game is shown with the code (yet: it is once both players are in).
+  bool notShownYet() const;
 
 private:
   bool openSocket();

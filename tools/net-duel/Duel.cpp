@@ -20,8 +20,6 @@ int64_t nowMs() {
 }
 constexpr int64_t ConnectLimitMs = 20000;
 constexpr int64_t MeetingLingerMs = 1000;
-// Ten wrong codes a minute shut an address out: a watcher waiting for a show asks less often.
-constexpr int64_t AskShowAgainMs = 2500;
 constexpr int64_t GameLimitMs = 15 * 60 * 1000;
 constexpr int64_t PollMs = 1;
 void pause() {
@@ -218,9 +216,8 @@ std::unique_ptr<Link> watchThroughServer(const std::string& server, const std::s
       return stream;
     }
     problem = stream->problem();
-    if (problem.rfind("No game is shown", 0) != 0 || nowMs() - begun > ConnectLimitMs)
-      return nullptr;
-    for (int64_t again = nowMs() + AskShowAgainMs; nowMs() < again;) pause();
+    if (!stream->notShownYet() || nowMs() - begun > ConnectLimitMs) return nullptr;
+    for (int64_t again = nowMs() + ServerStream::AskShowAgainMs; nowMs() < again;) pause();
   }
 }
 }  // namespace
