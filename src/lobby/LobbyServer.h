@@ -38,10 +38,11 @@ struct ServerBounds {
   int64_t matchIdleMs = 30 * 1000;
   size_t largestDatagram = 1500;
   // Games made by a code that are shown to watchers through the server, at once; the
-  // watchers of each; the longest game a show holds (half an hour of ticks, about 1 MB).
+  // watchers of each; the longest game a show holds (twenty minutes of ticks, 0.7 MB, and
+  // a show holds two games at most: some 150 MB for all the shows at the very worst).
   size_t shows = 64;
   size_t watchersPerShow = 100;
-  uint32_t showTicks = 30 * 60 * 60;
+  uint32_t showTicks = 20 * 60 * 60;
   // A stream opened for an address that never proved it asked is forgotten after this;
   // until it proves it, nothing but the answer to its question goes there.
   int64_t unprovenStreamMs = 5 * 1000;

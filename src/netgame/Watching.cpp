@@ -194,6 +194,10 @@ WatchFeed::WatchFeed(int delaySeconds, size_t most)
 
 WatchFeed::~WatchFeed() = default;
 
+size_t WatchFeed::gamesHeld() const {
+  return games.size();
+}
+
 bool WatchFeed::serves(const Link& link) const {
   return std::any_of(places.begin(), places.end(),
                      [&](const Place& place) { return place.link == &link; });
@@ -560,6 +564,7 @@ bool FeedRelay::take(const std::vector<uint8_t>& packet) {
     case FeedType::Game:
       if (inGame && !endHeard) return false;
       feed.beginGame(m.setup, m.delay);
+      if (feed.gamesHeld() > MostGamesHeld) return false;
       gameNumber = m.game;
       inGame = true;
       endHeard = false;

@@ -84,6 +84,8 @@ public:
   bool toldAll() const;
   const FeedStats& stats() const { return stats_; }
   int delaySeconds() const { return delayMs / 1000; }
+  // Games held: the one being played, and those a watcher has not yet had all of.
+  size_t gamesHeld() const;
 
 private:
   struct Served;
@@ -123,6 +125,11 @@ struct WatchEvent {
 // or out of turn ends the show.
 class FeedRelay {
 public:
+  // Games held at once: the one played and the last one, which a late watcher may still be
+  // finishing. A host that begins another before every watcher is done with the one before
+  // is one no game needs: the show ends.
+  static constexpr size_t MostGamesHeld = 2;
+
   FeedRelay(Link& host, size_t most, uint32_t mostTicks);
   // Reads the host's feed and serves the watchers; call every frame (the links are serviced
   // by their owner).

@@ -295,3 +295,26 @@ TEST(Watching, ARelayPassesTheHostsGamesOnAndEndsTheShowWhenTheHostBreaksItsFeed
     EXPECT_LE(watcher.tick(), MostTicks);
   }
 }
+
+TEST(Watching, ARelayHoldsTwoGamesAtMostAndEndsTheShowOfAHostThatBeginsAThird) {
+  SimLink up({5, 0, 0, 0, 0, 3}), down({5, 0, 0, 0, 0, 4});
+  WatchFeed host;
+  FeedRelay relay(up.end(1), 4, 600);
+  relay.feed.add(down.end(0), 0);  // a watcher that reads nothing holds the first game back
+  host.add(up.end(0), 0);
+  int64_t now = 0;
+  for (int game = 0; game < 3; ++game) {
+    host.beginGame(HeadlessGame::setupFor(GameMode::Versus, 80 + game));
+    for (uint32_t tick = 0; tick < 30; ++tick) host.confirmed(tick, TickInputs());
+    WatchedEnd end;
+    end.passes = end.tick = 30;
+    host.endGame(end);
+    for (int64_t until = now + 1000; now < until; ++now) {
+      up.setTime(now), down.setTime(now);
+      host.poll(now);
+      relay.poll(now);
+    }
+    EXPECT_EQ(relay.hostGone(), game == 2) << "game " << game;
+    EXPECT_LE(relay.feed.gamesHeld(), FeedRelay::MostGamesHeld + 1);
+  }
+}
