@@ -11,6 +11,7 @@ constexpr double MsPerSecond = 1000.0;
 // Tries at a code no host holds before the server counts itself full: with some 887
 // million codes and a few thousand hosts, a second try is already rare.
 constexpr int CodeTries = 8;
+constexpr int64_t ShowTickMs = 5;
 }  // namespace
 
 size_t LobbyServer::TokenHash::operator()(const RelayToken& t) const {
@@ -515,12 +516,17 @@ void LobbyServer::stream(const Endpoint& from, const LobbyMessage& m, int64_t no
     return;
   }
   StreamEnd& end = found->second;
+  auto shown = shows_.find(end.show);
+  if (shown == shows_.end()) {
+    ++counts_.dropped;  // its show just ended: the stream goes at the next tick
+    return;
+  }
   if (!end.proven) {
     // It has the token, so it heard the answer where it asked: it may be sent more now.
     end.proven = true;
     if (!end.host) {
       ++counts_.watchersTaken;
-      shows_.at(end.show).relay->feed.add(*end.link, now);
+      shown->second.relay->feed.add(*end.link, now);
     }
   }
   end.link->take(m.part, now);
@@ -547,6 +553,10 @@ void LobbyServer::dropStream(const Endpoint& at) {
 }
 
 void LobbyServer::tickShows(int64_t now) {
+  // The streams' and feeds' own times are tens of milliseconds and more: a busy loop need
+  // not walk every stream each time round.
+  if (now - showsTickedAt < ShowTickMs) return;
+  showsTickedAt = now;
   for (auto& [at, end] : streams)
     if (end.proven) end.link->service(now);
   std::vector<std::string> over;

@@ -190,4 +190,5 @@ private:
   std::unordered_map<uint32_t, Guesses> guesses;
   std::unordered_map<std::string, Show> shows_;  // by code
   std::unordered_map<Endpoint, StreamEnd, EndpointHash> streams;
+  int64_t showsTickedAt = INT64_MIN / 2;
 };

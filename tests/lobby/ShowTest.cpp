@@ -296,4 +296,20 @@ TEST(Show, OnlyTheHostOfAMatchMadeByItsCodeMayShowItAndOnlyToItsOwnVersion) {
   }
   watch.code = code;
   EXPECT_EQ(net.ask(at(9), watch).refusal, Refusal::TooManyWrongCodes);
+
+  // A host that never proves where it is loses its show; its watcher's first word after
+  // that finds no show and is dropped.
+  net.now += ServerBounds().unprovenStreamMs / 2;
+  watch.nonce = 10;
+  LobbyMessage late = net.ask(at(10), watch);
+  ASSERT_EQ(late.type, LobbyType::Opened);
+  net.now += ServerBounds().unprovenStreamMs / 2 + 1;
+  net.server.tick(net.now);
+  EXPECT_EQ(net.server.shows(), 0u);
+  LobbyMessage part;
+  part.type = LobbyType::Stream;
+  part.token = late.token;
+  uint64_t dropped = net.server.counts().dropped;
+  net.shout(at(10), part);
+  EXPECT_EQ(net.server.counts().dropped, dropped + 1);
 }
