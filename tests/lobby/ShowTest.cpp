@@ -99,6 +99,14 @@ Endpoint at(uint32_t n) {
   return Endpoint{0xCB007100 + n, static_cast<uint16_t>(4000 + n)};
 }
 
+// A question of our version; the code and token where it takes them.
+LobbyMessage asking(LobbyType type, uint64_t nonce, const std::string& code = "",
+                    const RelayToken& token = {}) {
+  LobbyMessage m;
+  m.type = type, m.nonce = nonce, m.stamp = Ours, m.code = code, m.token = token;
+  return m;
+}
+
 struct Seat {
   std::unique_ptr<StreamClient> stream;
   std::unique_ptr<Watcher> watcher;
@@ -124,17 +132,11 @@ struct Show {
     meeting.matches[0]->eachAgreed = [this](uint32_t, const Game& game) {
       agreed.push_back(game.digest());
     };
-    LobbyMessage host;
-    host.type = LobbyType::Host, host.nonce = 1, host.stamp = Ours;
-    code = net.ask(hostAt, host).code;
-    LobbyMessage join;
-    join.type = LobbyType::Join, join.nonce = 2, join.stamp = Ours, join.code = code;
-    net.ask(guestAt, join);
+    code = net.ask(hostAt, asking(LobbyType::Host, 1)).code;
+    net.ask(guestAt, asking(LobbyType::Join, 2, code));
     LobbyMessage met = net.lastHeard(hostAt);
     EXPECT_EQ(met.type, LobbyType::Meet);
-    LobbyMessage show;
-    show.type = LobbyType::Show, show.nonce = 3, show.token = met.token;
-    upload = net.client(uploadAt, show);
+    upload = net.client(uploadAt, asking(LobbyType::Show, 3, "", met.token));
     feed.add(*upload, net.now);
     meeting.now = net.now;
     net.loss = 3;
@@ -142,9 +144,7 @@ struct Show {
   Seat& watch(uint32_t n) {
     seats.push_back(std::make_unique<Seat>());
     Seat& seat = *seats.back();
-    LobbyMessage watch;
-    watch.type = LobbyType::Watch, watch.nonce = 100 + n, watch.stamp = Ours, watch.code = code;
-    seat.stream = net.client(at(100 + n), watch);
+    seat.stream = net.client(at(100 + n), asking(LobbyType::Watch, 100 + n, code));
     seat.watcher = std::make_unique<Watcher>(*seat.stream, "9.9");
     seat.watcher->eachTick = [&seat](uint32_t, const Game& game) {
       seat.digests.push_back(game.digest());
@@ -217,12 +217,9 @@ TEST(Show, AnAddressThatNeverProvedItAskedGetsNoMoreThanItSentAndAWatcherChanges
   Seat& honest = show.watch(0);
   ASSERT_TRUE(show.runUntil([&] { return show.meeting.matches[0]->tick() >= 300; }));
   // Forged questions from fifty addresses that never hear the answers.
-  LobbyMessage forged;
-  forged.type = LobbyType::Watch, forged.stamp = Ours, forged.code = show.code;
-  for (uint32_t n = 0; n < 50; ++n) {
-    forged.nonce = n;
-    for (int again = 0; again < 3; ++again) show.net.shout(at(500 + n), forged);
-  }
+  for (uint32_t n = 0; n < 50; ++n)
+    for (int again = 0; again < 3; ++again)
+      show.net.shout(at(500 + n), asking(LobbyType::Watch, n, show.code));
   EXPECT_EQ(show.net.server.watchers(), 51u);
   // A part from the honest watcher's address under a token it was never given.
   LobbyMessage part;
@@ -256,34 +253,21 @@ TEST(Show, AnAddressThatNeverProvedItAskedGetsNoMoreThanItSentAndAWatcherChanges
 TEST(Show, OnlyTheHostOfAMatchMadeByItsCodeMayShowItAndOnlyToItsOwnVersion) {
   Internet net;
   net.loss = 0;
-  LobbyMessage quick;
-  quick.type = LobbyType::Quick, quick.nonce = 1, quick.stamp = Ours;
-  net.ask(at(1), quick);
-  LobbyMessage second = quick;
-  second.nonce = 2;
-  LobbyMessage knocker = net.ask(at(2), second);
-  LobbyMessage waiter = net.lastHeard(at(1));
-  ASSERT_EQ(knocker.type, LobbyType::Meet);
-  LobbyMessage show;
-  show.type = LobbyType::Show, show.nonce = 3, show.token = waiter.token;
+  net.ask(at(1), asking(LobbyType::Quick, 1));
+  ASSERT_EQ(net.ask(at(2), asking(LobbyType::Quick, 2)).type, LobbyType::Meet);
+  LobbyMessage show = asking(LobbyType::Show, 3, "", net.lastHeard(at(1)).token);
   EXPECT_EQ(net.ask(at(3), show).refusal, Refusal::NotShown) << "a quick match has no code";
 
-  LobbyMessage host;
-  host.type = LobbyType::Host, host.nonce = 4, host.stamp = Ours;
-  std::string code = net.ask(at(4), host).code;
-  LobbyMessage join;
-  join.type = LobbyType::Join, join.nonce = 5, join.stamp = Ours, join.code = code;
-  LobbyMessage guest = net.ask(at(5), join);
-  show.token = guest.token;
+  std::string code = net.ask(at(4), asking(LobbyType::Host, 4)).code;
+  show.token = net.ask(at(5), asking(LobbyType::Join, 5, code)).token;
   EXPECT_EQ(net.ask(at(6), show).refusal, Refusal::NotShown) << "the guest is not the host";
   show.token = net.lastHeard(at(4)).token;
   LobbyMessage opened = net.ask(at(7), show);
   ASSERT_EQ(opened.type, LobbyType::Opened);
   EXPECT_EQ(net.ask(at(7), show).token, opened.token) << "asked again, the same stream";
 
-  LobbyMessage watch;
-  watch.type = LobbyType::Watch, watch.nonce = 8, watch.stamp = versionStamp("1.2");
-  watch.code = code;
+  LobbyMessage watch = asking(LobbyType::Watch, 8, code);
+  watch.stamp = versionStamp("1.2");
   LobbyMessage other = net.ask(at(8), watch);
   EXPECT_EQ(other.refusal, Refusal::OtherVersion);
   EXPECT_EQ(other.stamp, Ours);
