@@ -205,6 +205,7 @@ bool GameContext::runNetworkGame() {
   if (config.host) {
     if (!audience)
       audience = std::make_shared<Audience>(PIGMORA_VERSION, network.port, network.watchDelay);
+    audience->takeOver();
     // A game made by its code is shown on the server too, for watchers who have the code.
     if (served && meeting.showable())
       audience->showAt(meeting.serverHostAddress(), meeting.serverPortNumber(), meeting.token(),
@@ -267,8 +268,10 @@ bool GameContext::runNetworkGame() {
   link.close();
   // The watchers see the end too, the hold-back after the players (Esc stops short); they
   // stay for a rematch.
-  if (match.feed)
+  if (match.feed) {
     audience->tellEnd(steadyNowMs, [] { return pollQuitOrEscape() != Interruption::None; });
+    audience->keepServing();
+  }
   if (match.started()) {
     if (!match.replayParting().empty())
       std::fprintf(stderr, "Pigmora: this game's replay %s\n", match.replayParting().c_str());

@@ -10,6 +10,7 @@
 #include "EnetLink.h"
 #include "LittleEndian.h"
 #include "ServerStream.h"
+#include "SteadyClock.h"
 
 namespace {
 constexpr size_t ChannelCount = 2;
@@ -22,6 +23,8 @@ constexpr enet_uint32 RefusalLimitMs = 3000;
 constexpr int MostEventsPerService = 256;
 // A host that goes gives its watchers this long to hear that the game is over.
 constexpr int64_t GoodbyeMs = 200;
+// How often watchers are served between games: enough for their pings and reports.
+constexpr int64_t BetweenGamesMs = 10;
 }  // namespace
 
 // One watcher's end of the connection. Lives on after its peer is gone until the feed lets go.
@@ -160,7 +163,25 @@ void Audience::serve(int64_t now) {
       ++i;
 }
 
+void Audience::keepServing() {
+  if (between.joinable()) return;
+  betweenEnds = false;
+  between = std::thread([this] {
+    while (!betweenEnds) {
+      serve(steadyNowMs());
+      std::this_thread::sleep_for(std::chrono::milliseconds(BetweenGamesMs));
+    }
+  });
+}
+
+void Audience::takeOver() {
+  if (!between.joinable()) return;
+  betweenEnds = true;
+  between.join();
+}
+
 Audience::~Audience() {
+  takeOver();
   feed.close();
   auto now = [] {
     return std::chrono::duration_cast<std::chrono::milliseconds>(

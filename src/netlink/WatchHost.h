@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LobbyWire.h"
@@ -75,6 +77,11 @@ public:
   // A game ended and another may follow: serves until every watcher has its end, as long
   // as the hold-back and LingerMs allow.
   void tellEnd(const std::function<int64_t()>& now, const std::function<bool()>& stop);
+  // Between games (the results, the menu) nobody calls serve: the watchers are served on a
+  // thread of its own meanwhile, so that they neither time out nor lose their places, until
+  // the next game takes them over. Nothing else may touch the audience in between.
+  void keepServing();
+  void takeOver();
   WatchHost port;
   WatchFeed feed;
 
@@ -84,4 +91,6 @@ private:
   bool listening_ = false;
   std::string version;
   std::vector<std::unique_ptr<ServerStream>> shows;
+  std::thread between;
+  std::atomic<bool> betweenEnds{false};
 };
